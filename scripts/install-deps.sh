@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Brisk needs, only those that are missing.
+set -euo pipefail
+packages=(
+  qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev cmake g++ make
+  fonts-ipafont-gothic          # Japanese texts on screen
+  srecord binutils              # independent S-record tools for the cross-checks
+  xvfb xauth imagemagick        # screenshots of the window
+  "$@"
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

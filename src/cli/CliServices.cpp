@@ -1,0 +1,108 @@
+#include "CliServices.h"
+
+#include "store/WorkDatabase.h"
+
+#include <QDateTime>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+constexpr qint64 RedrawIntervalMs = 200;
+}
+
+TerminalProgress::TerminalProgress(bool quiet) : m_quiet(quiet), m_terminal(::isatty(fileno(stderr)) != 0)
+{
+}
+
+void TerminalProgress::setVisible(bool visible)
+{
+    if (visible && !m_visible)
+        m_clock.start();
+    if (!visible && m_visible)
+        finish();
+    m_visible = visible;
+}
+
+void TerminalProgress::setValue(int v)
+{
+    if (!m_clock.isValid())
+        m_clock.start();
+    m_value = v;
+    draw(false);
+}
+
+void TerminalProgress::finish()
+{
+    if (m_quiet || !m_clock.isValid())
+        return;
+    draw(true);
+    if (m_terminal)
+        std::fputc('\n', stderr);
+    m_lastDraw = -1;
+    m_lastPlainPercent = -1;
+}
+
+void TerminalProgress::draw(bool force)
+{
+    if (m_quiet)
+        return;
+    const qint64 elapsed = m_clock.elapsed();
+    const int span = std::max(1, m_max - m_min);
+    const double fraction = std::clamp(double(m_value - m_min) / span, 0.0, 1.0);
+    const int percent = int(fraction * 100);
+    if (m_terminal) {
+        if (!force && m_lastDraw >= 0 && elapsed - m_lastDraw < RedrawIntervalMs)
+            return;
+    } else if (!force && percent / 25 == m_lastPlainPercent / 25) {
+        return;
+    }
+    m_lastDraw = elapsed;
+    m_lastPlainPercent = percent;
+    const double seconds = elapsed / 1000.0;
+    const double done = (m_value - m_min) * m_perStep;
+    const double rate = seconds > 0.2 ? done / seconds : 0.0;
+    const double left = fraction > 0.0 ? seconds * (1.0 - fraction) / fraction : 0.0;
+    QString text = QStringLiteral("%1 %2% ").arg(m_label).arg(percent, 3);
+    if (m_terminal) {
+        constexpr int Width = 30;
+        const int filled = int(fraction * Width);
+        text += QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(Width - filled, QLatin1Char('.')) +
+                QStringLiteral("] ");
+    }
+    if (!m_unit.isEmpty())
+        text += QStringLiteral("%1 %2, %3 %2/s").arg(qint64(done)).arg(m_unit).arg(rate, 0, 'f', 0);
+    if (fraction > 0.0 && fraction < 1.0)
+        text += QStringLiteral(", %1:%2 left").arg(int(left) / 60).arg(int(left) % 60, 2, 10, QLatin1Char('0'));
+    if (m_terminal)
+        std::fprintf(stderr, "\r%s\x1b[K", qPrintable(text));
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+CliServices::CliServices(const QString &settingsText, bool quiet) : progress(quiet), m_settings(settingsText)
+{
+    m_connection = QStringLiteral("brisk-cli");
+    const QString path = m_dir.filePath(QStringLiteral("brisk.mdb"));
+    if (!m_dir.isValid())
+        m_problem = QStringLiteral("cannot make a temporary folder for the working database");
+    else if (WorkDatabase::create(path, &m_problem))
+        WorkDatabase::open(path, m_connection, &m_problem);
+}
+
+CliServices::~CliServices()
+{
+    WorkDatabase::close(m_connection);
+}
+
+bool CliServices::isValid(QString *reason) const
+{
+    if (reason)
+        *reason = m_problem;
+    return m_problem.isEmpty();
+}
+
+QSqlDatabase CliServices::WorkConnection()
+{
+    return QSqlDatabase::database(m_connection, false);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+
+// Exit codes of `brisk`.
+inline constexpr int ExitDone = 0;
+inline constexpr int ExitFailed = 1;
+inline constexpr int ExitUsage = 2;
+
+// Each command takes the whole argument list, the command's name at index 1.
+int runCheck(const QStringList &arguments);
+int runFlash(const QStringList &arguments);
+int runType(const QStringList &arguments);
+int runRead(const QStringList &arguments);
+int runWrite(const QStringList &arguments);
+int runSim(const QStringList &arguments);
+int runPorts(const QStringList &arguments);

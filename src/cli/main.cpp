@@ -1,0 +1,57 @@
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    int (*run)(const QStringList &);
+    const char *summary;
+};
+
+constexpr Command Commands[] = {
+    {"check", runCheck, "check FILE [--boot]               validate an S-record file"},
+    {"flash", runFlash, "flash user FILE | adjust [--type TEXT]   write firmware into a radio"},
+    {"type", runType, "type                              show the radio's market type"},
+    {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
+    {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},
+    {"sim", runSim, "sim [--link PATH] [--mode firmware|normal] ...   run the simulated radio"},
+    {"ports", runPorts, "ports                             list serial ports and the COM1/COM2 mapping"},
+};
+
+int usage(FILE *out)
+{
+    std::fprintf(out, "Usage: brisk COMMAND [options]\n\nService tool for the HX-7730 radio.\n\nCommands:\n");
+    for (const Command &c : Commands)
+        std::fprintf(out, "  %s\n", c.summary);
+    std::fprintf(out, "\nCommon options: --port COM1|COM2|DEVICE, -q/--quiet, --help, --version\n"
+                      "Run 'brisk COMMAND --help' for a command's options.\n");
+    return out == stdout ? ExitDone : ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("brisk"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRISK_VERSION));
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2)
+        return usage(stderr);
+    const QString name = arguments.at(1);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help"))
+        return usage(stdout);
+    if (name == QLatin1String("--version")) {
+        std::printf("brisk %s\n", BRISK_VERSION);
+        return ExitDone;
+    }
+    for (const Command &c : Commands)
+        if (name == QLatin1String(c.name))
+            return c.run(arguments);
+    std::fprintf(stderr, "brisk: unknown command '%s'\n\n", qPrintable(name));
+    return usage(stderr);
+}

@@ -1,0 +1,419 @@
+#include "clsBriskHx7730.h"
+
+#include "LinkTiming.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QSerialPort>
+#include <QSettings>
+#include <QThread>
+
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
+LinkTiming &linkTiming()
+{
+    static LinkTiming timing;
+    return timing;
+}
+
+namespace {
+
+constexpr int MrMinLength = 42; // "MR" + 39 fixed characters + ";"
+constexpr int MrMaxLength = 50; // with 8 characters of P16
+constexpr int ExMinLength = 10; // "EX" + 7 fixed characters + ";"
+constexpr int ExMaxLength = 26; // with 16 characters of P5
+constexpr int TyLength = 6;     // "TY" + P1 (2) + P2 (1) + ";"
+constexpr char Terminator = ';';
+
+struct PortOverrides
+{
+    QMutex mutex;
+    QHash<QString, QString> devices;
+};
+
+PortOverrides &portOverrides()
+{
+    static PortOverrides overrides;
+    return overrides;
+}
+
+// USB serial adapters hold received bytes for their latency timer (16 ms by
+// default); each echoed byte and acknowledged frame would pay it. Ask for
+// low-latency mode where the driver offers it; a pty or a plain UART refuses.
+void requestLowLatency([[maybe_unused]] QSerialPort &port)
+{
+#ifdef Q_OS_LINUX
+    serial_struct serial{};
+    const int fd = int(port.handle());
+    if (fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+#endif
+}
+
+bool isAnswer(const QByteArray &text, const char *letters, int minLength, int maxLength)
+{
+    return text.startsWith(letters) && text.endsWith(Terminator) && text.size() >= minLength &&
+           text.size() <= maxLength;
+}
+
+QString field(const QByteArray &answer, int position, int width)
+{
+    return QString::fromLatin1(answer.mid(position - 1, width));
+}
+
+} // namespace
+
+namespace HexText {
+
+QString fromBytes(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+bool toBytes(const QString &text, QByteArray &out)
+{
+    out.clear();
+    out.reserve(text.size() / 2 + 1);
+    for (qsizetype i = 0; i < text.size(); i += 2) {
+        bool ok = false;
+        const uint value = text.mid(i, 2).toUInt(&ok, 16);
+        // toUInt accepts a sign or spaces; a pair must be nothing but hex digits.
+        const QString pair = text.mid(i, 2);
+        for (QChar c : pair)
+            ok = ok && isxdigit(c.unicode()) && c.unicode() < 128;
+        if (!ok)
+            return false;
+        out.append(char(value));
+    }
+    return true;
+}
+
+} // namespace HexText
+
+clsBriskHx7730::clsBriskHx7730() = default;
+
+clsBriskHx7730::~clsBriskHx7730()
+{
+    CommClose();
+}
+
+QString clsBriskHx7730::defaultDevice(const QString &comName)
+{
+#ifdef Q_OS_WIN
+    return comName;
+#else
+    return comName == QLatin1String("COM2") ? QStringLiteral("/dev/ttyS1") : QStringLiteral("/dev/ttyS0");
+#endif
+}
+
+void clsBriskHx7730::setPortOverride(const QString &comName, const QString &device)
+{
+    QMutexLocker lock(&portOverrides().mutex);
+    portOverrides().devices.insert(comName, device);
+}
+
+void clsBriskHx7730::clearPortOverrides()
+{
+    QMutexLocker lock(&portOverrides().mutex);
+    portOverrides().devices.clear();
+}
+
+QString clsBriskHx7730::deviceFor(const QString &CommSettings)
+{
+    const QString name = CommSettings.left(4);
+    {
+        QMutexLocker lock(&portOverrides().mutex);
+        const auto it = portOverrides().devices.constFind(name);
+        if (it != portOverrides().devices.constEnd())
+            return *it;
+    }
+    if (name == QLatin1String("COM1") || name == QLatin1String("COM2")) {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("BriskHx7730"));
+        return settings.value(QStringLiteral("Ports/") + name, defaultDevice(name)).toString();
+    }
+    return name;
+}
+
+bool clsBriskHx7730::CommOpen(const QString &CommSettings)
+{
+    if (m_port)
+        return true;
+    m_lastError.clear();
+    const QString device = deviceFor(CommSettings);
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(device);
+    // QSerialPort takes a lock file and TIOCEXCL: a port another program holds fails here.
+    if (!port->open(QIODevice::ReadWrite)) {
+        m_lastError = QStringLiteral("cannot open %1 (%2): %3").arg(CommSettings.left(4), device, port->errorString());
+        return false;
+    }
+    const bool configured = port->setBaudRate(QSerialPort::Baud9600) && port->setDataBits(QSerialPort::Data8) &&
+                            port->setParity(QSerialPort::NoParity) && port->setStopBits(QSerialPort::OneStop) &&
+                            port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        m_lastError =
+            QStringLiteral("cannot set %1 (%2) to 9600 8N1: %3").arg(CommSettings.left(4), device, port->errorString());
+        port->close();
+        return false;
+    }
+    requestLowLatency(*port);
+    m_port = std::move(port);
+    return true;
+}
+
+void clsBriskHx7730::CommClose()
+{
+    if (!m_port)
+        return;
+    m_port->close();
+    m_port.reset();
+}
+
+bool clsBriskHx7730::isOpen() const
+{
+    return m_port != nullptr;
+}
+
+bool clsBriskHx7730::portFailed() const
+{
+    if (!m_port)
+        return false;
+    const auto error = m_port->error();
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+           error == QSerialPort::PermissionError;
+}
+
+bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    if (m_port->write(bytes) != bytes.size()) {
+        m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
+        return false;
+    }
+    // Without an event loop QSerialPort keeps written bytes until asked to send them.
+    QDeadlineTimer deadline(linkTiming().replyLimit);
+    while (m_port->bytesToWrite() > 0) {
+        if (!m_port->waitForBytesWritten(int(deadline.remainingTime())) || portFailed()) {
+            m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
+            m_port->clearError();
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray clsBriskHx7730::readWaiting()
+{
+    // waitForReadyRead(0) moves what the OS holds into the port's buffer without waiting.
+    if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(0) && !portFailed())
+        m_port->clearError();
+    return m_port->readAll();
+}
+
+bool clsBriskHx7730::waitForInput(QDeadlineTimer deadline)
+{
+    if (!m_port)
+        return false;
+    if (m_port->bytesAvailable() > 0)
+        return true;
+    if (portFailed())
+        return false;
+    if (m_port->waitForReadyRead(int(deadline.remainingTime())))
+        return true;
+    if (!portFailed())
+        m_port->clearError();
+    return false;
+}
+
+bool clsBriskHx7730::drain()
+{
+    if (!m_port)
+        return false;
+    while (m_port->bytesToWrite() > 0)
+        if (!m_port->waitForBytesWritten(int(linkTiming().replyLimit.count())))
+            return false;
+#ifdef Q_OS_UNIX
+    return ::tcdrain(int(m_port->handle())) == 0;
+#else
+    return true;
+#endif
+}
+
+bool clsBriskHx7730::BinWrite(const QString &WriteStrings)
+{
+    if (!m_port)
+        return false;
+    QByteArray bytes;
+    const bool valid = HexText::toBytes(WriteStrings, bytes);
+    if (!writeBytes(bytes))
+        return false;
+    if (!valid) {
+        m_lastError = QStringLiteral("not a hexadecimal byte at character %1 of \"%2\"")
+                          .arg(bytes.size() * 2 + 1)
+                          .arg(WriteStrings.left(40));
+        return false;
+    }
+    return true;
+}
+
+QString clsBriskHx7730::BinRead()
+{
+    if (!m_port)
+        return {};
+    return HexText::fromBytes(readWaiting());
+}
+
+bool clsBriskHx7730::TxtWrite(const QString &WriteStrings)
+{
+    if (!m_port)
+        return false;
+    // One byte per character: a character beyond Latin-1 cannot go out as one byte.
+    qsizetype sendable = 0;
+    while (sendable < WriteStrings.size() && WriteStrings.at(sendable).unicode() < 256)
+        ++sendable;
+    if (!writeBytes(WriteStrings.left(sendable).toLatin1()))
+        return false;
+    if (sendable < WriteStrings.size()) {
+        m_lastError = QStringLiteral("character %1 of \"%2\" cannot be sent as one byte")
+                          .arg(sendable + 1)
+                          .arg(WriteStrings.left(60));
+        return false;
+    }
+    return true;
+}
+
+QString clsBriskHx7730::TxtRead()
+{
+    if (!m_port)
+        return {};
+    return QString::fromLatin1(readWaiting());
+}
+
+bool clsBriskHx7730::readAnswer(const QString &command, const char *letters, int minLength, int maxLength,
+                                QByteArray &answer)
+{
+    if (!m_port)
+        return false;
+    if (!TxtWrite(command))
+        return false;
+    const QDeadlineTimer deadline(linkTiming().replyLimit);
+    answer.clear();
+    // Nothing is cut off the front: stray input before an answer keeps it from matching.
+    for (;;) {
+        answer += readWaiting();
+        if (isAnswer(answer, letters, minLength, maxLength))
+            return true;
+        if (portFailed()) {
+            m_lastError = QStringLiteral("the port failed while waiting for the answer to %1: %2")
+                              .arg(command, m_port->errorString());
+            return false;
+        }
+        if (deadline.hasExpired() || !waitForInput(deadline)) {
+            if (!portFailed() && !deadline.hasExpired())
+                continue;
+            m_lastError = answer.isEmpty() ? QStringLiteral("no answer to %1 (waited %2 s)")
+                                                 .arg(command)
+                                                 .arg(linkTiming().replyLimit.count() / 1000.0)
+                                           : QStringLiteral("no valid answer to %1: received \"%2\"")
+                                                 .arg(command, QString::fromLatin1(answer.left(60)));
+            return false;
+        }
+    }
+}
+
+bool clsBriskHx7730::AiWrite(const QString &P1)
+{
+    if (!m_port)
+        return false;
+    if (!TxtWrite(QStringLiteral("AI") + P1 + QLatin1Char(Terminator)))
+        return false;
+    // The radio may still send what it had queued before AI took effect.
+    QThread::msleep(quint64(linkTiming().aiPause.count()));
+    readWaiting();
+    m_port->clear(QSerialPort::Input);
+    return true;
+}
+
+bool clsBriskHx7730::MrRead(QString &P1, QString &P2, QString &P3, QString &P4, QString &P5, QString &P6, QString &P7,
+                            QString &P8, QString &P9, QString &P10, QString &P11, QString &P12, QString &P13,
+                            QString &P14, QString &P15, QString &P16)
+{
+    QByteArray answer;
+    const QString command = QStringLiteral("MR") + P1 + P2 + P3 + QLatin1Char(Terminator);
+    if (!readAnswer(command, "MR", MrMinLength, MrMaxLength, answer))
+        return false;
+    P1 = field(answer, 3, 1);
+    P2 = field(answer, 4, 1);
+    P3 = field(answer, 5, 2);
+    P4 = field(answer, 7, 11);
+    P5 = field(answer, 18, 1);
+    P6 = field(answer, 19, 1);
+    P7 = field(answer, 20, 1);
+    P8 = field(answer, 21, 2);
+    P9 = field(answer, 23, 2);
+    P10 = field(answer, 25, 3);
+    P11 = field(answer, 28, 1);
+    P12 = field(answer, 29, 1);
+    P13 = field(answer, 30, 9);
+    P14 = field(answer, 39, 2);
+    P15 = field(answer, 41, 1);
+    P16 = field(answer, 42, int(answer.size()) - MrMinLength);
+    return true;
+}
+
+bool clsBriskHx7730::MrWrite(const QString &P1, const QString &P2, const QString &P3, const QString &P4,
+                             const QString &P5, const QString &P6, const QString &P7, const QString &P8,
+                             const QString &P9, const QString &P10, const QString &P11, const QString &P12,
+                             const QString &P13, const QString &P14, const QString &P15, const QString &P16)
+{
+    if (!m_port)
+        return false;
+    return TxtWrite(QStringLiteral("MW") + P1 + P2 + P3 + P4 + P5 + P6 + P7 + P8 + P9 + P10 + P11 + P12 + P13 + P14 +
+                    P15 + P16 + QLatin1Char(Terminator));
+}
+
+bool clsBriskHx7730::ExRead(QString &P1, QString &P2, QString &P3, QString &P4, QString &P5)
+{
+    QByteArray answer;
+    const QString command = QStringLiteral("EX") + P1 + P2 + P3 + P4 + QLatin1Char(Terminator);
+    if (!readAnswer(command, "EX", ExMinLength, ExMaxLength, answer))
+        return false;
+    P1 = field(answer, 3, 3);
+    P2 = field(answer, 6, 2);
+    P3 = field(answer, 8, 1);
+    P4 = field(answer, 9, 1);
+    P5 = field(answer, 10, int(answer.size()) - ExMinLength);
+    return true;
+}
+
+bool clsBriskHx7730::ExWrite(const QString &P1, const QString &P2, const QString &P3, const QString &P4,
+                             const QString &P5)
+{
+    if (!m_port)
+        return false;
+    return TxtWrite(QStringLiteral("EX") + P1 + P2 + P3 + P4 + P5 + QLatin1Char(Terminator));
+}
+
+bool clsBriskHx7730::TyRead(QString &P1, QString &P2)
+{
+    QByteArray answer;
+    if (!readAnswer(QStringLiteral("TY;"), "TY", TyLength, TyLength, answer))
+        return false;
+    P1 = field(answer, 3, 2);
+    P2 = field(answer, 5, 1);
+    return true;
+}
+
+bool clsBriskHx7730::MfWrite(const QString &P1)
+{
+    if (!m_port)
+        return false;
+    return TxtWrite(QStringLiteral("MF") + P1 + QLatin1Char(Terminator));
+}

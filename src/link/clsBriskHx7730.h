@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QString>
+
+#include <memory>
+
+class QSerialPort;
+
+// The serial port and the radio's text command set. Every radio operation makes
+// its own instance, opens the port, and closes it on every way out.
+class clsBriskHx7730
+{
+public:
+    clsBriskHx7730();
+    ~clsBriskHx7730();
+    clsBriskHx7730(const clsBriskHx7730 &) = delete;
+    clsBriskHx7730 &operator=(const clsBriskHx7730 &) = delete;
+
+    // --- the port (binary and text mode) ---
+    bool CommOpen(const QString &CommSettings);
+    void CommClose();
+    bool BinWrite(const QString &WriteStrings);
+    QString BinRead();
+    bool TxtWrite(const QString &WriteStrings);
+    QString TxtRead();
+
+    // --- the radio's text commands ---
+    bool AiWrite(const QString &P1);
+    bool MrRead(QString &P1, QString &P2, QString &P3, QString &P4, QString &P5, QString &P6, QString &P7, QString &P8,
+                QString &P9, QString &P10, QString &P11, QString &P12, QString &P13, QString &P14, QString &P15,
+                QString &P16);
+    bool MrWrite(const QString &P1, const QString &P2, const QString &P3, const QString &P4, const QString &P5,
+                 const QString &P6, const QString &P7, const QString &P8, const QString &P9, const QString &P10,
+                 const QString &P11, const QString &P12, const QString &P13, const QString &P14, const QString &P15,
+                 const QString &P16);
+    bool ExRead(QString &P1, QString &P2, QString &P3, QString &P4, QString &P5);
+    bool ExWrite(const QString &P1, const QString &P2, const QString &P3, const QString &P4, const QString &P5);
+    bool TyRead(QString &P1, QString &P2);
+    bool MfWrite(const QString &P1);
+
+    // --- waiting without spinning ---
+    bool isOpen() const;
+    // Blocks until new bytes arrive or the deadline passes. False on timeout, on a
+    // closed port and when the port has failed (the device went away).
+    bool waitForInput(QDeadlineTimer deadline);
+    // Blocks until everything written has left the port (on a real line: the wire).
+    bool drain();
+    // True once the device has failed under an open port (unplugged, pty closed).
+    bool portFailed() const;
+
+    // Why the last operation failed, in one line ("" when nothing failed).
+    QString lastError() const { return m_lastError; }
+
+    // The device a settings text names: "COM1"/"COM2" through the per-user settings
+    // Ports/COM1 and Ports/COM2, unless a process-wide mapping overrides them.
+    static QString deviceFor(const QString &CommSettings);
+    static void setPortOverride(const QString &comName, const QString &device);
+    static void clearPortOverrides();
+    static QString defaultDevice(const QString &comName);
+
+private:
+    bool writeBytes(const QByteArray &bytes);
+    QByteArray readWaiting();
+    bool readAnswer(const QString &command, const char *letters, int minLength, int maxLength, QByteArray &answer);
+
+    std::unique_ptr<QSerialPort> m_port;
+    QString m_lastError;
+};
+
+// Hex text <-> bytes, one pair per byte. Lower case accepted, upper case produced.
+namespace HexText {
+QString fromBytes(const QByteArray &bytes);
+// Converts pairs until the first pair that is not hexadecimal; a lone last digit
+// counts as one byte. Returns false at a bad pair, with the bytes before it in `out`.
+bool toBytes(const QString &text, QByteArray &out);
+} // namespace HexText

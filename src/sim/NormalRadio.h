@@ -1,0 +1,21 @@
+#pragma once
+
+#include "SimRadio.h"
+
+class QCommandLineParser;
+
+namespace sim {
+
+// The radio in its normal mode.
+class NormalRadio : public Personality
+{
+public:
+    NormalRadio();
+    void receive(char byte, std::vector<Reply> &replies) override;
+
+    // The options of `brisk sim` for this mode, and applying them.
+    static void addOptions(QCommandLineParser &parser);
+    bool applyOptions(const QCommandLineParser &parser, QString *reason);
+};
+
+} // namespace sim

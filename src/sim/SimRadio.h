@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// The simulated HX-7730: a radio model behind a pseudo-terminal, served on a
+// thread of its own so that the program's blocking operations can talk to it
+// from the test's thread exactly as they would talk to a radio.
+namespace sim {
+
+using Clock = std::chrono::steady_clock;
+
+// What the radio sends back, after `delay`.
+struct Reply
+{
+    QByteArray bytes;
+    std::chrono::milliseconds delay{0};
+};
+
+// The radio's behaviour: given each byte as it arrives over the line, what it answers.
+class Personality
+{
+public:
+    virtual ~Personality() = default;
+    virtual void receive(char byte, std::vector<Reply> &replies) = 0;
+    // Called once when the radio is stopped (brisk sim saves its image here).
+    virtual bool finish(QString *reason)
+    {
+        Q_UNUSED(reason);
+        return true;
+    }
+};
+
+// Faults of the line and the radio that do not depend on the radio's mode.
+// Replies are counted from 1 in the order the radio makes them.
+struct LineFaults
+{
+    int silenceFrom = 0;               // from this reply on, the radio sends nothing
+    int strayByteAt = 0;               // a stray byte goes out just before this reply
+    int splitAt = 0;                   // this reply goes out in two pieces, apart in time
+    int closeAt = 0;                   // the line goes away instead of this reply (pty closed)
+    std::chrono::milliseconds slow{0}; // every reply is held back this long
+};
+
+inline constexpr char StrayByte = '\x7E';
+inline constexpr std::chrono::milliseconds SplitGap{30};
+
+struct SimOptions
+{
+    int baud = 0; // 0: no line rate; otherwise both directions paced at 10 bits a byte
+    LineFaults faults;
+};
+
+class SimRadio
+{
+public:
+    explicit SimRadio(std::unique_ptr<Personality> personality, SimOptions options = {});
+    ~SimRadio();
+    SimRadio(const SimRadio &) = delete;
+    SimRadio &operator=(const SimRadio &) = delete;
+
+    // Opens the pseudo-terminal and starts serving. False with a reason on failure.
+    bool start(QString *reason = nullptr);
+    void stop();
+
+    QString devicePath() const { return m_slavePath; }
+    // Makes `path` a symbolic link to the device; removed again by stop().
+    bool linkTo(const QString &path, QString *reason = nullptr);
+
+    // Blocks until the radio has taken in every byte sent to it so far and has
+    // nothing left to send, or the timeout passes.
+    bool waitUntilIdle(std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+
+    QByteArray received() const; // every byte that reached the radio, in order
+    QByteArray sent() const;     // every byte the radio sent
+    int replyCount() const;      // replies made by the personality (faulted ones included)
+    // Bytes that reached the radio after it fell silent or the line went away.
+    QByteArray receivedAfterFault() const;
+    bool lineClosed() const;
+
+    // Runs `fn` on the personality while the radio is held still.
+    void withPersonality(const std::function<void(Personality &)> &fn);
+
+private:
+    struct Outgoing
+    {
+        Clock::time_point due;
+        QByteArray bytes;
+    };
+
+    void serve();
+    void takeInput(Clock::time_point now);
+    void processInput(Clock::time_point now);
+    void queueReply(const Reply &reply, Clock::time_point now);
+    void sendDue(Clock::time_point now);
+    Clock::duration charTime() const;
+    std::chrono::milliseconds pollTimeout(Clock::time_point now) const;
+    void closeLine();
+    void wake();
+
+    std::unique_ptr<Personality> m_personality;
+    SimOptions m_options;
+    int m_master = -1;
+    int m_slave = -1;
+    int m_wakePipe[2] = {-1, -1};
+    QString m_slavePath;
+    QString m_linkPath;
+    std::thread m_thread;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_idleChanged;
+    bool m_running = false;
+    bool m_lineClosed = false;
+    bool m_faulted = false;
+    std::deque<std::pair<Clock::time_point, char>> m_input; // arrival time, byte
+    Clock::time_point m_rxFree{};
+    Clock::time_point m_txFree{};
+    std::deque<Outgoing> m_output;
+    QByteArray m_received;
+    QByteArray m_sent;
+    QByteArray m_receivedAfterFault;
+    int m_replies = 0;
+    unsigned m_idleRequest = 0;
+    unsigned m_idleAnswer = 0;
+};
+
+} // namespace sim

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// Progress of a long operation. The window draws it as its progress bar `barMain`,
+// the command line as a terminal bar, tests record it.
+class ProgressSink
+{
+public:
+    virtual ~ProgressSink() = default;
+    virtual void setMinimum(int value) = 0;
+    virtual void setMaximum(int value) = 0;
+    virtual void setValue(int value) = 0;
+    virtual int value() const = 0;
+    virtual void setVisible(bool visible) = 0;
+    void step() { setValue(value() + 1); }
+};
+
+// What the operations read "through the window": the database connection, the
+// port choice, the progress bar and the busy cursor. Operations keep no state of
+// their own between calls; they also leave a one-line reason when they fail.
+class WindowServices
+{
+public:
+    virtual ~WindowServices() = default;
+
+    virtual QSqlDatabase WorkConnection() = 0;
+    // "COM1: baud=9600 parity=n data=8 stop=1" or the COM2 one, from the port choice.
+    virtual QString settingsText() const = 0;
+    virtual ProgressSink &barMain() = 0;
+    // Lets pending events run and keeps the busy cursor.
+    virtual void fncWaitCursor() = 0;
+
+    void setFailure(const QString &reason) { m_failure = reason; }
+    void clearFailure() { m_failure.clear(); }
+    QString failureReason() const { return m_failure; }
+
+private:
+    QString m_failure;
+};
+
+// Settings texts of the two ports, as the radio operations open them.
+inline constexpr auto SettingsCom1 = "COM1: baud=9600 parity=n data=8 stop=1";
+inline constexpr auto SettingsCom2 = "COM2: baud=9600 parity=n data=8 stop=1";

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The working database: a scratch SQLite file that lives as long as one run.
+namespace WorkDatabase {
+
+// The default place: beside the executable, its base name + ".mdb".
+QString defaultPath();
+
+// Creates a fresh database at `path` with the five tables; a stale file is
+// replaced. On any failure no file is left behind, `reason` says why and the
+// result is false.
+bool create(const QString &path, QString *reason = nullptr);
+
+// Opens a connection to the database at `path` under `connectionName`.
+QSqlDatabase open(const QString &path, const QString &connectionName, QString *reason = nullptr);
+
+// Closes the connection and removes it from Qt's registry.
+void close(const QString &connectionName);
+
+// Counts the rows of an SQL query, `SELECT COUNT(*) FROM (query)`; -1 on failure.
+int countRows(QSqlDatabase db, const QString &query);
+
+// The tables, in the order they are created.
+inline constexpr const char *TableNames[] = {"UserPrg", "AdjustPrg", "BootPrg", "MemoryData", "MenuData"};
+
+} // namespace WorkDatabase
+
+// Creates the working database beside the executable.
+bool fncCreateDatabase();
