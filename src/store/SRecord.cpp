@@ -11,15 +11,22 @@ constexpr char UpperS = 'S';
 constexpr char LowerS = 's';
 constexpr int ReservedType = '4';
 
+constexpr qint8 NotHex = -1;
+
+// Digit values by character; a table, as the import runs this for every character of a file.
+constexpr std::array<qint8, 256> HexValues = [] {
+    std::array<qint8, 256> values{};
+    values.fill(NotHex);
+    for (int c = '0'; c <= '9'; ++c)
+        values[c] = qint8(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c)
+        values[c] = values[c - 'A' + 'a'] = qint8(c - 'A' + 10);
+    return values;
+}();
+
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return HexValues[quint8(c)];
 }
 
 bool fail(QString *reason, const QString &text)
@@ -27,6 +34,15 @@ bool fail(QString *reason, const QString &text)
     if (reason)
         *reason = text;
     return false;
+}
+
+// Names the first character of `digits` that is no hexadecimal digit, by its place in the line.
+bool notHex(QByteArrayView digits, QString *reason)
+{
+    qsizetype i = 0;
+    while (i < digits.size() && hexValue(digits[i]) >= 0)
+        ++i;
+    return fail(reason, QStringLiteral("character %1 is not a hexadecimal digit").arg(TypeChars + i + 1));
 }
 
 QString hexByte(int value)
@@ -82,16 +98,29 @@ bool parse(QByteArrayView line, Record &record, QString *reason)
         return fail(reason, QStringLiteral("S4 is a reserved record type"));
 
     const QByteArrayView digits = line.sliced(TypeChars);
-    for (qsizetype i = 0; i < digits.size(); ++i)
-        if (hexValue(digits[i]) < 0)
-            return fail(reason, QStringLiteral("character %1 is not a hexadecimal digit").arg(TypeChars + i + 1));
+    const qsizetype byteTotal = digits.size() / 2;
+    // Everything after the type as bytes: count, address, data, checksum. A line
+    // of more bytes than a count can announce fails the count check below.
+    std::array<quint8, MaxByteCount + 1> bytes;
+    const qsizetype decoded = std::min<qsizetype>(byteTotal, bytes.size());
+    unsigned sum = 0;
+    for (qsizetype i = 0; i < decoded; ++i) {
+        const int high = hexValue(digits[2 * i]);
+        const int low = hexValue(digits[2 * i + 1]);
+        if ((high | low) < 0)
+            return notHex(digits, reason);
+        bytes[i] = quint8(high << 4 | low);
+        sum += bytes[i];
+    }
+    if (decoded < byteTotal || digits.size() % 2 != 0) {
+        for (qsizetype i = 2 * decoded; i < digits.size(); ++i)
+            if (hexValue(digits[i]) < 0)
+                return notHex(digits, reason);
+    }
     if (digits.size() % 2 != 0)
         return fail(reason, QStringLiteral("odd number of hexadecimal digits"));
 
-    // Everything after the type as bytes: count, address, data, checksum.
-    const qsizetype byteTotal = digits.size() / 2;
-    const auto byteAt = [&](qsizetype i) { return quint8(hexValue(digits[2 * i]) << 4 | hexValue(digits[2 * i + 1])); };
-    const int count = byteAt(0);
+    const int count = bytes[0];
     const qsizetype onLine = byteTotal - 1;
     if (count != onLine)
         return fail(reason, QStringLiteral("byte count says %1 bytes, the line has %2").arg(count).arg(onLine));
@@ -99,12 +128,6 @@ bool parse(QByteArrayView line, Record &record, QString *reason)
     if (count < addressSize + ChecksumBytes)
         return fail(reason, QStringLiteral("byte count %1 is too small for an S%2 record").arg(count).arg(type));
 
-    std::array<quint8, MaxByteCount + 1> bytes;
-    unsigned sum = 0;
-    for (qsizetype i = 0; i < byteTotal; ++i) {
-        bytes[i] = byteAt(i);
-        sum += bytes[i];
-    }
     const quint8 written = bytes[byteTotal - 1];
     const quint8 expected = quint8(~(sum - written));
     if (written != expected)
