@@ -14,7 +14,8 @@ constexpr std::array<const char *, 2> Passes = {"0", "1"};
 
 using ChannelFields = std::array<QString, FieldCount>;
 
-constexpr auto GroupSelect = "SELECT Min(P1) AS P1_MIN, P2, P3, P4, P5, P6, P7, P8, P9, P10, P11, P12, P13, P14, P15, P16 ";
+constexpr auto GroupSelect =
+    "SELECT Min(P1) AS P1_MIN, P2, P3, P4, P5, P6, P7, P8, P9, P10, P11, P12, P13, P14, P15, P16 ";
 constexpr auto GroupFrom = " FROM MemoryData ";
 constexpr auto GroupBy = " GROUP BY P2, P3, P4, P5, P6, P7, P8, P9, P10, P11, P12, P13, P14, P15, P16 ";
 constexpr auto GroupOrder = " ORDER BY Min(P1), P2, P3 ";
@@ -40,7 +41,7 @@ bool writeChannel(clsBriskHx7730 &link, const ChannelFields &f)
 bool storeChannel(WindowServices &window, QSqlQuery &insert, const QString &asked, const ChannelFields &answer)
 {
     for (int i = 0; i < FieldCount; ++i)
-        insert.bindValue(i, answer[size_t(i)]);
+        insert.bindValue(i, answer[size_t(i)].isNull() ? QStringLiteral("") : answer[size_t(i)]);
     if (insert.exec())
         return true;
     const QString error = insert.lastError().text();
@@ -76,7 +77,8 @@ bool prepareChannelInsert(WindowServices &window, QSqlQuery &insert)
 {
     QSqlQuery clear(window.WorkConnection());
     if (!clear.exec(QStringLiteral("DELETE FROM MemoryData")) ||
-        !insert.prepare(QStringLiteral("INSERT INTO MemoryData VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
+        !insert.prepare(
+            QStringLiteral("INSERT INTO MemoryData VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
         window.setFailure(QStringLiteral("cannot empty MemoryData: %1").arg(clear.lastError().text()));
         return false;
     }
@@ -128,5 +130,7 @@ bool fncMemoryChennelWrite(WindowServices &window)
         window.barMain().step();
         window.fncWaitCursor();
     }
+    // The commands count as sent once they have left the port, not its buffer.
+    link.drain();
     return true;
 }

@@ -81,7 +81,7 @@ bool storeMenuRow(QSqlQuery &insert, const QString &bank, const MenuReadStep &ro
     insert.bindValue(2, row.P2);
     insert.bindValue(3, row.P3);
     insert.bindValue(4, row.P4);
-    insert.bindValue(5, value);
+    insert.bindValue(5, value.isNull() ? QStringLiteral("") : value); // a null text would bind as NULL
     if (insert.exec())
         return true;
     reason = QStringLiteral("cannot store menu %1 %2-%3 (%4%5): %6")
@@ -178,5 +178,7 @@ bool fncMenuWrite(WindowServices &window)
         window.barMain().step();
         window.fncWaitCursor();
     }
+    // The commands count as sent once they have left the port, not its buffer.
+    link.drain();
     return true;
 }

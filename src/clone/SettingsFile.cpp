@@ -182,12 +182,16 @@ bool lineLoadsBack(const QString &line, const QStringList &values, QString &reas
             reason = QStringLiteral("a character cannot be saved as one byte");
             return false;
         }
+        if (c == QLatin1Char(Cr)) {
+            reason = QStringLiteral("a value holds a line end");
+            return false;
+        }
     }
     QStringList fields;
     if (parseLine(line, fields, reason) == LineKind::Bad)
         return false;
     if (fields != values) {
-        reason = QStringLiteral("a value holds a comma or a line end");
+        reason = QStringLiteral("a value holds a comma");
         return false;
     }
     return true;
@@ -207,8 +211,8 @@ bool writeTable(WindowServices &window, QSaveFile &file, const char *table, cons
         const QString line = QLatin1String(prefix) + values.join(Comma);
         QString reason;
         if (!lineLoadsBack(line, values, reason)) {
-            window.setFailure(QStringLiteral("cannot save the %1 row \"%2\": %3")
-                                  .arg(QLatin1String(table), line.left(70), reason));
+            window.setFailure(
+                QStringLiteral("cannot save the %1 row \"%2\": %3").arg(QLatin1String(table), line.left(70), reason));
             return false;
         }
         file.write(line.toLatin1() + LineEnd);
@@ -239,7 +243,7 @@ bool insertRows(QSqlDatabase db, const char *sql, const QList<SettingsRow> &rows
     }
     for (const SettingsRow &row : rows) {
         for (int i = 0; i < row.values.size(); ++i)
-            insert.bindValue(i, row.values.at(i));
+            insert.bindValue(i, row.values.at(i).isNull() ? QStringLiteral("") : row.values.at(i));
         if (!insert.exec()) {
             const QString error = insert.lastError().text();
             reason = error.contains(QLatin1String("UNIQUE"))
@@ -325,8 +329,7 @@ bool fncExportCsvFile(WindowServices &window, const QString &path)
         return false;
     }
     if (!file.commit()) {
-        window.setFailure(
-            QStringLiteral("cannot save %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        window.setFailure(QStringLiteral("cannot save %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
     return true;

@@ -1,7 +1,7 @@
 #include "NormalRadio.h"
 
-#include "clone/MenuTransfer.h"
 #include "clone/MemoryChannels.h"
+#include "clone/MenuTransfer.h"
 #include "clone/SettingsFile.h"
 
 #include <QCommandLineParser>
@@ -13,15 +13,15 @@ namespace {
 
 constexpr char Terminator = ';';
 constexpr auto Unknown = "?;";
-constexpr int TypeFieldsLength = 3;     // P1 (2) + P2 (1)
-constexpr int ChannelKeyLength = 4;     // P1 + three-digit channel number
-constexpr int MrQueryLength = 7;        // "MR" + key + ";"
-constexpr int MwMinLength = 42;         // as an MR answer
+constexpr int TypeFieldsLength = 3; // P1 (2) + P2 (1)
+constexpr int ChannelKeyLength = 4; // P1 + three-digit channel number
+constexpr int MrQueryLength = 7;    // "MR" + key + ";"
+constexpr int MwMinLength = 42;     // as an MR answer
 constexpr int MwMaxLength = 50;
-constexpr int MenuKeyLength = 7;        // menu number, sub-number, two fields
-constexpr int ExReadLength = 10;        // "EX" + key + ";"
-constexpr int ExMaxLength = 26;         // with a value of 16 characters
-constexpr int SimpleCommandLength = 4;  // AI, MF: letters, one character, ";"
+constexpr int MenuKeyLength = 7;       // menu number, sub-number, two fields
+constexpr int ExReadLength = 10;       // "EX" + key + ";"
+constexpr int ExMaxLength = 26;        // with a value of 16 characters
+constexpr int SimpleCommandLength = 4; // AI, MF: letters, one character, ";"
 
 QByteArray number(qint64 value, int width)
 {
@@ -73,7 +73,9 @@ QByteArray menuValue(const MenuReadStep &step, char bank, int contents)
     if (menu == 0)
         return bank == 'A' ? "0123456789ABCDEF" : "FEDCBA9876543210";
     if (menu == 20)
-        return bank == 'A' ? QByteArray("R\xE9GLAGE") : QByteArray("\xB0" "C");
+        return bank == 'A' ? QByteArray("R\xE9GLAGE")
+                           : QByteArray("\xB0"
+                                        "C");
     return number(salt % 1000, menu % 4 + 1);
 }
 
@@ -212,7 +214,8 @@ void NormalRadio::addOptions(QCommandLineParser &parser)
                       QStringLiteral("Normal mode: the K-th MR answer echoes the previous channel number."),
                       QStringLiteral("K")});
     parser.addOption({QStringLiteral("join-at"),
-                      QStringLiteral("Normal mode: the K-th answer goes out twice, run together."), QStringLiteral("K")});
+                      QStringLiteral("Normal mode: the K-th answer goes out twice, run together."),
+                      QStringLiteral("K")});
 }
 
 bool NormalRadio::applyOptions(const QCommandLineParser &parser, QString *reason)

@@ -32,7 +32,7 @@ public:
 
     // Faults of the radio's answers, counted from 1:
     void setDuplicateEchoAt(int mrAnswer) { m_duplicateEchoAt = mrAnswer; } // echoes the previous channel
-    void setJoinAt(int answer) { m_joinAt = answer; } // goes out twice, run together
+    void setJoinAt(int answer) { m_joinAt = answer; }                       // goes out twice, run together
 
     // Menu settings by bank letter + menu number, sub-number and the two fields
     // ("A0450131"); memory entries by P1 + channel number ("1123"), holding the
