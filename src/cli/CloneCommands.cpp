@@ -9,6 +9,7 @@
 
 #include <QMap>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <cstdio>
 
 namespace {
@@ -35,7 +36,7 @@ KeyedRows keyedRows(QSqlDatabase db, const QString &table, int keyColumns)
     query.exec(QStringLiteral("SELECT * FROM ") + table);
     while (query.next()) {
         QStringList values;
-        for (int i = 0; query.value(i).isValid(); ++i)
+        for (int i = 0; i < query.record().count(); ++i)
             values << trimmedSpaces(query.value(i).toString());
         rows.insert(values.mid(0, keyColumns).join(QLatin1Char(' ')), values.mid(keyColumns));
     }

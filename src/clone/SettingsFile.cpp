@@ -76,7 +76,7 @@ bool cutFields(const QString &line, int count, QStringList &fields)
 
 QString describe(const QString &value)
 {
-    return QStringLiteral("\"%1\" (%2 characters)").arg(value).arg(value.size());
+    return QStringLiteral("\"%1\" (%2 character%3)").arg(value).arg(value.size()).arg(value.size() == 1 ? "" : "s");
 }
 
 bool checkWidths(const char *kind, const QStringList &fields, int firstField, std::span<const int> widths,

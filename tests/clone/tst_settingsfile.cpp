@@ -123,7 +123,7 @@ void TestSettingsFile::importRefuses_data()
     QTest::newRow("lower-case mr") << good + "mr,0,0,01\r\n"
                                    << "line 2: it starts with \"mr,\"";
     QTest::newRow("leading zero stripped") << QByteArray("MR,0,0,1,00000000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n")
-                                           << "line 1: MR field 3 is \"1\" (1 characters), expected 2";
+                                           << "line 1: MR field 3 is \"1\" (1 character), expected 2";
     QTest::newRow("shifted field") << QByteArray("MR,0,0,01,00000000000,0,0,0,00,00,00,000,0,0,000000000,00,0,\r\n")
                                    << "line 1: MR field 10 is \"00\"";
     QTest::newRow("too few commas") << QByteArray("EX,A,000,00,0\r\n") << "line 1: an EX line needs 6 fields";
