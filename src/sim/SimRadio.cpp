@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -170,48 +171,62 @@ Clock::duration SimRadio::charTime() const
         std::chrono::duration<double>(double(BitsPerByte) / m_options.baud));
 }
 
-std::chrono::milliseconds SimRadio::pollTimeout(Clock::time_point now) const
+// How long the serving thread may sleep: until the next byte is due at the radio or
+// the next reply has crossed the line; forever (nullopt) when nothing is pending.
+std::optional<Clock::duration> SimRadio::sleepTime(Clock::time_point now) const
 {
     Clock::time_point next = Clock::time_point::max();
     if (!m_input.empty())
         next = std::max(m_input.front().first, m_rxFree) + charTime();
-    if (!m_output.empty()) {
+    if (!m_output.empty() && !m_outputBlocked) {
         const Outgoing &out = m_output.front();
         next = std::min<Clock::time_point>(next, std::max(out.due, m_txFree) + charTime() * out.bytes.size());
     }
     if (next == Clock::time_point::max())
-        return std::chrono::milliseconds(-1);
-    if (next <= now)
-        return std::chrono::milliseconds(0);
-    return std::chrono::ceil<std::chrono::milliseconds>(next - now);
+        return std::nullopt;
+    return std::max(next - now, Clock::duration::zero());
 }
 
 void SimRadio::serve()
 {
     std::unique_lock lock(m_mutex);
     while (m_running) {
-        const auto now = Clock::now();
-        takeInput(now);
+        takeInput(Clock::now());
         processInput(Clock::now());
         sendDue(Clock::now());
-        if (m_idleAnswer < m_idleRequest && m_input.empty() && m_output.empty()) {
-            pollfd probe{m_master, POLLIN, 0};
-            if (m_master < 0 || ::poll(&probe, 1, 0) <= 0 || !(probe.revents & POLLIN)) {
-                m_idleAnswer = m_idleRequest;
-                m_idleChanged.notify_all();
-            }
-        }
-        const auto timeout = pollTimeout(Clock::now());
-        pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, POLLIN, 0}};
+        answerIdleRequest();
+        const auto sleep = sleepTime(Clock::now());
+        // A full pty (the program is not reading) is waited out, not retried in a loop.
+        const short masterEvents = short(POLLIN | (m_outputBlocked ? POLLOUT : 0));
+        pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, masterEvents, 0}};
         lock.unlock();
-        ::poll(fds, m_master >= 0 ? 2 : 1, int(timeout.count()));
+        // ppoll: line timing at 9600 baud needs better than poll()'s whole milliseconds.
+        timespec timeout{};
+        if (sleep) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*sleep).count();
+            timeout = {time_t(ns / 1000000000), long(ns % 1000000000)};
+        }
+        ::ppoll(fds, m_master >= 0 ? 2 : 1, sleep ? &timeout : nullptr, nullptr);
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {
             }
         }
         lock.lock();
+        if (fds[1].revents & POLLOUT)
+            m_outputBlocked = false;
     }
+    m_idleChanged.notify_all();
+}
+
+void SimRadio::answerIdleRequest()
+{
+    if (m_idleAnswer >= m_idleRequest || !m_input.empty() || !m_output.empty())
+        return;
+    pollfd probe{m_master, POLLIN, 0};
+    if (m_master >= 0 && ::poll(&probe, 1, 0) > 0 && (probe.revents & POLLIN))
+        return; // bytes from the program still wait in the pty
+    m_idleAnswer = m_idleRequest;
     m_idleChanged.notify_all();
 }
 
@@ -245,12 +260,14 @@ void SimRadio::processInput(Clock::time_point now)
             m_receivedAfterFault.append(byte);
         replies.clear();
         m_personality->receive(byte, replies);
+        // Replies are timed from the moment the byte reached the radio, not from when
+        // this thread got round to it, so wake-up latency does not add up.
         for (const Reply &reply : replies)
-            queueReply(reply, now);
+            queueReply(reply, due);
     }
 }
 
-void SimRadio::queueReply(const Reply &reply, Clock::time_point now)
+void SimRadio::queueReply(const Reply &reply, Clock::time_point arrived)
 {
     const int number = ++m_replies;
     const LineFaults &faults = m_options.faults;
@@ -265,7 +282,7 @@ void SimRadio::queueReply(const Reply &reply, Clock::time_point now)
         m_faulted = true;
         return;
     }
-    const auto due = now + reply.delay + faults.slow;
+    const auto due = arrived + reply.delay + faults.slow;
     if (faults.strayByteAt == number)
         m_output.push_back({due, QByteArray(1, StrayByte)});
     if (faults.splitAt == number && reply.bytes.size() > 1) {
@@ -274,7 +291,8 @@ void SimRadio::queueReply(const Reply &reply, Clock::time_point now)
         m_output.push_back({due + SplitGap, reply.bytes.mid(half)});
         return;
     }
-    m_output.push_back({due, reply.bytes});
+    // Two answers run together: the reply goes out twice, back to back, in one write.
+    m_output.push_back({due, faults.doubleAt == number ? reply.bytes + reply.bytes : reply.bytes});
 }
 
 void SimRadio::sendDue(Clock::time_point now)
@@ -287,8 +305,10 @@ void SimRadio::sendDue(Clock::time_point now)
         if (done > now)
             break;
         const ssize_t n = ::write(m_master, next.bytes.constData(), size_t(next.bytes.size()));
-        if (n < 0)
-            break; // the program is not reading; try again on the next wake-up
+        if (n < 0) {
+            m_outputBlocked = errno == EAGAIN;
+            break;
+        }
         m_txFree = done;
         m_sent.append(next.bytes.left(n));
         if (n < next.bytes.size()) {
