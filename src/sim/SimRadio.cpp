@@ -288,7 +288,7 @@ void SimRadio::queueReply(const Reply &reply, Clock::time_point arrived)
     if (faults.splitAt == number && reply.bytes.size() > 1) {
         const auto half = reply.bytes.size() / 2;
         m_output.push_back({due, reply.bytes.left(half)});
-        m_output.push_back({due + SplitGap, reply.bytes.mid(half)});
+        m_output.push_back({due + faults.splitGap, reply.bytes.mid(half)});
         return;
     }
     // Two answers run together: the reply goes out twice, back to back, in one write.

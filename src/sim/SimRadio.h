@@ -45,16 +45,16 @@ public:
 // Replies are counted from 1 in the order the radio makes them.
 struct LineFaults
 {
-    int silenceFrom = 0;               // from this reply on, the radio sends nothing
-    int strayByteAt = 0;               // a stray byte goes out just before this reply
-    int splitAt = 0;                   // this reply goes out in two pieces, apart in time
-    int closeAt = 0;                   // the line goes away instead of this reply (pty closed)
-    int doubleAt = 0;                  // this reply goes out twice, run together
-    std::chrono::milliseconds slow{0}; // every reply is held back this long
+    int silenceFrom = 0;                    // from this reply on, the radio sends nothing
+    int strayByteAt = 0;                    // a stray byte goes out just before this reply
+    int splitAt = 0;                        // this reply goes out in two pieces, apart in time
+    int closeAt = 0;                        // the line goes away instead of this reply (pty closed)
+    int doubleAt = 0;                       // this reply goes out twice, run together
+    std::chrono::milliseconds slow{0};      // every reply is held back this long
+    std::chrono::milliseconds splitGap{30}; // time between the pieces of a split reply
 };
 
 inline constexpr char StrayByte = '\x7E';
-inline constexpr std::chrono::milliseconds SplitGap{30};
 
 struct SimOptions
 {
