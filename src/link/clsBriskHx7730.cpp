@@ -213,7 +213,8 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(int(deadline.remainingTime())) || portFailed()) {
             m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
-            m_port->clearError();
+            if (!portFailed()) // a time-out; a failed device stays failed
+                m_port->clearError();
             return false;
         }
     }
