@@ -1,6 +1,7 @@
 #include "SimRadio.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -83,14 +84,23 @@ void SimRadio::stop()
         fd = -1;
     }
     if (!m_linkPath.isEmpty()) {
-        QFile::remove(m_linkPath);
+        if (QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
+            QFile::remove(m_linkPath);
         m_linkPath.clear();
     }
 }
 
 bool SimRadio::linkTo(const QString &path, QString *reason)
 {
-    QFile::remove(path);
+    // Only an old link is replaced: a mistyped path must not cost anyone a file.
+    const QFileInfo existing(path);
+    if (existing.isSymLink())
+        QFile::remove(path);
+    else if (existing.exists()) {
+        if (reason)
+            *reason = QStringLiteral("%1 exists and is not a link").arg(path);
+        return false;
+    }
     if (!QFile::link(m_slavePath, path)) {
         if (reason)
             *reason = QStringLiteral("cannot link %1 to %2").arg(path, m_slavePath);

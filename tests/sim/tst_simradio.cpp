@@ -2,6 +2,8 @@
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -29,6 +31,7 @@ private slots:
     void faultSeenByTheProgram();
     void slowAnswer_data();
     void slowAnswer();
+    void linkReplacesOnlyALink();
 };
 
 namespace {
@@ -180,6 +183,26 @@ void TestSimRadio::slowAnswer()
     QCOMPARE(link.TyRead(p1, p2), answered);
     if (!answered) // the answer still comes, late
         QCOMPARE(readUntil(link, 6), QByteArray("TY001;"));
+}
+
+void TestSimRadio::linkReplacesOnlyALink()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("notes.txt");
+    const QString link = dir.filePath("radio");
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(file, link)); // an old link from an earlier run
+
+    sim::SimRadio radio(std::make_unique<TwoReplies>());
+    QVERIFY(radio.start());
+    QString reason;
+    QVERIFY(!radio.linkTo(file, &reason));
+    QVERIFY(QFileInfo(file).isFile());
+    QVERIFY(radio.linkTo(link, &reason));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), radio.devicePath());
+    radio.stop();
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(QFileInfo(file).isFile());
 }
 
 QTEST_GUILESS_MAIN(TestSimRadio)
