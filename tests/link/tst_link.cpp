@@ -2,6 +2,9 @@
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
 
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -12,6 +15,7 @@ class TestLink : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init() { linkTiming().replyLimit = 200ms; }
     void cleanup()
     {
@@ -20,6 +24,8 @@ private slots:
     }
 
     void openCloseAndReopen();
+    void comNamesMapThroughUserSettings_data();
+    void comNamesMapThroughUserSettings();
     void portHeldByAnotherFailsToOpen();
     void openOnAnOpenInstanceKeepsItsPort();
     void binWriteSendsPairs_data();
@@ -35,7 +41,17 @@ private slots:
     void mwFromAnMrAnswerEqualsIt();
     void everyOperationFailsAtOnceOnAClosedPort();
     void vanishingPortFailsTheRead();
+
+private:
+    QTemporaryDir m_config;
 };
+
+void TestLink::initTestCase()
+{
+    // Keep the user's own port mapping out of the tests.
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+}
 
 namespace {
 
@@ -96,6 +112,41 @@ void TestLink::openCloseAndReopen()
     QVERIFY(link.TxtWrite("MF0;"));
     QVERIFY(radio->waitUntilIdle());
     QCOMPARE(radio->received(), QByteArray("MF0;"));
+}
+
+void TestLink::comNamesMapThroughUserSettings_data()
+{
+    QTest::addColumn<QString>("com");
+    QTest::addColumn<bool>("mapped");
+    QTest::addColumn<QString>("device"); // when not mapped
+    QTest::newRow("COM1 mapped") << "COM1" << true << "";
+    QTest::newRow("COM2 mapped") << "COM2" << true << "";
+    QTest::newRow("COM1 default") << "COM1" << false << "/dev/ttyS0";
+    QTest::newRow("COM2 default") << "COM2" << false << "/dev/ttyS1";
+}
+
+void TestLink::comNamesMapThroughUserSettings()
+{
+    QFETCH(QString, com);
+    QFETCH(bool, mapped);
+    QFETCH(QString, device);
+    sim::SimRadio radio(std::make_unique<sim::ScriptedPersonality>());
+    QVERIFY(radio.start());
+    {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BriskHx7730");
+        settings.remove("Ports");
+        if (mapped)
+            settings.setValue("Ports/" + com, radio.devicePath());
+    }
+    const QString settingsText = com + ": baud=9600 parity=n data=8 stop=1";
+    QCOMPARE(clsBriskHx7730::deviceFor(settingsText), mapped ? radio.devicePath() : device);
+    if (mapped) {
+        clsBriskHx7730 link;
+        QVERIFY(link.CommOpen(settingsText));
+        QVERIFY(link.TxtWrite("MF0;"));
+        QVERIFY(radio.waitUntilIdle());
+        QCOMPARE(radio.received(), QByteArray("MF0;"));
+    }
 }
 
 void TestLink::portHeldByAnotherFailsToOpen()
