@@ -32,6 +32,7 @@ private slots:
     void binWriteSendsPairs();
     void binReadReturnsWaitingBytes_data();
     void binReadReturnsWaitingBytes();
+    void replyLargerThanThePtyArrivesWhole();
     void txtWriteSendsOneBytePerCharacter_data();
     void txtWriteSendsOneBytePerCharacter();
     void replyInTwoPiecesReadByTwoCalls();
@@ -190,6 +191,10 @@ void TestLink::binWriteSendsPairs_data()
     QTest::newRow("lower case") << "ff" << QByteArray("\xFF") << true;
     QTest::newRow("empty") << "" << QByteArray() << true;
     QTest::newRow("bytes above 127") << "80fE7f" << QByteArray("\x80\xFE\x7F") << true;
+    QByteArray many(40000, '\0');
+    for (qsizetype i = 0; i < many.size(); ++i)
+        many[i] = char(i * 7 + i / 256);
+    QTest::newRow("beyond 16-bit counts") << QString::fromLatin1(many.toHex()) << many << true;
     QTest::newRow("bad first pair") << "0G" << QByteArray() << false;
     QTest::newRow("bad second pair") << "010G" << QByteArray("\x01") << false;
     QTest::newRow("sign is not a digit") << "+1" << QByteArray() << false;
@@ -233,6 +238,24 @@ void TestLink::binReadReturnsWaitingBytes()
         QVERIFY(link.waitForInput(QDeadlineTimer(5s)));
     QCOMPARE(link.BinRead(), text);
     QCOMPARE(link.BinRead(), QString());
+}
+
+void TestLink::replyLargerThanThePtyArrivesWhole()
+{
+    QByteArray reply(100000, '\0');
+    for (qsizetype i = 0; i < reply.size(); ++i)
+        reply[i] = char(i % 251);
+    auto radio = startScriptedRadio({{"Q;", reply}});
+    QVERIFY(radio);
+    clsBriskHx7730 link;
+    QVERIFY(link.CommOpen(com1Settings()));
+    QVERIFY(link.TxtWrite("Q;"));
+    QString hex;
+    const QDeadlineTimer deadline(10s);
+    while (hex.size() < reply.size() * 2 && link.waitForInput(deadline))
+        hex += link.BinRead();
+    QCOMPARE(hex, QString::fromLatin1(reply.toHex().toUpper()));
+    QVERIFY(radio->waitUntilIdle());
 }
 
 void TestLink::txtWriteSendsOneBytePerCharacter_data()
