@@ -102,6 +102,19 @@ bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &load
 
 } // namespace
 
+bool measureBootProgram(WindowServices &window, int &bytes, int &rows)
+{
+    Loader loader;
+    QString reason;
+    if (!readLoader(window.WorkConnection(), loader, reason)) {
+        window.setFailure(reason);
+        return false;
+    }
+    bytes = loader.length;
+    rows = int(loader.rows.size());
+    return true;
+}
+
 bool fncTransmitBootProgram(WindowServices &window)
 {
     window.clearFailure();

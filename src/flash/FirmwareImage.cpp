@@ -113,20 +113,20 @@ QStringList describe(QSqlDatabase db, const QString &table)
     Stream stream;
     QString reason;
     if (!buildStream(db, table, stream, &reason))
-        return {QStringLiteral("Frames: unknown"), QStringLiteral("Can be written: no (%1)").arg(reason)};
-    lines << QStringLiteral("Frames: %1 (%2 bytes from address 0)").arg(stream.frames).arg(stream.bytes.size());
+        return {QStringLiteral("frames: unknown"), QStringLiteral("can be written: no (%1)").arg(reason)};
+    lines << QStringLiteral("frames: %1 (%2 bytes from address 0)").arg(stream.frames).arg(stream.bytes.size());
     int covered = 0;
     for (const Block &block : Layout)
         if (block.firstFrame() + block.frameCount() <= stream.frames)
             ++covered;
-    lines << QStringLiteral("Blocks: %1 of %2 (8 x 4 KB from 0x000000, 32 KB at 0x008000, 3 x 64 KB from 0x010000)")
+    lines << QStringLiteral("blocks: %1 of %2 (8 x 4 KB from 0x000000, 32 KB at 0x008000, 3 x 64 KB from 0x010000)")
                  .arg(covered)
                  .arg(Layout.size());
     QByteArray image;
     if (loadWritableImage(db, table, image, &reason))
-        lines << QStringLiteral("Can be written: yes");
+        lines << QStringLiteral("can be written: yes");
     else
-        lines << QStringLiteral("Can be written: no (%1)").arg(reason);
+        lines << QStringLiteral("can be written: no (%1)").arg(reason);
     return lines;
 }
 
