@@ -62,11 +62,10 @@ bool writeBlock(WindowServices &window, FlashLink &link, const QByteArray &image
     return link.exchange(blockCheckMessage(blockSum), Ready, QStringLiteral("to the block check of ") + where);
 }
 
-bool writeAllBlocks(WindowServices &window, FlashLink &link, const QByteArray &image)
+bool writeBlocks(WindowServices &window, FlashLink &link, const QByteArray &image, int blockCount)
 {
-    int number = 0;
-    for (const Block &block : FirmwareImage::Layout)
-        if (!writeBlock(window, link, image, block, ++number))
+    for (int i = 0; i < blockCount; ++i)
+        if (!writeBlock(window, link, image, FirmwareImage::Layout.at(i), i + 1))
             return false;
     return true;
 }
@@ -98,8 +97,18 @@ bool fncTransmitProgram(WindowServices &window, const QString &table)
         window.setFailure(reason);
         return false;
     }
+    return transmitProgramImage(window, image, int(FirmwareImage::Layout.size()));
+}
+
+bool transmitProgramImage(WindowServices &window, const QByteArray &image, int blockCount)
+{
+    if (image.size() != FirmwareImage::FullImageBytes || blockCount < 0 ||
+        blockCount > int(FirmwareImage::Layout.size())) {
+        window.setFailure(QStringLiteral("not a whole image"));
+        return false;
+    }
     FlashLink link(window);
-    const bool done = link.open() && !link.stopRequested() && writeAllBlocks(window, link, image);
+    const bool done = link.open() && !link.stopRequested() && writeBlocks(window, link, image, blockCount);
     link.close();
     if (done)
         window.barMain().setValue(0);
