@@ -170,7 +170,7 @@ Clock::duration SimRadio::charTime() const
         std::chrono::duration<double>(double(BitsPerByte) / m_options.baud));
 }
 
-std::chrono::nanoseconds SimRadio::pollTimeout(Clock::time_point now) const
+std::chrono::milliseconds SimRadio::pollTimeout(Clock::time_point now) const
 {
     Clock::time_point next = Clock::time_point::max();
     if (!m_input.empty())
@@ -180,12 +180,10 @@ std::chrono::nanoseconds SimRadio::pollTimeout(Clock::time_point now) const
         next = std::min<Clock::time_point>(next, std::max(out.due, m_txFree) + charTime() * out.bytes.size());
     }
     if (next == Clock::time_point::max())
-        return std::chrono::nanoseconds(-1);
+        return std::chrono::milliseconds(-1);
     if (next <= now)
-        return std::chrono::nanoseconds(0);
-    // Not rounded up to whole milliseconds: at 9600 baud a character takes 1.04 ms,
-    // and rounding would nearly double the time of every echoed byte.
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(next - now);
+        return std::chrono::milliseconds(0);
+    return std::chrono::ceil<std::chrono::milliseconds>(next - now);
 }
 
 void SimRadio::serve()
@@ -206,10 +204,7 @@ void SimRadio::serve()
         const auto timeout = pollTimeout(Clock::now());
         pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, POLLIN, 0}};
         lock.unlock();
-        timespec limit{};
-        limit.tv_sec = time_t(timeout.count() / 1000000000);
-        limit.tv_nsec = long(timeout.count() % 1000000000);
-        ::ppoll(fds, m_master >= 0 ? 2 : 1, timeout.count() < 0 ? nullptr : &limit, nullptr);
+        ::poll(fds, m_master >= 0 ? 2 : 1, int(timeout.count()));
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {
