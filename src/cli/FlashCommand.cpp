@@ -31,7 +31,7 @@ extern "C" void noteInterrupt(int)
 }
 
 // Ctrl-C only raises a flag: the transfer sees it at its next poll (within
-// 40 ms), closes the port and reports, so the line is never left mid-frame
+// 25 ms), closes the port and reports, so the line is never left mid-frame
 // without the operator being told.
 class InterruptGuard
 {

@@ -15,7 +15,7 @@
 class FlashLink
 {
 public:
-    static constexpr std::chrono::milliseconds PollSlice{40};
+    static constexpr std::chrono::milliseconds PollSlice{25};
     // How long a synchronisation zero waits for its answer before the next goes out.
     static constexpr std::chrono::milliseconds SyncAnswerWindow{50};
 
