@@ -80,8 +80,8 @@ void TestCheckCommand::exitCodes_data()
 
     QTest::newRow("srec_cat's file") << QStringList{"srec_cat.mot"} << "srec_cat.mot" << 0 << "problem: none";
     QTest::newRow("objcopy's file") << QStringList{"objcopy.mot"} << "objcopy.mot" << 0 << "problem: none";
-    QTest::newRow("srec_cat's file as boot loader")
-        << QStringList{"srec_cat.mot", "--boot"} << "srec_cat.mot" << 0 << "problem: none";
+    QTest::newRow("256 KB as boot loader: too long to announce")
+        << QStringList{"srec_cat.mot", "--boot"} << "srec_cat.mot" << 1 << "can be sent: no";
     QTest::newRow("one checksum digit flipped")
         << QStringList{"flipped.mot"} << "" << 1 << "problem: line 100: checksum";
     QTest::newRow("S1 records as boot loader")
@@ -116,8 +116,9 @@ void TestCheckCommand::summaryOfAToolFile()
     const Run run = runBrisk({"check", "-q", m_dir.filePath("srec_cat.mot")});
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.mid(1), QStringList({"lines: 16386", "records: S0 1, S2 16384, S5 1", "data bytes: 262144",
-                                        "addresses: 000000 to 03FFFF", "problem: none"}));
+    QCOMPARE(lines.mid(1, 5), QStringList({"lines: 16386", "records: S0 1, S2 16384, S5 1", "data bytes: 262144",
+                                           "addresses: 000000 to 03FFFF", "problem: none"}));
+    QCOMPARE(lines.last(), QString("can be written: yes"));
 }
 
 QTEST_GUILESS_MAIN(TestCheckCommand)
