@@ -2,9 +2,9 @@
 
 #include "StringTable.h"
 
+#include "AppIcon.h"
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -28,7 +28,7 @@ frmAbout::frmAbout(const StringTable &texts, QWidget *parent) : QDialog(parent)
     setWindowTitle(partNumber + QStringLiteral(" - Version infomation"));
 
     auto *picIcon = label(this, "picIcon", QString());
-    picIcon->setPixmap(QIcon(QStringLiteral(":/brisk/icon.png")).pixmap(QSize(36, 36)));
+    picIcon->setPixmap(appIcon().pixmap(QSize(36, 36)));
     picIcon->setFixedSize(36, 36);
     auto *lblTitle = label(this, "lblTitle", partNumber);
     QFont big = lblTitle->font();

@@ -2,13 +2,13 @@
 #include "OperatorDialogs.h"
 #include "frmMain.h"
 
+#include "AppIcon.h"
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/brisk/icon.png")));
+    QApplication::setWindowIcon(appIcon());
 
     RadioOperations operations;
     DesktopDialogs dialogs;
