@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench clean format
+.PHONY: all deps configure build test test-sanitize fuzz run bench clean format
 
 all: build
 
@@ -20,6 +20,24 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DBRISK_SANITIZE=ON
+	cmake --build $(BUILD)-sanitize -j$(JOBS)
+	cd $(BUILD)-sanitize && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j$(JOBS)
+
+# Runs every fuzz target for FUZZ_SECONDS each (clang's libFuzzer).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	scripts/install-deps.sh clang libclang-rt-14-dev
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISK_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(BUILD)-fuzz -j$(JOBS) --target fuzz_targets
+	scripts/fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
 run: build
 	scripts/demo.sh $(BUILD)

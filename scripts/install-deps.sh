@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev cmake g++ make
+  libsqlite3-dev                # the import binds rows through SQLite itself
   fonts-ipafont-gothic          # Japanese texts on screen
   srecord binutils              # independent S-record tools for the cross-checks
   xvfb xauth imagemagick        # screenshots of the window

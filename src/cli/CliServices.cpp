@@ -35,7 +35,9 @@ void TerminalProgress::finish()
 {
     if (m_quiet || !m_clock.isValid())
         return;
-    draw(true);
+    // A plain log has already said 100 % when the last step got there.
+    if (m_terminal || m_lastPlainPercent != 100)
+        draw(true);
     if (m_terminal)
         std::fputc('\n', stderr);
     m_lastDraw = -1;

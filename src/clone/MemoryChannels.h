@@ -11,3 +11,5 @@ bool fncMemoryChennelWrite(WindowServices &window);
 
 // The grouped query the write sends from, without its ORDER BY (the window counts it).
 QString memoryGroupQuery();
+
+inline constexpr int MemoryChannelCount = 300; // channel numbers 000 to 299, read in two passes

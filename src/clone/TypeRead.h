@@ -5,4 +5,18 @@
 #include <QString>
 
 // Asks the radio for its type and returns its market-type label ("K", "J(S) - EXT", ...).
+// A radio that does not answer gives "K - EXT" (the reason is left in the window).
 QString fncTypeRead(WindowServices &window);
+
+// The fields of a TY answer: P1 (two characters) and P2 (the market digit).
+struct TypeAnswer
+{
+    QString P1;
+    QString P2;
+};
+
+// True when the radio reports an EXT unit: bit value 8 of the hexadecimal digit
+// that starts P1 is clear (a missing or non-hexadecimal digit counts as 0).
+bool typeHasExt(const TypeAnswer &answer);
+// The market-type label of a TY answer.
+QString typeLabel(const TypeAnswer &answer);

@@ -170,7 +170,7 @@ Clock::duration SimRadio::charTime() const
         std::chrono::duration<double>(double(BitsPerByte) / m_options.baud));
 }
 
-std::chrono::milliseconds SimRadio::pollTimeout(Clock::time_point now) const
+std::chrono::microseconds SimRadio::pollTimeout(Clock::time_point now) const
 {
     Clock::time_point next = Clock::time_point::max();
     if (!m_input.empty())
@@ -180,10 +180,11 @@ std::chrono::milliseconds SimRadio::pollTimeout(Clock::time_point now) const
         next = std::min<Clock::time_point>(next, std::max(out.due, m_txFree) + charTime() * out.bytes.size());
     }
     if (next == Clock::time_point::max())
-        return std::chrono::milliseconds(-1);
+        return std::chrono::microseconds(-1);
     if (next <= now)
-        return std::chrono::milliseconds(0);
-    return std::chrono::ceil<std::chrono::milliseconds>(next - now);
+        return std::chrono::microseconds(0);
+    // A whole-millisecond timeout would add up to a character time to every reply at 9600 baud.
+    return std::chrono::ceil<std::chrono::microseconds>(next - now);
 }
 
 void SimRadio::serve()
@@ -204,7 +205,8 @@ void SimRadio::serve()
         const auto timeout = pollTimeout(Clock::now());
         pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, POLLIN, 0}};
         lock.unlock();
-        ::poll(fds, m_master >= 0 ? 2 : 1, int(timeout.count()));
+        const timespec wait{time_t(timeout.count() / 1000000), long(timeout.count() % 1000000) * 1000};
+        ::ppoll(fds, m_master >= 0 ? 2 : 1, timeout.count() < 0 ? nullptr : &wait, nullptr);
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {
@@ -246,7 +248,7 @@ void SimRadio::processInput(Clock::time_point now)
         replies.clear();
         m_personality->receive(byte, replies);
         for (const Reply &reply : replies)
-            queueReply(reply, now);
+            queueReply(reply, due); // the radio answers when the last byte has arrived, not when we looked
     }
 }
 

@@ -103,7 +103,7 @@ private:
     void queueReply(const Reply &reply, Clock::time_point now);
     void sendDue(Clock::time_point now);
     Clock::duration charTime() const;
-    std::chrono::milliseconds pollTimeout(Clock::time_point now) const;
+    std::chrono::microseconds pollTimeout(Clock::time_point now) const;
     void closeLine();
     void wake();
 

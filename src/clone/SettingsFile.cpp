@@ -1,0 +1,354 @@
+#include "SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <array>
+#include <span>
+
+namespace {
+
+constexpr char Cr = '\r';
+constexpr char Lf = '\n';
+constexpr QLatin1Char Comma(',');
+constexpr auto LineEnd = "\r\n";
+constexpr auto MrPrefix = "MR,";
+constexpr auto ExPrefix = "EX,";
+
+// Widths of the fixed fields; the last field of a line takes the rest, up to a limit.
+constexpr std::array<int, 15> MrWidths = {1, 1, 2, 11, 1, 1, 1, 2, 2, 3, 1, 1, 9, 2, 1};
+constexpr int MrNameLimit = 8;
+constexpr std::array<int, 4> ExWidths = {3, 2, 1, 1}; // P1 to P4, after the bank letter
+constexpr int ExValueLimit = 16;
+constexpr int MrFieldCount = 16;
+constexpr int ExFieldCount = 6;
+
+// Spaces only: tabs and other blanks are part of a value.
+QString trimSpaces(const QString &text)
+{
+    qsizetype first = 0, last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+// A line ends at CR LF or at a lone CR; a lone LF is part of the line. The CR LF
+// that ends the last line does not start another one.
+QList<QString> splitLines(const QByteArray &bytes)
+{
+    QList<QString> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) != Cr)
+            continue;
+        lines.append(QString::fromLatin1(bytes.mid(start, i - start)));
+        if (i + 1 < bytes.size() && bytes.at(i + 1) == Lf)
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.append(QString::fromLatin1(bytes.mid(start)));
+    return lines;
+}
+
+// Fields after the three-character prefix: all but the last end at a comma, the
+// last takes the rest of the line, surplus commas included.
+bool cutFields(const QString &line, int count, QStringList &fields)
+{
+    fields.clear();
+    qsizetype cursor = 3;
+    for (int i = 1; i < count; ++i) {
+        const qsizetype comma = line.indexOf(Comma, cursor);
+        if (comma < 0)
+            return false;
+        fields.append(trimSpaces(line.mid(cursor, comma - cursor)));
+        cursor = comma + 1;
+    }
+    fields.append(trimSpaces(line.mid(cursor)));
+    return true;
+}
+
+QString describe(const QString &value)
+{
+    return QStringLiteral("\"%1\" (%2 character%3)").arg(value).arg(value.size()).arg(value.size() == 1 ? "" : "s");
+}
+
+bool checkWidths(const char *kind, const QStringList &fields, int firstField, std::span<const int> widths,
+                 int lastLimit, QString &reason)
+{
+    for (size_t i = 0; i < widths.size(); ++i) {
+        const QString &value = fields.at(qsizetype(i) + firstField);
+        if (value.size() != widths[i]) {
+            reason = QStringLiteral("%1 field %2 is %3, expected %4 characters")
+                         .arg(QLatin1String(kind))
+                         .arg(qsizetype(i) + firstField + 1)
+                         .arg(describe(value))
+                         .arg(widths[i]);
+            return false;
+        }
+    }
+    if (fields.last().size() > lastLimit) {
+        reason = QStringLiteral("%1 field %2 is %3, at most %4 allowed")
+                     .arg(QLatin1String(kind))
+                     .arg(fields.size())
+                     .arg(describe(fields.last()))
+                     .arg(lastLimit);
+        return false;
+    }
+    return true;
+}
+
+bool parseMrLine(const QString &line, QStringList &fields, QString &reason)
+{
+    if (!cutFields(line, MrFieldCount, fields)) {
+        reason = QStringLiteral("an MR line needs 16 fields (15 commas after \"MR,\")");
+        return false;
+    }
+    return checkWidths("MR", fields, 0, MrWidths, MrNameLimit, reason);
+}
+
+bool parseExLine(const QString &line, QStringList &fields, QString &reason)
+{
+    if (!cutFields(line, ExFieldCount, fields)) {
+        reason = QStringLiteral("an EX line needs 6 fields (5 commas after \"EX,\")");
+        return false;
+    }
+    if (fields.first() != QLatin1String("A") && fields.first() != QLatin1String("B")) {
+        reason = QStringLiteral("EX field 1 (the bank) is %1, expected \"A\" or \"B\"").arg(describe(fields.first()));
+        return false;
+    }
+    return checkWidths("EX", fields, 1, ExWidths, ExValueLimit, reason);
+}
+
+enum class LineKind { Memory, Menu, Bad };
+
+LineKind parseLine(const QString &line, QStringList &fields, QString &reason)
+{
+    if (line.startsWith(QLatin1String(MrPrefix)))
+        return parseMrLine(line, fields, reason) ? LineKind::Memory : LineKind::Bad;
+    if (line.startsWith(QLatin1String(ExPrefix)))
+        return parseExLine(line, fields, reason) ? LineKind::Menu : LineKind::Bad;
+    if (line.isEmpty())
+        reason = QStringLiteral("the line is empty");
+    else
+        reason = QStringLiteral("it starts with \"%1\", not \"MR,\" or \"EX,\"").arg(line.left(3));
+    return LineKind::Bad;
+}
+
+QString lineReason(int number, const QString &line, const QString &reason)
+{
+    QString text = QStringLiteral("line %1: %2").arg(number).arg(reason);
+    if (line.contains(QLatin1Char(Lf)))
+        text += QStringLiteral(" (lines must end in CR LF; this file seems to use LF alone)");
+    return text;
+}
+
+// --- export ---
+
+QStringList trimmedValues(const QSqlQuery &row, const QStringList &columns)
+{
+    QStringList values;
+    for (const QString &column : columns)
+        values.append(trimSpaces(row.value(column).toString()));
+    return values;
+}
+
+QStringList memoryColumns()
+{
+    QStringList columns;
+    for (int i = 1; i <= MrFieldCount; ++i)
+        columns.append(QStringLiteral("P%1").arg(i));
+    return columns;
+}
+
+QStringList menuColumns()
+{
+    return {QStringLiteral("AB"), QStringLiteral("P1"), QStringLiteral("P2"),
+            QStringLiteral("P3"), QStringLiteral("P4"), QStringLiteral("P5")};
+}
+
+// A row is written only when its line will load back as the same values, so
+// that every file this program saves can be loaded again.
+bool lineLoadsBack(const QString &line, const QStringList &values, QString &reason)
+{
+    for (QChar c : line) {
+        if (c.unicode() > 0xFF) {
+            reason = QStringLiteral("a character cannot be saved as one byte");
+            return false;
+        }
+        if (c == QLatin1Char(Cr)) {
+            reason = QStringLiteral("a value holds a line end");
+            return false;
+        }
+    }
+    QStringList fields;
+    if (parseLine(line, fields, reason) == LineKind::Bad)
+        return false;
+    if (fields != values) {
+        reason = QStringLiteral("a value holds a comma");
+        return false;
+    }
+    return true;
+}
+
+bool writeTable(WindowServices &window, QSaveFile &file, const char *table, const char *prefix,
+                const QStringList &columns)
+{
+    QSqlQuery rows(window.WorkConnection());
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)))) {
+        window.setFailure(QStringLiteral("cannot read %1: %2").arg(QLatin1String(table), rows.lastError().text()));
+        return false;
+    }
+    while (rows.next()) {
+        const QStringList values = trimmedValues(rows, columns);
+        const QString line = QLatin1String(prefix) + values.join(Comma);
+        QString reason;
+        if (!lineLoadsBack(line, values, reason)) {
+            window.setFailure(
+                QStringLiteral("cannot save the %1 row \"%2\": %3").arg(QLatin1String(table), line.left(70), reason));
+            return false;
+        }
+        file.write(line.toLatin1() + LineEnd);
+    }
+    return true;
+}
+
+// --- import ---
+
+bool emptyTables(QSqlDatabase db, QString &reason)
+{
+    QSqlQuery clear(db);
+    for (const char *sql : {"DELETE FROM MemoryData", "DELETE FROM MenuData"}) {
+        if (!clear.exec(QLatin1String(sql))) {
+            reason = QStringLiteral("cannot empty the tables: %1").arg(clear.lastError().text());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool insertRows(QSqlDatabase db, const char *sql, const QList<SettingsRow> &rows, QString &reason)
+{
+    QSqlQuery insert(db);
+    if (!insert.prepare(QLatin1String(sql))) {
+        reason = insert.lastError().text();
+        return false;
+    }
+    for (const SettingsRow &row : rows) {
+        for (int i = 0; i < row.values.size(); ++i)
+            insert.bindValue(i, row.values.at(i).isNull() ? QStringLiteral("") : row.values.at(i));
+        if (!insert.exec()) {
+            const QString error = insert.lastError().text();
+            reason = error.contains(QLatin1String("UNIQUE"))
+                         ? QStringLiteral("line %1: the same entry is on an earlier line").arg(row.line)
+                         : QStringLiteral("line %1: %2").arg(row.line).arg(error);
+            return false;
+        }
+    }
+    return true;
+}
+
+// All rows in one transaction: a load either stores the whole file or nothing.
+bool storeRows(QSqlDatabase db, const SettingsRows &rows, QString &reason)
+{
+    if (!db.transaction()) {
+        reason = db.lastError().text();
+        return false;
+    }
+    const bool ok =
+        emptyTables(db, reason) &&
+        insertRows(db, "INSERT INTO MemoryData VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", rows.memory,
+                   reason) &&
+        insertRows(db, "INSERT INTO MenuData (AB, P1, P2, P3, P4, P5) VALUES (?, ?, ?, ?, ?, ?)", rows.menu, reason);
+    if (ok && db.commit())
+        return true;
+    if (ok)
+        reason = db.lastError().text();
+    db.rollback();
+    return false;
+}
+
+bool readWholeFile(const QString &path, QByteArray &bytes, QString &reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *reason)
+{
+    rows = {};
+    const QList<QString> lines = splitLines(bytes);
+    for (int i = 0; i < lines.size(); ++i) {
+        QStringList fields;
+        QString why;
+        switch (parseLine(lines.at(i), fields, why)) {
+        case LineKind::Memory:
+            rows.memory.append({i + 1, fields});
+            break;
+        case LineKind::Menu:
+            rows.menu.append({i + 1, fields});
+            break;
+        case LineKind::Bad:
+            if (reason)
+                *reason = lineReason(i + 1, lines.at(i), why);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fncExportCsvFile(WindowServices &window, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        window.setFailure(
+            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    if (!writeTable(window, file, "MemoryData", MrPrefix, memoryColumns()) ||
+        !writeTable(window, file, "MenuData", ExPrefix, menuColumns())) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        window.setFailure(QStringLiteral("cannot save %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool fncImportCsvFile(WindowServices &window, const QString &path)
+{
+    QSqlDatabase db = window.WorkConnection();
+    QString reason;
+    QByteArray bytes;
+    SettingsRows rows;
+    const bool ok = emptyTables(db, reason) && readWholeFile(path, bytes, reason) &&
+                    parseSettingsText(bytes, rows, &reason) && storeRows(db, rows, reason);
+    if (ok)
+        return true;
+    QString ignored;
+    emptyTables(db, ignored);
+    window.setFailure(reason.startsWith(QLatin1String("line "))
+                          ? QStringLiteral("%1, %2").arg(QDir::toNativeSeparators(path), reason)
+                          : reason);
+    return false;
+}

@@ -1,0 +1,142 @@
+#include "RecordingServices.h"
+#include "SimulatedRadio.h"
+#include "cli/Commands.h"
+#include "clone/MemoryChannels.h"
+#include "clone/MenuTransfer.h"
+#include "clone/SettingsFile.h"
+#include "clone/TypeRead.h"
+#include "link/LinkTiming.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A settings read as the window runs it: type, menus, channels, then the file.
+bool readRadioToFile(const QString &path)
+{
+    RecordingServices window;
+    fncTypeRead(window);
+    return fncMenuRead(window) && fncMemoryChennelRead(window) && fncExportCsvFile(window, path);
+}
+
+bool writeFileToRadio(const QString &path)
+{
+    RecordingServices window;
+    return fncImportCsvFile(window, path) && fncMenuWrite(window) && fncMemoryChennelWrite(window);
+}
+
+int runCli(const QStringList &arguments, const QString &device)
+{
+    return (arguments.at(1) == "read" ? runRead : runWrite)(arguments + QStringList{"--port", device, "-q"});
+}
+
+} // namespace
+
+// A radio's settings carried through a file into another radio.
+class TestCloneRoundTrip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        linkTiming().replyLimit = 500ms;
+        QVERIFY(m_dir.isValid());
+    }
+    void cleanup()
+    {
+        linkTiming() = LinkTiming{};
+        clsBriskHx7730::clearPortOverrides();
+    }
+    void radioToFileToRadioGivesSameFile();
+    void settingsFileStartsTheSimulatedRadio();
+    void cliWriteVerifyListsWhatDiffers();
+
+private:
+    QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
+    QTemporaryDir m_dir;
+};
+
+void TestCloneRoundTrip::radioToFileToRadioGivesSameFile()
+{
+    SimulatedRadio a(0);
+    SimulatedRadio b(1);
+    for (auto *radio : {&a, &b})
+        radio->model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
+    QVERIFY(a.start() && b.start());
+    QVERIFY(a.model([](sim::NormalRadio &r) { return r.channels(); }) !=
+            b.model([](sim::NormalRadio &r) { return r.channels(); }));
+
+    a.useAsCom1();
+    QVERIFY(readRadioToFile(path("a.csv")));
+    b.useAsCom1();
+    QVERIFY(writeFileToRadio(path("a.csv")));
+    QVERIFY(readRadioToFile(path("b.csv")));
+
+    const QByteArray fileA = readFile(path("a.csv"));
+    QCOMPARE(fileA.count("\r\n"), 600 + 220);
+    QVERIFY(fileA.contains("CAF\xC9\r\n"));
+    QCOMPARE(readFile(path("b.csv")), fileA);
+    // The merge sent 300 channels plus the second entry of every split channel.
+    const QList<QByteArray> commands = b.commands();
+    const QList<QByteArray> written = commands.mid(0, commands.indexOf("AI0;"));
+    QCOMPARE(written.count(QByteArray("MF0;")), 110);
+    int writes = 0;
+    for (const QByteArray &command : written)
+        writes += command.startsWith("MW");
+    QCOMPARE(writes, 306);
+}
+
+void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
+{
+    SimulatedRadio a(0);
+    a.model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
+    QVERIFY(a.start());
+    QVERIFY(readRadioToFile(path("a.csv")));
+    sim::NormalRadio b(1);
+    QString reason;
+    QVERIFY2(b.loadSettings(readFile(path("a.csv")), &reason), qPrintable(reason));
+    QCOMPARE(b.channels(), a.model([](sim::NormalRadio &r) { return r.channels(); }));
+    QCOMPARE(b.menus(), a.model([](sim::NormalRadio &r) { return r.menus(); }));
+}
+
+void TestCloneRoundTrip::cliWriteVerifyListsWhatDiffers()
+{
+    SimulatedRadio a(0);
+    SimulatedRadio b(1);
+    QVERIFY(a.start() && b.start());
+    const QString deviceA = a.line().devicePath();
+    const QString deviceB = b.line().devicePath();
+    QCOMPARE(runCli({"brisk", "read", path("a.csv")}, deviceA), ExitDone);
+    QCOMPARE(runCli({"brisk", "write", path("a.csv"), "--verify"}, deviceB), ExitDone);
+
+    // An EX set without a value has the length of a read: the radio cannot take it.
+    QByteArray file = readFile(path("a.csv"));
+    QVERIFY(file.contains("EX,A,001,00,0,0,"));
+    const qsizetype at = file.indexOf("EX,A,001,00,0,0,") + 16;
+    file.remove(at, file.indexOf('\r', at) - at);
+    QVERIFY(writeFile(path("emptied.csv"), file));
+    QCOMPARE(runCli({"brisk", "write", path("emptied.csv"), "--verify"}, deviceB), ExitFailed);
+
+    QCOMPARE(runCli({"brisk", "write", path("missing.csv")}, deviceB), ExitFailed);
+    QCOMPARE(runCli({"brisk", "read"}, deviceA), ExitUsage);
+}
+
+QTEST_GUILESS_MAIN(TestCloneRoundTrip)
+#include "tst_cloneroundtrip.moc"
