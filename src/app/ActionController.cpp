@@ -75,8 +75,7 @@ void ActionController::prepare(Mode mode, const ActionTexts &texts)
     ui.cmdCancel->setVisible(true);
     for (QPushButton *b : ui.preparationButtons())
         b->setEnabled(false);
-    for (QAction *menu : ui.menuBarEntries())
-        menu->setEnabled(false);
+    ui.setMenusEnabled(false);
 }
 
 void ActionController::resetToIdle()
@@ -89,8 +88,7 @@ void ActionController::resetToIdle()
         b->setEnabled(false);
         b->setVisible(false);
     }
-    for (QAction *menu : ui.menuBarEntries())
-        menu->setEnabled(true);
+    ui.setMenusEnabled(true);
     setText(ui.lblAction, Txt::IdleAction);
     setText(ui.lblInstruction, Txt::IdleInstruction);
     setText(ui.lblCaution, 0);

@@ -82,6 +82,29 @@ QList<QAction *> MainControls::menuBarEntries() const
     return {mnuMenu1->menuAction(), mnuMenu2->menuAction(), mnuMenu3->menuAction(), mnuMenu4, mnuMenu5};
 }
 
+void MainControls::setMenusEnabled(bool enabled) const
+{
+    // A menu's own widget must follow too: the bar draws and opens it by that.
+    for (QMenu *menu : {mnuMenu1, mnuMenu2, mnuMenu3})
+        menu->setEnabled(enabled);
+    for (QAction *entry : menuBarEntries())
+        entry->setEnabled(enabled);
+}
+
+namespace {
+
+// The window is disabled while it works; what it says then must stay readable.
+void readableWhenDisabled(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
 MainControls buildMainControls(QMainWindow *window)
 {
     MainControls c;
@@ -108,12 +131,20 @@ MainControls buildMainControls(QMainWindow *window)
     c.lblType->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     c.cmdExec = button(central, "cmdExec", rowHeight * 4);
     c.cmdCancel = button(central, "cmdCancel", rowHeight * 4);
+    QFont strong = c.cmdExec->font();
+    strong.setBold(true);
+    c.cmdExec->setFont(strong); // the one button that acts on the radio
     c.barMain = named(new QProgressBar(central), "barMain");
     c.barMain->setRange(0, 100);
-    c.barMain->setTextVisible(false);
+    c.barMain->setFormat(QStringLiteral("%p %"));
     for (QWidget *w :
          {static_cast<QWidget *>(c.cmdExec), static_cast<QWidget *>(c.cmdCancel), static_cast<QWidget *>(c.barMain)})
         keepRoomWhenHidden(w);
+
+    for (QWidget *w :
+         {static_cast<QWidget *>(c.lblAction), static_cast<QWidget *>(c.lblInstruction),
+          static_cast<QWidget *>(c.lblCaution), static_cast<QWidget *>(c.lblType), static_cast<QWidget *>(c.barMain)})
+        readableWhenDisabled(w);
 
     auto *actions = new QVBoxLayout;
     actions->setSpacing(rowHeight / 2);

@@ -40,6 +40,7 @@ struct MainControls
 
     // The five entries of the menu bar, mnuMenu1 to mnuMenu5.
     QList<QAction *> menuBarEntries() const;
+    void setMenusEnabled(bool enabled) const;
     QList<QPushButton *> preparationButtons() const { return {cmdMRead, cmdAdjust, cmdUser, cmdMWrite}; }
 };
 

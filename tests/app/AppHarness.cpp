@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -185,12 +186,15 @@ bool AppHarness::start()
     return started;
 }
 
-bool AppHarness::menusEnabled()
+int AppHarness::enabledMenus()
 {
-    for (QAction *menu : ui().menuBarEntries())
-        if (!menu->isEnabled())
-            return false;
-    return true;
+    const MainControls &c = ui();
+    int enabled = 0;
+    const QList<QMenu *> menus{c.mnuMenu1, c.mnuMenu2, c.mnuMenu3, nullptr, nullptr};
+    const QList<QAction *> entries = c.menuBarEntries();
+    for (int i = 0; i < entries.size(); ++i)
+        enabled += entries[i]->isEnabled() && (!menus[i] || menus[i]->isEnabled());
+    return enabled;
 }
 
 bool AppHarness::isIdle()
@@ -199,7 +203,7 @@ bool AppHarness::isIdle()
     for (QPushButton *b : c.preparationButtons())
         if (!b->isEnabled())
             return false;
-    return menusEnabled() && !c.cmdExec->isVisible() && !c.cmdCancel->isVisible() && !c.cmdExec->isEnabled() &&
+    return enabledMenus() == 5 && !c.cmdExec->isVisible() && !c.cmdCancel->isVisible() && !c.cmdExec->isEnabled() &&
            !c.barMain->isVisible() && m_window->isEnabled() && window().actions().ActionMode() == 0;
 }
 

@@ -101,7 +101,8 @@ public:
 
     // Idle as the window shows it: buttons and menus enabled, exec/cancel hidden.
     bool isIdle();
-    bool menusEnabled();
+    // Menu-bar entries that can be opened or chosen (both the entry and its menu).
+    int enabledMenus();
 
     ScriptedDialogs dialogs;
     ScriptedOperations operations;

@@ -71,7 +71,7 @@ void addMenuRow(frmMain &w, int n)
 struct Seen
 {
     bool windowEnabled = true;
-    bool menusEnabled = true;
+    int enabledMenus = 5;
     bool execVisible = false;
     bool execEnabled = true;
     bool cancelVisible = false;
@@ -84,7 +84,7 @@ struct Seen
 Seen look(AppHarness &h)
 {
     const MainControls &c = h.ui();
-    return {h.window().isEnabled(), h.menusEnabled(),         c.cmdExec->isVisible(),
+    return {h.window().isEnabled(), h.enabledMenus(),         c.cmdExec->isVisible(),
             c.cmdExec->isEnabled(), c.cmdCancel->isVisible(), c.cmdCancel->isEnabled(),
             c.barMain->isVisible(), c.barMain->maximum(),     c.lblCaution->text()};
 }
@@ -299,7 +299,7 @@ void tst_frmMain::cancelledDialogReturnsSilentlyToIdle()
     h.dialogs.onFileDialog = [&] { atDialog = look(h); };
     trigger(h, action, byMenu);
     QCOMPARE(h.dialogs.fileRequests.size(), 1);
-    QVERIFY(!atDialog.menusEnabled);
+    QVERIFY(atDialog.enabledMenus == 0);
     QVERIFY(atDialog.execVisible && !atDialog.execEnabled);
     QVERIFY(atDialog.cancelVisible && atDialog.cancelEnabled);
     QVERIFY(h.dialogs.messages.isEmpty());
@@ -358,7 +358,7 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
     trigger(h, action, false);
 
     const Seen armed = look(h);
-    QVERIFY(armed.windowEnabled && !armed.menusEnabled);
+    QVERIFY(armed.windowEnabled && armed.enabledMenus == 0);
     QVERIFY(armed.execVisible && armed.execEnabled && armed.cancelVisible && armed.cancelEnabled);
     QVERIFY(!armed.barVisible);
     QCOMPARE(armed.caution, armedText);
@@ -551,7 +551,7 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
     h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { reporting = look(h); };
     h.ui().cmdExec->click();
 
-    QVERIFY(!running.windowEnabled && !running.menusEnabled);
+    QVERIFY(!running.windowEnabled && running.enabledMenus == 0);
     QVERIFY(running.execVisible && !running.execEnabled && running.cancelVisible && !running.cancelEnabled);
     QVERIFY(running.barVisible);
     QVERIFY(buttonDisabled);
