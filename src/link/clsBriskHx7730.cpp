@@ -71,6 +71,20 @@ QString field(const QByteArray &answer, int position, int width)
 
 namespace HexText {
 
+namespace {
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+} // namespace
+
 QString fromBytes(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex().toUpper());
@@ -81,15 +95,12 @@ bool toBytes(const QString &text, QByteArray &out)
     out.clear();
     out.reserve(text.size() / 2 + 1);
     for (qsizetype i = 0; i < text.size(); i += 2) {
-        bool ok = false;
-        const uint value = text.mid(i, 2).toUInt(&ok, 16);
-        // toUInt accepts a sign or spaces; a pair must be nothing but hex digits.
-        const QString pair = text.mid(i, 2);
-        for (QChar c : pair)
-            ok = ok && isxdigit(c.unicode()) && c.unicode() < 128;
-        if (!ok)
+        // A lone last digit is a byte of its own: "ABC" is AB 0C.
+        const int high = i + 1 < text.size() ? hexDigit(text.at(i)) : 0;
+        const int low = hexDigit(text.at(i + 1 < text.size() ? i + 1 : i));
+        if (high < 0 || low < 0)
             return false;
-        out.append(char(value));
+        out.append(char(high << 4 | low));
     }
     return true;
 }
@@ -202,7 +213,8 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(int(deadline.remainingTime())) || portFailed()) {
             m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
-            m_port->clearError();
+            if (!portFailed()) // a time-out; a failed device stays failed
+                m_port->clearError();
             return false;
         }
     }
@@ -315,16 +327,15 @@ bool clsBriskHx7730::readAnswer(const QString &command, const char *letters, int
                               .arg(command, m_port->errorString());
             return false;
         }
-        if (deadline.hasExpired() || !waitForInput(deadline)) {
-            if (!portFailed() && !deadline.hasExpired())
-                continue;
+        if (deadline.hasExpired()) {
             m_lastError = answer.isEmpty() ? QStringLiteral("no answer to %1 (waited %2 s)")
                                                  .arg(command)
-                                                 .arg(linkTiming().replyLimit.count() / 1000.0)
+                                                 .arg(double(linkTiming().replyLimit.count()) / 1000.0)
                                            : QStringLiteral("no valid answer to %1: received \"%2\"")
                                                  .arg(command, QString::fromLatin1(answer.left(60)));
             return false;
         }
+        waitForInput(deadline);
     }
 }
 

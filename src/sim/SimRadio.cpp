@@ -1,12 +1,14 @@
 #include "SimRadio.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -82,14 +84,23 @@ void SimRadio::stop()
         fd = -1;
     }
     if (!m_linkPath.isEmpty()) {
-        QFile::remove(m_linkPath);
+        if (QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
+            QFile::remove(m_linkPath);
         m_linkPath.clear();
     }
 }
 
 bool SimRadio::linkTo(const QString &path, QString *reason)
 {
-    QFile::remove(path);
+    // Only an old link is replaced: a mistyped path must not cost anyone a file.
+    const QFileInfo existing(path);
+    if (existing.isSymLink())
+        QFile::remove(path);
+    else if (existing.exists()) {
+        if (reason)
+            *reason = QStringLiteral("%1 exists and is not a link").arg(path);
+        return false;
+    }
     if (!QFile::link(m_slavePath, path)) {
         if (reason)
             *reason = QStringLiteral("cannot link %1 to %2").arg(path, m_slavePath);
@@ -170,50 +181,62 @@ Clock::duration SimRadio::charTime() const
         std::chrono::duration<double>(double(BitsPerByte) / m_options.baud));
 }
 
-std::chrono::microseconds SimRadio::pollTimeout(Clock::time_point now) const
+// How long the serving thread may sleep: until the next byte is due at the radio or
+// the next reply has crossed the line; forever (nullopt) when nothing is pending.
+std::optional<Clock::duration> SimRadio::sleepTime(Clock::time_point now) const
 {
     Clock::time_point next = Clock::time_point::max();
     if (!m_input.empty())
         next = std::max(m_input.front().first, m_rxFree) + charTime();
-    if (!m_output.empty()) {
+    if (!m_output.empty() && !m_outputBlocked) {
         const Outgoing &out = m_output.front();
         next = std::min<Clock::time_point>(next, std::max(out.due, m_txFree) + charTime() * out.bytes.size());
     }
     if (next == Clock::time_point::max())
-        return std::chrono::microseconds(-1);
-    if (next <= now)
-        return std::chrono::microseconds(0);
-    // A whole-millisecond timeout would add up to a character time to every reply at 9600 baud.
-    return std::chrono::ceil<std::chrono::microseconds>(next - now);
+        return std::nullopt;
+    return std::max(next - now, Clock::duration::zero());
 }
 
 void SimRadio::serve()
 {
     std::unique_lock lock(m_mutex);
     while (m_running) {
-        const auto now = Clock::now();
-        takeInput(now);
+        takeInput(Clock::now());
         processInput(Clock::now());
         sendDue(Clock::now());
-        if (m_idleAnswer < m_idleRequest && m_input.empty() && m_output.empty()) {
-            pollfd probe{m_master, POLLIN, 0};
-            if (m_master < 0 || ::poll(&probe, 1, 0) <= 0 || !(probe.revents & POLLIN)) {
-                m_idleAnswer = m_idleRequest;
-                m_idleChanged.notify_all();
-            }
-        }
-        const auto timeout = pollTimeout(Clock::now());
-        pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, POLLIN, 0}};
+        answerIdleRequest();
+        const auto sleep = sleepTime(Clock::now());
+        // A full pty (the program is not reading) is waited out, not retried in a loop.
+        const short masterEvents = short(POLLIN | (m_outputBlocked ? POLLOUT : 0));
+        pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, masterEvents, 0}};
         lock.unlock();
-        const timespec wait{time_t(timeout.count() / 1000000), long(timeout.count() % 1000000) * 1000};
-        ::ppoll(fds, m_master >= 0 ? 2 : 1, timeout.count() < 0 ? nullptr : &wait, nullptr);
+        // ppoll: line timing at 9600 baud needs better than poll()'s whole milliseconds.
+        timespec timeout{};
+        if (sleep) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*sleep).count();
+            timeout = {time_t(ns / 1000000000), long(ns % 1000000000)};
+        }
+        ::ppoll(fds, m_master >= 0 ? 2 : 1, sleep ? &timeout : nullptr, nullptr);
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {
             }
         }
         lock.lock();
+        if (fds[1].revents & POLLOUT)
+            m_outputBlocked = false;
     }
+    m_idleChanged.notify_all();
+}
+
+void SimRadio::answerIdleRequest()
+{
+    if (m_idleAnswer >= m_idleRequest || !m_input.empty() || !m_output.empty())
+        return;
+    pollfd probe{m_master, POLLIN, 0};
+    if (m_master >= 0 && ::poll(&probe, 1, 0) > 0 && (probe.revents & POLLIN))
+        return; // bytes from the program still wait in the pty
+    m_idleAnswer = m_idleRequest;
     m_idleChanged.notify_all();
 }
 
@@ -247,12 +270,14 @@ void SimRadio::processInput(Clock::time_point now)
             m_receivedAfterFault.append(byte);
         replies.clear();
         m_personality->receive(byte, replies);
+        // Replies are timed from the moment the byte reached the radio, not from when
+        // this thread got round to it, so wake-up latency does not add up.
         for (const Reply &reply : replies)
-            queueReply(reply, due); // the radio answers when the last byte has arrived, not when we looked
+            queueReply(reply, due);
     }
 }
 
-void SimRadio::queueReply(const Reply &reply, Clock::time_point now)
+void SimRadio::queueReply(const Reply &reply, Clock::time_point arrived)
 {
     const int number = ++m_replies;
     const LineFaults &faults = m_options.faults;
@@ -267,16 +292,17 @@ void SimRadio::queueReply(const Reply &reply, Clock::time_point now)
         m_faulted = true;
         return;
     }
-    const auto due = now + reply.delay + faults.slow;
+    const auto due = arrived + reply.delay + faults.slow;
     if (faults.strayByteAt == number)
         m_output.push_back({due, QByteArray(1, StrayByte)});
     if (faults.splitAt == number && reply.bytes.size() > 1) {
         const auto half = reply.bytes.size() / 2;
         m_output.push_back({due, reply.bytes.left(half)});
-        m_output.push_back({due + SplitGap, reply.bytes.mid(half)});
+        m_output.push_back({due + faults.splitGap, reply.bytes.mid(half)});
         return;
     }
-    m_output.push_back({due, reply.bytes});
+    // Two answers run together: the reply goes out twice, back to back, in one write.
+    m_output.push_back({due, faults.doubleAt == number ? reply.bytes + reply.bytes : reply.bytes});
 }
 
 void SimRadio::sendDue(Clock::time_point now)
@@ -289,8 +315,10 @@ void SimRadio::sendDue(Clock::time_point now)
         if (done > now)
             break;
         const ssize_t n = ::write(m_master, next.bytes.constData(), size_t(next.bytes.size()));
-        if (n < 0)
-            break; // the program is not reading; try again on the next wake-up
+        if (n < 0) {
+            m_outputBlocked = errno == EAGAIN;
+            break;
+        }
         m_txFree = done;
         m_sent.append(next.bytes.left(n));
         if (n < next.bytes.size()) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -44,15 +45,16 @@ public:
 // Replies are counted from 1 in the order the radio makes them.
 struct LineFaults
 {
-    int silenceFrom = 0;               // from this reply on, the radio sends nothing
-    int strayByteAt = 0;               // a stray byte goes out just before this reply
-    int splitAt = 0;                   // this reply goes out in two pieces, apart in time
-    int closeAt = 0;                   // the line goes away instead of this reply (pty closed)
-    std::chrono::milliseconds slow{0}; // every reply is held back this long
+    int silenceFrom = 0;                    // from this reply on, the radio sends nothing
+    int strayByteAt = 0;                    // a stray byte goes out just before this reply
+    int splitAt = 0;                        // this reply goes out in two pieces, apart in time
+    int closeAt = 0;                        // the line goes away instead of this reply (pty closed)
+    int doubleAt = 0;                       // this reply goes out twice, run together
+    std::chrono::milliseconds slow{0};      // every reply is held back this long
+    std::chrono::milliseconds splitGap{30}; // time between the pieces of a split reply
 };
 
 inline constexpr char StrayByte = '\x7E';
-inline constexpr std::chrono::milliseconds SplitGap{30};
 
 struct SimOptions
 {
@@ -100,10 +102,11 @@ private:
     void serve();
     void takeInput(Clock::time_point now);
     void processInput(Clock::time_point now);
-    void queueReply(const Reply &reply, Clock::time_point now);
+    void queueReply(const Reply &reply, Clock::time_point arrived);
     void sendDue(Clock::time_point now);
     Clock::duration charTime() const;
-    std::chrono::microseconds pollTimeout(Clock::time_point now) const;
+    std::optional<Clock::duration> sleepTime(Clock::time_point now) const;
+    void answerIdleRequest();
     void closeLine();
     void wake();
 
@@ -121,6 +124,7 @@ private:
     bool m_running = false;
     bool m_lineClosed = false;
     bool m_faulted = false;
+    bool m_outputBlocked = false;                           // the pty is full: wait for room instead of retrying
     std::deque<std::pair<Clock::time_point, char>> m_input; // arrival time, byte
     Clock::time_point m_rxFree{};
     Clock::time_point m_txFree{};

@@ -1,0 +1,209 @@
+#include "ScriptedRadio.h"
+#include "link/LinkTiming.h"
+#include "link/clsBriskHx7730.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(sim::LineFaults)
+
+// The simulated radio's line model and faults, as a program on the pty sees them.
+class TestSimRadio : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { linkTiming().replyLimit = 200ms; }
+    void cleanup()
+    {
+        linkTiming() = LinkTiming{};
+        clsBriskHx7730::clearPortOverrides();
+    }
+
+    void repliesKeepTheirOrder_data();
+    void repliesKeepTheirOrder();
+    void pacedAnswerTakesItsLineTime_data();
+    void pacedAnswerTakesItsLineTime();
+    void faultSeenByTheProgram_data();
+    void faultSeenByTheProgram();
+    void slowAnswer_data();
+    void slowAnswer();
+    void linkReplacesOnlyALink();
+};
+
+namespace {
+
+// Answers every command with a late reply followed by a prompt one.
+class TwoReplies : public sim::Personality
+{
+public:
+    void receive(char byte, std::vector<sim::Reply> &replies) override
+    {
+        if (byte == ';') {
+            replies.push_back({"A1;", 80ms});
+            replies.push_back({"B2;", 0ms});
+        }
+    }
+};
+
+QByteArray readUntil(clsBriskHx7730 &link, qsizetype size)
+{
+    QByteArray text;
+    const QDeadlineTimer deadline(5s);
+    while (text.size() < size && link.waitForInput(deadline))
+        text += link.TxtRead().toLatin1();
+    return text;
+}
+
+const QByteArray MrAnswer50 = "MR0001001455000001234567890ABCDEFGHIJKLMNNAMENAME;";
+
+} // namespace
+
+void TestSimRadio::repliesKeepTheirOrder_data()
+{
+    QTest::addColumn<int>("baud");
+    QTest::newRow("unpaced") << 0;
+    QTest::newRow("9600 baud") << 9600;
+}
+
+void TestSimRadio::repliesKeepTheirOrder()
+{
+    QFETCH(int, baud);
+    sim::SimRadio radio(std::make_unique<TwoReplies>(), {baud, {}});
+    QVERIFY(radio.start());
+    clsBriskHx7730::setPortOverride("COM1", radio.devicePath());
+    clsBriskHx7730 link;
+    QVERIFY(link.CommOpen(com1Settings()));
+    QVERIFY(link.TxtWrite("Q;"));
+    QCOMPARE(readUntil(link, 6), QByteArray("A1;B2;"));
+    QVERIFY(radio.waitUntilIdle());
+    QCOMPARE(radio.sent(), QByteArray("A1;B2;"));
+    QCOMPARE(radio.replyCount(), 2);
+}
+
+// 57 bytes at 1200 baud cross the line in 475 ms: a read that gives up after
+// 100 ms cannot have its answer; the real limit gets it.
+void TestSimRadio::pacedAnswerTakesItsLineTime_data()
+{
+    QTest::addColumn<int>("limitMs");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("limit shorter than the line time") << 100 << false;
+    QTest::newRow("real limit") << int(LinkTiming::DefaultReplyLimit.count()) << true;
+}
+
+void TestSimRadio::pacedAnswerTakesItsLineTime()
+{
+    QFETCH(int, limitMs);
+    QFETCH(bool, answered);
+    QCOMPARE(MrAnswer50.size(), 50);
+    linkTiming().replyLimit = std::chrono::milliseconds(limitMs);
+    auto radio = startScriptedRadio({{"MR0001;", MrAnswer50}}, {1200, {}});
+    QVERIFY(radio);
+    clsBriskHx7730 link;
+    QVERIFY(link.CommOpen(com1Settings()));
+    QString p[16] = {"0", "0", "01"};
+    QCOMPARE(link.MrRead(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12], p[13], p[14],
+                         p[15]),
+             answered);
+    QCOMPARE(p[15], answered ? QString("NAMENAME") : QString());
+}
+
+void TestSimRadio::faultSeenByTheProgram_data()
+{
+    QTest::addColumn<sim::LineFaults>("faults");
+    QTest::addColumn<QList<bool>>("reads"); // outcome of three TY reads in a row
+    QTest::addColumn<QByteArray>("receivedAfterFault");
+    QTest::addColumn<bool>("portFailed");
+
+    auto faults = [](auto set) {
+        sim::LineFaults f;
+        set(f);
+        return f;
+    };
+    QTest::newRow("none") << sim::LineFaults{} << QList<bool>{true, true, true} << QByteArray() << false;
+    QTest::newRow("silence from 2") << faults([](auto &f) { f.silenceFrom = 2; }) << QList<bool>{true, false, false}
+                                    << QByteArray("TY;") << false;
+    QTest::newRow("stray byte at 2") << faults([](auto &f) { f.strayByteAt = 2; }) << QList<bool>{true, false, true}
+                                     << QByteArray() << false;
+    QTest::newRow("two answers at 2") << faults([](auto &f) { f.doubleAt = 2; }) << QList<bool>{true, false, true}
+                                      << QByteArray() << false;
+    QTest::newRow("split at 2") << faults([](auto &f) { f.splitAt = 2; }) << QList<bool>{true, true, true}
+                                << QByteArray() << false;
+    QTest::newRow("line closed at 2") << faults([](auto &f) { f.closeAt = 2; }) << QList<bool>{true, false, false}
+                                      << QByteArray() << true;
+}
+
+void TestSimRadio::faultSeenByTheProgram()
+{
+    QFETCH(sim::LineFaults, faults);
+    QFETCH(QList<bool>, reads);
+    QFETCH(QByteArray, receivedAfterFault);
+    QFETCH(bool, portFailed);
+    auto radio = startScriptedRadio({{"TY;", "TY001;"}}, {0, faults});
+    QVERIFY(radio);
+    clsBriskHx7730 link;
+    QVERIFY(link.CommOpen(com1Settings()));
+    QList<bool> outcomes;
+    for (qsizetype i = 0; i < reads.size(); ++i) {
+        QString p1, p2;
+        outcomes.append(link.TyRead(p1, p2));
+    }
+    QCOMPARE(outcomes, reads);
+    QCOMPARE(link.portFailed(), portFailed);
+    QCOMPARE(radio->lineClosed(), portFailed);
+    QVERIFY(radio->waitUntilIdle());
+    QCOMPARE(radio->receivedAfterFault(), receivedAfterFault);
+}
+
+void TestSimRadio::slowAnswer_data()
+{
+    QTest::addColumn<int>("slowMs");
+    QTest::addColumn<int>("limitMs");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("slower than the limit") << 400 << 100 << false;
+    QTest::newRow("slow within the real limit") << 300 << int(LinkTiming::DefaultReplyLimit.count()) << true;
+}
+
+void TestSimRadio::slowAnswer()
+{
+    QFETCH(int, slowMs);
+    QFETCH(int, limitMs);
+    QFETCH(bool, answered);
+    linkTiming().replyLimit = std::chrono::milliseconds(limitMs);
+    sim::LineFaults faults;
+    faults.slow = std::chrono::milliseconds(slowMs);
+    auto radio = startScriptedRadio({{"TY;", "TY001;"}}, {0, faults});
+    QVERIFY(radio);
+    clsBriskHx7730 link;
+    QVERIFY(link.CommOpen(com1Settings()));
+    QString p1, p2;
+    QCOMPARE(link.TyRead(p1, p2), answered);
+    if (!answered) // the answer still comes, late
+        QCOMPARE(readUntil(link, 6), QByteArray("TY001;"));
+}
+
+void TestSimRadio::linkReplacesOnlyALink()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("notes.txt");
+    const QString link = dir.filePath("radio");
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(file, link)); // an old link from an earlier run
+
+    sim::SimRadio radio(std::make_unique<TwoReplies>());
+    QVERIFY(radio.start());
+    QString reason;
+    QVERIFY(!radio.linkTo(file, &reason));
+    QVERIFY(QFileInfo(file).isFile());
+    QVERIFY(radio.linkTo(link, &reason));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), radio.devicePath());
+    radio.stop();
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(QFileInfo(file).isFile());
+}
+
+QTEST_GUILESS_MAIN(TestSimRadio)
+#include "tst_simradio.moc"
