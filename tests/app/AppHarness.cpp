@@ -276,6 +276,11 @@ QByteArray makeImage(int seed, int size)
     return srecords(pattern(seed, size));
 }
 
+QByteArray imageBytes(int seed, int size)
+{
+    return pattern(seed, size);
+}
+
 QByteArray makeLoader()
 {
     return srecords(pattern(99, 2048));

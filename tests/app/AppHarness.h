@@ -120,4 +120,6 @@ QString storedSerialSetting();
 
 // A 256 KB image as S2 records of 16 bytes, and a 2 KB loader, made by srec_cat.
 QByteArray makeImage(int seed, int size = 256 * 1024);
+// The bytes makeImage(seed, size) holds.
+QByteArray imageBytes(int seed, int size = 256 * 1024);
 QByteArray makeLoader();
