@@ -248,8 +248,9 @@ QByteArray srecords(const QByteArray &binary)
     file.write(binary);
     file.close();
     QProcess srecCat;
-    srecCat.start(QStringLiteral("srec_cat"), {in, QStringLiteral("-binary"), QStringLiteral("-o"), out,
-                                               QStringLiteral("-address-length=3"), QStringLiteral("-line-length=46")});
+    srecCat.start(QStringLiteral("srec_cat"),
+                  {in, QStringLiteral("-binary"), QStringLiteral("-o"), out, QStringLiteral("-address-length=3"),
+                   QStringLiteral("-line-length=46"), QStringLiteral("-header"), QStringLiteral("IMG")});
     if (!srecCat.waitForFinished() || srecCat.exitCode() != 0)
         return {};
     QFile result(out);
