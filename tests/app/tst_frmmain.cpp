@@ -317,22 +317,18 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows_data()
     QTest::addColumn<QString>("actionText");
     QTest::addColumn<QString>("armedText");
     QTest::addColumn<QString>("execText");
-    QTest::newRow("USER") << Action::User << "UserPrg"
-                          << "USER FIRMWARE WRITE"
-                          << "Push the write button go into write to radio."
-                          << "WRITE to RADIO";
-    QTest::newRow("ADJUST") << Action::Adjust << "AdjustPrg"
-                            << "ADJUST FIRMWARE WRITE"
-                            << "Push the write button go into write to radio."
-                            << "WRITE to RADIO";
-    QTest::newRow("settings write") << Action::SettingsWrite << "MenuData"
-                                    << "Menu item / MRch Write"
-                                    << "Push the write button to write data to radio."
-                                    << "WRITE to RADIO";
-    QTest::newRow("settings read") << Action::SettingsRead << ""
-                                   << "Menu item / MRch Read"
-                                   << "Push the read button to read data from radio."
-                                   << "READ from RADIO";
+    QTest::addColumn<QString>("preparingText"); // while the file is imported; "" no import
+    QTest::newRow("USER") << Action::User << "UserPrg" << "USER FIRMWARE WRITE"
+                          << "Push the write button go into write to radio." << "WRITE to RADIO"
+                          << "Preparing for user firm.";
+    QTest::newRow("ADJUST") << Action::Adjust << "AdjustPrg" << "ADJUST FIRMWARE WRITE"
+                            << "Push the write button go into write to radio." << "WRITE to RADIO"
+                            << "Preparing for adjust firm.";
+    QTest::newRow("settings write") << Action::SettingsWrite << "MenuData" << "Menu item / MRch Write"
+                                    << "Push the write button to write data to radio." << "WRITE to RADIO"
+                                    << "Preparing for menu and memory channel data.";
+    QTest::newRow("settings read") << Action::SettingsRead << "" << "Menu item / MRch Read"
+                                   << "Push the read button to read data from radio." << "READ from RADIO" << "";
 }
 
 void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
@@ -342,10 +338,13 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
     QFETCH(QString, actionText);
     QFETCH(QString, armedText);
     QFETCH(QString, execText);
+    QFETCH(QString, preparingText);
     AppHarness h;
     h.addDeliveredFiles();
     h.operations.succeedWithoutRadio();
+    Seen preparing;
     auto fill = [&] {
+        preparing = look(h);
         if (table == "MenuData")
             addMenuRow(h.window(), 1);
         else
@@ -358,6 +357,12 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
     h.dialogs.files = QStringList{h.path("chosen.file")};
     trigger(h, action, false);
 
+    if (!preparingText.isEmpty()) {
+        QVERIFY(!preparing.windowEnabled && preparing.enabledMenus == 0);
+        QVERIFY(preparing.execVisible && !preparing.execEnabled);
+        QCOMPARE(preparing.caution, preparingText);
+        QCOMPARE(QApplication::overrideCursor() ? 1 : 0, 0); // restored once the import is over
+    }
     const Seen armed = look(h);
     QVERIFY(armed.windowEnabled && armed.enabledMenus == 0);
     QVERIFY(armed.execVisible && armed.execEnabled && armed.cancelVisible && armed.cancelEnabled);
@@ -568,7 +573,7 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
     QCOMPARE(box.icon, succeeds ? Icon::None : Icon::Critical);
     QCOMPARE(box.title, succeeds ? QStringLiteral("Infomation") : QStringLiteral("Error!!"));
     QCOMPARE(box.detail, succeeds ? QString() : QStringLiteral("no answer from the radio"));
-    QVERIFY(reporting.windowEnabled && !reporting.barVisible);
+    QVERIFY(reporting.windowEnabled && !reporting.barVisible && reporting.enabledMenus == 0);
     QVERIFY(h.isIdle());
     QVERIFY(!QApplication::overrideCursor());
 }
