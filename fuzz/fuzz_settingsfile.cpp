@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.close();
     const bool loaded = fncImportCsvFile(window, file.fileName());
     const auto count = [&](const char *table) {
-        return WorkDatabase::countRows(window.WorkConnection(), QStringLiteral("SELECT * FROM ") + QLatin1String(table));
+        return WorkDatabase::countRows(window.WorkConnection(),
+                                       QStringLiteral("SELECT * FROM ") + QLatin1String(table));
     };
     if (!loaded && (count("MemoryData") != 0 || count("MenuData") != 0))
         std::abort(); // a refused file loads nothing

@@ -1,6 +1,7 @@
 #include "CliServices.h"
 #include "Commands.h"
 #include "CommonOptions.h"
+#include "FlashCommand.h"
 #include "store/SRecordImport.h"
 
 #include <QDir>
@@ -70,5 +71,10 @@ int runCheck(const QStringList &arguments)
     noteMissingData(summary);
     for (const QString &line : describeImport(path, summary))
         std::printf("%s\n", qPrintable(line));
-    return summary.problem.isEmpty() ? ExitDone : ExitFailed;
+    if (!summary.problem.isEmpty())
+        return ExitFailed;
+    bool writable = false;
+    for (const QString &line : describeWritability(window, boot, writable))
+        std::printf("%s\n", qPrintable(line));
+    return writable ? ExitDone : ExitFailed;
 }

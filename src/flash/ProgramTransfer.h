@@ -14,3 +14,7 @@ int fncFrameSum(const QString &frame);
 // True when the image in `table` can be written whole: exactly 2,048 frames from
 // address 0 and no overlapping records. Otherwise `reason` names the record.
 bool isWritableImage(QSqlDatabase db, const QString &table, QString *reason = nullptr);
+
+// Writes the first `blockCount` blocks of a whole image (262,144 bytes) that has
+// already passed the image check; fncTransmitProgram writes all twelve.
+bool transmitProgramImage(WindowServices &window, const QByteArray &image, int blockCount);

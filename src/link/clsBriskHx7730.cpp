@@ -22,11 +22,6 @@ LinkTiming &linkTiming()
 
 namespace {
 
-constexpr int MrMinLength = 42; // "MR" + 39 fixed characters + ";"
-constexpr int MrMaxLength = 50; // with 8 characters of P16
-constexpr int ExMinLength = 10; // "EX" + 7 fixed characters + ";"
-constexpr int ExMaxLength = 26; // with 16 characters of P5
-constexpr int TyLength = 6;     // "TY" + P1 (2) + P2 (1) + ";"
 constexpr char Terminator = ';';
 
 struct PortOverrides
@@ -54,17 +49,6 @@ void requestLowLatency([[maybe_unused]] QSerialPort &port)
         ::ioctl(fd, TIOCSSERIAL, &serial);
     }
 #endif
-}
-
-bool isAnswer(const QByteArray &text, const char *letters, int minLength, int maxLength)
-{
-    return text.startsWith(letters) && text.endsWith(Terminator) && text.size() >= minLength &&
-           text.size() <= maxLength;
-}
-
-QString field(const QByteArray &answer, int position, int width)
-{
-    return QString::fromLatin1(answer.mid(position - 1, width));
 }
 
 } // namespace
@@ -308,20 +292,21 @@ QString clsBriskHx7730::TxtRead()
     return QString::fromLatin1(readWaiting());
 }
 
-bool clsBriskHx7730::readAnswer(const QString &command, const char *letters, int minLength, int maxLength,
-                                QByteArray &answer)
+bool clsBriskHx7730::readAnswer(const QString &command, const RadioAnswer::Form &form, QStringList &fields)
 {
     if (!m_port)
         return false;
     if (!TxtWrite(command))
         return false;
     const QDeadlineTimer deadline(linkTiming().replyLimit);
-    answer.clear();
+    QByteArray answer;
     // Nothing is cut off the front: stray input before an answer keeps it from matching.
     for (;;) {
         answer += readWaiting();
-        if (isAnswer(answer, letters, minLength, maxLength))
+        if (RadioAnswer::accepts(answer, form)) {
+            fields = RadioAnswer::cut(answer, form);
             return true;
+        }
         if (portFailed()) {
             m_lastError = QStringLiteral("the port failed while waiting for the answer to %1: %2")
                               .arg(command, m_port->errorString());
@@ -356,26 +341,11 @@ bool clsBriskHx7730::MrRead(QString &P1, QString &P2, QString &P3, QString &P4, 
                             QString &P8, QString &P9, QString &P10, QString &P11, QString &P12, QString &P13,
                             QString &P14, QString &P15, QString &P16)
 {
-    QByteArray answer;
-    const QString command = QStringLiteral("MR") + P1 + P2 + P3 + QLatin1Char(Terminator);
-    if (!readAnswer(command, "MR", MrMinLength, MrMaxLength, answer))
+    QStringList f;
+    if (!readAnswer(QStringLiteral("MR") + P1 + P2 + P3 + QLatin1Char(Terminator), RadioAnswer::Mr, f))
         return false;
-    P1 = field(answer, 3, 1);
-    P2 = field(answer, 4, 1);
-    P3 = field(answer, 5, 2);
-    P4 = field(answer, 7, 11);
-    P5 = field(answer, 18, 1);
-    P6 = field(answer, 19, 1);
-    P7 = field(answer, 20, 1);
-    P8 = field(answer, 21, 2);
-    P9 = field(answer, 23, 2);
-    P10 = field(answer, 25, 3);
-    P11 = field(answer, 28, 1);
-    P12 = field(answer, 29, 1);
-    P13 = field(answer, 30, 9);
-    P14 = field(answer, 39, 2);
-    P15 = field(answer, 41, 1);
-    P16 = field(answer, 42, int(answer.size()) - MrMinLength);
+    std::tie(P1, P2, P3, P4, P5, P6, P7, P8) = std::tie(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
+    std::tie(P9, P10, P11, P12, P13, P14, P15, P16) = std::tie(f[8], f[9], f[10], f[11], f[12], f[13], f[14], f[15]);
     return true;
 }
 
@@ -392,15 +362,10 @@ bool clsBriskHx7730::MrWrite(const QString &P1, const QString &P2, const QString
 
 bool clsBriskHx7730::ExRead(QString &P1, QString &P2, QString &P3, QString &P4, QString &P5)
 {
-    QByteArray answer;
-    const QString command = QStringLiteral("EX") + P1 + P2 + P3 + P4 + QLatin1Char(Terminator);
-    if (!readAnswer(command, "EX", ExMinLength, ExMaxLength, answer))
+    QStringList f;
+    if (!readAnswer(QStringLiteral("EX") + P1 + P2 + P3 + P4 + QLatin1Char(Terminator), RadioAnswer::Ex, f))
         return false;
-    P1 = field(answer, 3, 3);
-    P2 = field(answer, 6, 2);
-    P3 = field(answer, 8, 1);
-    P4 = field(answer, 9, 1);
-    P5 = field(answer, 10, int(answer.size()) - ExMinLength);
+    std::tie(P1, P2, P3, P4, P5) = std::tie(f[0], f[1], f[2], f[3], f[4]);
     return true;
 }
 
@@ -414,11 +379,10 @@ bool clsBriskHx7730::ExWrite(const QString &P1, const QString &P2, const QString
 
 bool clsBriskHx7730::TyRead(QString &P1, QString &P2)
 {
-    QByteArray answer;
-    if (!readAnswer(QStringLiteral("TY;"), "TY", TyLength, TyLength, answer))
+    QStringList f;
+    if (!readAnswer(QStringLiteral("TY;"), RadioAnswer::Ty, f))
         return false;
-    P1 = field(answer, 3, 2);
-    P2 = field(answer, 5, 1);
+    std::tie(P1, P2) = std::tie(f[0], f[1]);
     return true;
 }
 

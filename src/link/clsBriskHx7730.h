@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RadioAnswer.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
@@ -63,7 +65,7 @@ public:
 private:
     bool writeBytes(const QByteArray &bytes);
     QByteArray readWaiting();
-    bool readAnswer(const QString &command, const char *letters, int minLength, int maxLength, QByteArray &answer);
+    bool readAnswer(const QString &command, const RadioAnswer::Form &form, QStringList &fields);
 
     std::unique_ptr<QSerialPort> m_port;
     QString m_lastError;

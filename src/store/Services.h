@@ -31,6 +31,9 @@ public:
     virtual ProgressSink &barMain() = 0;
     // Lets pending events run and keeps the busy cursor.
     virtual void fncWaitCursor() = 0;
+    // True once the operator has asked a long operation to stop (Ctrl-C in `brisk`);
+    // the window never asks, a running action cannot be cancelled there.
+    virtual bool cancelRequested() const { return false; }
 
     void setFailure(const QString &reason) { m_failure = reason; }
     void clearFailure() { m_failure.clear(); }

@@ -1,0 +1,133 @@
+#include "FirmwareImage.h"
+
+#include "link/clsBriskHx7730.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace FirmwareImage {
+
+namespace {
+
+QString lineOf(const QSqlQuery &query)
+{
+    return QStringLiteral("line %1").arg(query.value(QStringLiteral("RecNumber")).toInt() + 1);
+}
+
+QString hex6(qint64 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(6, QLatin1Char('0'));
+}
+
+bool fail(QString *reason, const QString &text)
+{
+    if (reason)
+        *reason = text;
+    return false;
+}
+
+int framesFor(qsizetype bytes)
+{
+    return bytes == 0 ? 1 : int((bytes + FrameBytes - 1) / FrameBytes);
+}
+
+} // namespace
+
+QString programQuery(const QString &table)
+{
+    return QStringLiteral("SELECT * FROM ") + table +
+           QStringLiteral(" WHERE TypeString = 'S1' OR TypeString = 'S2' OR TypeString = 'S3'") +
+           QStringLiteral(" ORDER BY TypeString,AddressString,RecNumber");
+}
+
+bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString *reason)
+{
+    stream = {};
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(programQuery(table)))
+        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, query.lastError().text()));
+    bool first = true;
+    while (query.next()) {
+        const QString type = query.value(QStringLiteral("TypeString")).toString();
+        // S3 rows keep only four of their eight address digits: their place is unknown.
+        if (type == QLatin1String("S3"))
+            return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(query)));
+        bool ok = false;
+        const qint64 address = query.value(QStringLiteral("AddressString")).toString().toLongLong(&ok, 16);
+        const QString digits =
+            query.value(QStringLiteral("CheckSum")).toString() + query.value(QStringLiteral("DataString")).toString();
+        QByteArray data;
+        if (!ok || address < 0 || digits.size() % 2 != 0 || !HexText::toBytes(digits, data))
+            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(query), type));
+        if (first && address != 0)
+            return fail(
+                reason,
+                QStringLiteral("%1: the image starts at %2, not at address 0").arg(lineOf(query), hex6(address)));
+        const qint64 end = stream.bytes.size();
+        if (address < end)
+            return fail(reason, QStringLiteral("%1: the record at %2 overlaps the one before, which ends at %3")
+                                    .arg(lineOf(query), hex6(address), hex6(end - 1)));
+        stream.bytes.append(QByteArray(address - end, FillByte));
+        stream.bytes.append(data);
+        first = false;
+    }
+    if (query.lastError().isValid())
+        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, query.lastError().text()));
+    if (first)
+        return fail(reason, QStringLiteral("%1 holds no S1 or S2 data record").arg(table));
+    stream.frames = framesFor(stream.bytes.size());
+    return true;
+}
+
+bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason)
+{
+    Stream stream;
+    if (!buildStream(db, table, stream, reason))
+        return false;
+    if (stream.frames != FullImageFrames)
+        return fail(reason, QStringLiteral("the image is %1 frames (%2 bytes from address 0); a firmware image "
+                                           "must be exactly %3 frames (%4 bytes)")
+                                .arg(stream.frames)
+                                .arg(stream.bytes.size())
+                                .arg(FullImageFrames)
+                                .arg(FullImageBytes));
+    // The loader takes whole frames; the short tail is what an erased flash holds anyway.
+    image = stream.bytes;
+    image.append(QByteArray(FullImageBytes - image.size(), FillByte));
+    return true;
+}
+
+quint8 blockCheck(const QByteArray &blockBytes)
+{
+    quint8 sum = 0;
+    for (char byte : blockBytes)
+        sum = quint8(sum + quint8(byte));
+    return quint8(~sum);
+}
+
+QStringList describe(QSqlDatabase db, const QString &table)
+{
+    QStringList lines;
+    Stream stream;
+    QString reason;
+    if (!buildStream(db, table, stream, &reason))
+        return {QStringLiteral("frames: unknown"), QStringLiteral("can be written: no (%1)").arg(reason)};
+    lines << QStringLiteral("frames: %1 (%2 bytes from address 0)").arg(stream.frames).arg(stream.bytes.size());
+    int covered = 0;
+    for (const Block &block : Layout)
+        if (block.firstFrame() + block.frameCount() <= stream.frames)
+            ++covered;
+    lines << QStringLiteral("blocks: %1 of %2 (8 x 4 KB from 0x000000, 32 KB at 0x008000, 3 x 64 KB from 0x010000)")
+                 .arg(covered)
+                 .arg(Layout.size());
+    QByteArray image;
+    if (loadWritableImage(db, table, image, &reason))
+        lines << QStringLiteral("can be written: yes");
+    else
+        lines << QStringLiteral("can be written: no (%1)").arg(reason);
+    return lines;
+}
+
+} // namespace FirmwareImage

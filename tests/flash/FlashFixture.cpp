@@ -1,0 +1,108 @@
+#include "FlashFixture.h"
+
+#include "link/clsBriskHx7730.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+QString hexOf(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+QString hexNumber(quint32 value, int digits)
+{
+    return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+}
+
+bool insert(QSqlDatabase db, const QString &table, int recNumber, const QStringList &fields)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO %1 (RecNumber, TypeString, BytesCount, AddressString, CheckSum, "
+                                 "DataString, CheckSum2) VALUES (?, ?, ?, ?, ?, ?, ?)")
+                      .arg(table));
+    query.addBindValue(recNumber);
+    // A null QString would bind as NULL; the columns take "" instead.
+    for (const QString &field : fields)
+        query.addBindValue(field.isNull() ? QStringLiteral("") : field);
+    return query.exec();
+}
+
+} // namespace
+
+namespace ImageRows {
+
+bool storeProgramRecord(QSqlDatabase db, const QString &table, int recNumber, const QString &type, quint32 address,
+                        const QByteArray &data)
+{
+    const int addressBytes = type == QLatin1String("S1") ? 2 : 3;
+    const int count = addressBytes + int(data.size()) + 1;
+    return insert(db, table, recNumber,
+                  {type, hexNumber(count, 2), hexNumber(address, addressBytes * 2), hexOf(data.left(1)),
+                   hexOf(data.mid(1)), QStringLiteral("00")});
+}
+
+bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image, int perRecord, quint32 origin,
+                  int firstRecNumber)
+{
+    db.transaction();
+    int line = firstRecNumber;
+    for (qsizetype at = 0; at < image.size(); at += perRecord)
+        if (!storeProgramRecord(db, table, line++, QStringLiteral("S2"), origin + quint32(at),
+                                image.mid(at, perRecord)))
+            return false;
+    return db.commit();
+}
+
+bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord)
+{
+    db.transaction();
+    int line = 0;
+    bool ok = insert(db, QStringLiteral("BootPrg"), line++,
+                     {QStringLiteral("S0"), QStringLiteral("03"), QStringLiteral("0000"), QStringLiteral("FC"),
+                      QString(), QStringLiteral("FC")});
+    for (qsizetype at = 0; ok && at < loader.size(); at += perRecord) {
+        const QByteArray data = loader.mid(at, perRecord);
+        const QString address = hexNumber(quint32(at), 6);
+        ok = insert(db, QStringLiteral("BootPrg"), line++,
+                    {QStringLiteral("S2"), hexNumber(quint32(data.size()) + 4, 2), address.left(4), address.mid(4),
+                     hexOf(data), QStringLiteral("00")});
+    }
+    ok = ok && insert(db, QStringLiteral("BootPrg"), line++,
+                      {QStringLiteral("S8"), QStringLiteral("04"), QStringLiteral("0000"), QStringLiteral("00"),
+                       QString(), QStringLiteral("FB")});
+    return db.commit() && ok;
+}
+
+} // namespace ImageRows
+
+QByteArray noiseBytes(int size, quint32 seed)
+{
+    QByteArray bytes(size, '\0');
+    quint32 state = seed;
+    for (char &b : bytes) {
+        state = state * 1664525u + 1013904223u;
+        b = char(state >> 24);
+    }
+    return bytes;
+}
+
+FirmwareBench::FirmwareBench(sim::FirmwareFaults faults, sim::SimOptions options)
+    : m_radio(std::make_unique<sim::SimRadio>(std::make_unique<sim::FirmwareRadio>(faults), options))
+{
+    m_started = m_radio->start();
+    if (m_started)
+        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_radio->devicePath());
+}
+
+FirmwareBench::~FirmwareBench()
+{
+    clsBriskHx7730::clearPortOverrides();
+}
+
+bool FirmwareBench::portIsFree()
+{
+    clsBriskHx7730 probe;
+    return probe.CommOpen(QString::fromLatin1(SettingsCom1));
+}

@@ -1,0 +1,451 @@
+#include "FlashFixture.h"
+
+#include "flash/BootTransfer.h"
+#include "flash/FirmwareImage.h"
+#include "flash/ProgramTransfer.h"
+#include "link/LinkTiming.h"
+
+#include <QTest>
+
+using namespace std::chrono_literals;
+using FirmwareImage::FullImageBytes;
+
+namespace {
+
+constexpr auto ShortReplyLimit = 300ms;
+
+QByteArray fullLayoutAddresses()
+{
+    QByteArray addresses;
+    for (const auto &block : FirmwareImage::Layout)
+        addresses += QByteArray::number(block.address, 16) + ' ';
+    return addresses;
+}
+
+QByteArray addressesOf(const QVector<quint32> &blocks)
+{
+    QByteArray addresses;
+    for (quint32 a : blocks)
+        addresses += QByteArray::number(a, 16) + ' ';
+    return addresses;
+}
+
+} // namespace
+
+// The firmware write, boot loader then program, against the simulated radio on a pty.
+class TestFlash : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { linkTiming().replyLimit = ShortReplyLimit; }
+    void cleanup() { linkTiming() = LinkTiming{}; }
+
+    void frameSum_data();
+    void frameSum();
+    void blockCheckOnTheWire_data();
+    void blockCheckOnTheWire();
+    void fullWriteIsByteExact_data();
+    void fullWriteIsByteExact();
+    void gapsAreFilledWithFF_data();
+    void gapsAreFilledWithFF();
+    void unwritableImageIsRefusedBeforeThePortOpens_data();
+    void unwritableImageIsRefusedBeforeThePortOpens();
+    void loaderLengthIsAnnouncedHighByteFirst_data();
+    void loaderLengthIsAnnouncedHighByteFirst();
+    void synchronisationWaitsForTheRadio_data();
+    void synchronisationWaitsForTheRadio();
+    void replyWithAnotherByteInTheSameReadDoesNotCount_data();
+    void replyWithAnotherByteInTheSameReadDoesNotCount();
+    void wrongEchoFails();
+    void silenceInEveryStateFailsAndStopsSending_data();
+    void silenceInEveryStateFailsAndStopsSending();
+    void silenceFailsAfterTheRealReplyLimit();
+    void refusedBlockFails();
+    void lineGoneFails();
+    void operatorStopClosesThePort();
+};
+
+void TestFlash::frameSum_data()
+{
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<int>("sum");
+    QTest::newRow("header only") << "11" << 0;
+    QTest::newRow("header excluded") << "110102" << 3;
+    QTest::newRow("low 8 bits") << "11FFFF02" << 0x00;
+    QTest::newRow("lower case") << "11ff01" << 0x00;
+    QTest::newRow("128 x FF") << QString("11") + QString("FF").repeated(128) << 0x80;
+}
+
+void TestFlash::frameSum()
+{
+    QFETCH(QString, frame);
+    QFETCH(int, sum);
+    QCOMPARE(fncFrameSum(frame), sum);
+}
+
+void TestFlash::blockCheckOnTheWire_data()
+{
+    QTest::addColumn<QByteArray>("firstBlock");
+    QTest::addColumn<QByteArray>("check");
+    QTest::newRow("all FF") << QByteArray(0x1000, char(0xFF)) << QByteArray::fromHex("11FF");
+    QTest::newRow("all 00") << QByteArray(0x1000, '\0') << QByteArray::fromHex("11FF");
+    QByteArray sum1234(0x1000, '\0');
+    sum1234.replace(0, 18, QByteArray(18, char(0xFF)));
+    sum1234[18] = char(0x46); // 18 x 0xFF + 0x46 = 0x1234
+    QTest::newRow("sum 0x1234") << sum1234 << QByteArray::fromHex("11CB");
+}
+
+void TestFlash::blockCheckOnTheWire()
+{
+    QFETCH(QByteArray, firstBlock);
+    QFETCH(QByteArray, check);
+    RecordingServices services;
+    FirmwareBench bench;
+    QVERIFY(services.isValid() && bench.started());
+    QByteArray image = noiseBytes(FullImageBytes);
+    image.replace(0, firstBlock.size(), firstBlock);
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), {}));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image));
+
+    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
+    QVERIFY(bench.radio().waitUntilIdle());
+    const qsizetype programStart = bench.radio().received().size();
+    QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
+
+    constexpr int FirstCheckAt = 2 + 8 + 32 * 129; // write request, header, 32 frames
+    QCOMPARE(bench.radio().received().mid(programStart + FirstCheckAt, 2).toHex(), check.toHex());
+    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.blocksRefused(); }), 0);
+}
+
+void TestFlash::fullWriteIsByteExact_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<int>("perRecord");
+    QTest::addColumn<int>("s1Bytes"); // bytes from address 0 carried by S1 rows, stored after the S2 rows
+    QTest::addColumn<int>("loaderSize");
+    QTest::newRow("S2, 16 bytes a record") << noiseBytes(FullImageBytes, 1) << 16 << 0 << 2048;
+    QTest::newRow("S2, 26 bytes a record") << noiseBytes(FullImageBytes, 2) << 26 << 0 << 300;
+    QTest::newRow("S1 below 64 KB, S2 above") << noiseBytes(FullImageBytes, 3) << 16 << 0x10000 << 100;
+    QTest::newRow("short last frame topped up") << noiseBytes(FullImageBytes - 100, 4) << 16 << 0 << 16;
+}
+
+void TestFlash::fullWriteIsByteExact()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(int, perRecord);
+    QFETCH(int, s1Bytes);
+    QFETCH(int, loaderSize);
+    RecordingServices services;
+    FirmwareBench bench;
+    QVERIFY(services.isValid() && bench.started());
+    const QByteArray loader = noiseBytes(loaderSize, 99);
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), loader));
+    // S2 rows first in the file: the query still puts the S1 rows first.
+    QVERIFY(
+        ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.mid(s1Bytes), perRecord, quint32(s1Bytes)));
+    int line = 100000;
+    for (int at = 0; at < s1Bytes; at += perRecord)
+        QVERIFY(ImageRows::storeProgramRecord(services.WorkConnection(), "UserPrg", line++, "S1", quint32(at),
+                                              image.mid(at, perRecord)));
+    const int bootRows = services.rowCount("BootPrg");
+    services.progress.setMaximum(bootRows + 2049);
+
+    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
+    QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
+
+    QByteArray expected = image;
+    expected.append(QByteArray(FullImageBytes - image.size(), char(0xFF)));
+    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), loader);
+    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.announcedLength(); }), loaderSize);
+    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+    QCOMPARE(addressesOf(bench.inspect([](sim::FirmwareRadio &r) { return r.blocksWritten(); })),
+             fullLayoutAddresses());
+    // One step per loader row but S0, one per frame, and back to 0 at the end.
+    QCOMPARE(services.progress.values.size(), bootRows - 1 + 2048 + 1);
+    QCOMPARE(services.progress.values.at(bootRows - 1 + 2048 - 1), bootRows - 1 + 2048);
+    QCOMPARE(services.progress.current, 0);
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlash::gapsAreFilledWithFF_data()
+{
+    QTest::addColumn<int>("gapAt");
+    QTest::addColumn<int>("gapBytes");
+    QTest::newRow("16 bytes after 000000") << 16 << 16;
+    QTest::newRow("40 KB") << 0x1000 << 40 * 1024;
+    QTest::newRow("a step beyond 32,767 over the last block") << 0x10000 << 0x30000 - 16;
+}
+
+void TestFlash::gapsAreFilledWithFF()
+{
+    QFETCH(int, gapAt);
+    QFETCH(int, gapBytes);
+    RecordingServices services;
+    FirmwareBench bench;
+    QVERIFY(services.isValid() && bench.started());
+    const QByteArray image = noiseBytes(FullImageBytes, 5);
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.left(gapAt)));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.mid(gapAt + gapBytes), 16,
+                                    quint32(gapAt + gapBytes), 50000));
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(32)));
+
+    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
+    QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
+
+    QByteArray expected = image;
+    expected.replace(gapAt, gapBytes, QByteArray(gapBytes, char(0xFF)));
+    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+}
+
+void TestFlash::unwritableImageIsRefusedBeforeThePortOpens_data()
+{
+    QTest::addColumn<int>("origin");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("overlapAt"); // address of an extra record, -1 for none
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("short: 1,024 frames") << 0 << FullImageBytes / 2 << -1 << "is 1024 frames";
+    QTest::newRow("long: 2,049 frames") << 0 << FullImageBytes + 1 << -1 << "is 2049 frames";
+    QTest::newRow("offset: starts at 0x000100")
+        << 0x100 << FullImageBytes << -1 << "line 1: the image starts at 0x000100";
+    QTest::newRow("overlap") << 0 << FullImageBytes << 0x18
+                             << "line 50001: the record at 0x000018 overlaps the one before, which ends at 0x00001F";
+}
+
+void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
+{
+    QFETCH(int, origin);
+    QFETCH(int, size);
+    QFETCH(int, overlapAt);
+    QFETCH(QString, reason);
+    RecordingServices services;
+    FirmwareBench bench;
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(size), 16, quint32(origin)));
+    if (overlapAt >= 0)
+        QVERIFY(ImageRows::storeProgramRecord(services.WorkConnection(), "UserPrg", 50000, "S2", quint32(overlapAt),
+                                              noiseBytes(16)));
+
+    QString checkReason;
+    QVERIFY(!isWritableImage(services.WorkConnection(), "UserPrg", &checkReason));
+    QVERIFY2(checkReason.contains(reason), qPrintable(checkReason));
+    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
+    QCOMPARE(services.failureReason(), checkReason);
+    QVERIFY(bench.radio().waitUntilIdle());
+    QCOMPARE(bench.radio().received(), QByteArray());
+}
+
+void TestFlash::loaderLengthIsAnnouncedHighByteFirst_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QByteArray>("announced");
+    QTest::newRow("300 bytes") << 300 << QByteArray::fromHex("012C");
+    QTest::newRow("no loader rows: S0 only") << 0 << QByteArray::fromHex("0000");
+}
+
+void TestFlash::loaderLengthIsAnnouncedHighByteFirst()
+{
+    QFETCH(int, size);
+    QFETCH(QByteArray, announced);
+    RecordingServices services;
+    FirmwareBench bench;
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(size)));
+
+    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
+    const QByteArray received = bench.radio().received();
+    QCOMPARE(received.mid(received.indexOf('\x55') + 1, 2).toHex(), announced.toHex());
+    QCOMPARE(received.size() - received.indexOf('\x55') - 3, size);
+    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlash::synchronisationWaitsForTheRadio_data()
+{
+    QTest::addColumn<int>("syncAfter");
+    QTest::newRow("first zero") << 1;
+    QTest::newRow("fifth zero") << 5;
+}
+
+void TestFlash::synchronisationWaitsForTheRadio()
+{
+    QFETCH(int, syncAfter);
+    RecordingServices services;
+    FirmwareBench bench({.syncAfter = syncAfter});
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(4)));
+
+    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
+    const QByteArray received = bench.radio().received();
+    const qsizetype start = received.indexOf('\x55');
+    QVERIFY(start >= syncAfter);
+    QCOMPARE(received.left(start), QByteArray(start, '\0'));
+}
+
+void TestFlash::replyWithAnotherByteInTheSameReadDoesNotCount_data()
+{
+    QTest::addColumn<int>("doubledReply");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("reason");
+    // Replies: 1 sync, 2 start, 3-4 length, 5-8 loader, 9 loader running.
+    QTest::newRow("sync: the next zero is answered") << 1 << true << "";
+    QTest::newRow("start") << 2 << false << "to the start request";
+    QTest::newRow("length echo") << 3 << false << "high byte";
+    QTest::newRow("loader echo") << 6 << false << "after loader byte 2 of 4";
+    QTest::newRow("loader running") << 9 << false << "loader running";
+}
+
+void TestFlash::replyWithAnotherByteInTheSameReadDoesNotCount()
+{
+    QFETCH(int, doubledReply);
+    QFETCH(bool, result);
+    QFETCH(QString, reason);
+    RecordingServices services;
+    FirmwareBench bench({.doubleReplyAt = doubledReply});
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(4)));
+
+    QCOMPARE(fncTransmitBootProgram(services), result);
+    QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
+    if (doubledReply == 1)
+        QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.zerosReceived(); }) >= 2);
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlash::wrongEchoFails()
+{
+    RecordingServices services;
+    FirmwareBench bench({.wrongEchoAt = 4}); // the second loader byte
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(8)));
+
+    QVERIFY(!fncTransmitBootProgram(services));
+    QVERIFY2(services.failureReason().contains("after loader byte 2 of 8 (line 2)"),
+             qPrintable(services.failureReason()));
+    QVERIFY(bench.radio().waitUntilIdle());
+    const QByteArray received = bench.radio().received();
+    QCOMPARE(received.size() - received.indexOf('\x55') - 3, 2); // nothing after the byte that was not echoed
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlash::silenceInEveryStateFailsAndStopsSending_data()
+{
+    QTest::addColumn<int>("silentFrom");
+    QTest::addColumn<bool>("inProgram");
+    QTest::addColumn<QString>("reason");
+    // With a 3-byte loader the replies are: 1 sync, 2 start, 3-4 length, 5-7 loader,
+    // 8 loader running; then 9 write request, 10 header, 11-42 frames, 43 block check.
+    QTest::newRow("sync") << 1 << false << "to the synchronisation";
+    QTest::newRow("start") << 2 << false << "to the start request 0x55";
+    QTest::newRow("length, high") << 3 << false << "length's high byte";
+    QTest::newRow("length, low") << 4 << false << "length's low byte";
+    QTest::newRow("loader byte") << 6 << false << "after loader byte 2 of 3";
+    QTest::newRow("loader running") << 8 << false << "loader running";
+    QTest::newRow("write request") << 9 << true << "to the write request for block 1 (address 0x000000)";
+    QTest::newRow("header") << 10 << true << "to the header of block 1";
+    QTest::newRow("frame") << 12 << true << "after block 1 (address 0x000000), frame 2";
+    QTest::newRow("block check") << 43 << true << "to the block check of block 1";
+    QTest::newRow("second block") << 44 << true << "to the write request for block 2 (address 0x001000)";
+}
+
+void TestFlash::silenceInEveryStateFailsAndStopsSending()
+{
+    QFETCH(int, silentFrom);
+    QFETCH(bool, inProgram);
+    QFETCH(QString, reason);
+    RecordingServices services;
+    sim::SimOptions options;
+    options.faults.silenceFrom = silentFrom;
+    FirmwareBench bench({}, options);
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
+
+    QCOMPARE(fncTransmitBootProgram(services), inProgram);
+    if (inProgram)
+        QVERIFY(!fncTransmitProgram(services, "UserPrg"));
+    QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
+    QVERIFY2(services.failureReason().contains("waited 0.3 s"), qPrintable(services.failureReason()));
+    QVERIFY(bench.portIsFree());
+    QVERIFY(bench.radio().waitUntilIdle());
+    // Only the synchronisation goes on sending (zeros) while it waits.
+    const QByteArray after = bench.radio().receivedAfterFault();
+    QCOMPARE(after, silentFrom == 1 ? QByteArray(after.size(), '\0') : QByteArray());
+}
+
+void TestFlash::silenceFailsAfterTheRealReplyLimit()
+{
+    linkTiming() = LinkTiming{};
+    RecordingServices services;
+    sim::SimOptions options;
+    options.faults.silenceFrom = 2;
+    FirmwareBench bench({}, options);
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
+
+    QVERIFY(!fncTransmitBootProgram(services));
+    QVERIFY2(services.failureReason().contains("to the start request 0x55 (waited 5 s)"),
+             qPrintable(services.failureReason()));
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlash::refusedBlockFails()
+{
+    RecordingServices services;
+    FirmwareBench bench({.refuseBlock = 3});
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
+
+    QVERIFY(fncTransmitBootProgram(services));
+    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
+    QVERIFY2(services.failureReason().contains("to the block check of block 3 (address 0x002000)"),
+             qPrintable(services.failureReason()));
+    QVERIFY2(services.failureReason().contains("last heard 15"), qPrintable(services.failureReason()));
+    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.blocksWritten().size(); }), 2);
+    QCOMPARE(services.progress.current, 2 + 3 * 32); // loader rows and frames: the bar keeps its value
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlash::lineGoneFails()
+{
+    RecordingServices services;
+    sim::SimOptions options;
+    options.faults.closeAt = 5;
+    FirmwareBench bench({}, options);
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
+
+    QVERIFY(!fncTransmitBootProgram(services));
+    QVERIFY2(services.failureReason().contains("went away after loader byte 1 of 3"),
+             qPrintable(services.failureReason()));
+}
+
+// Services whose operator asks to stop after a number of polls.
+class StoppingServices : public RecordingServices
+{
+public:
+    bool cancelRequested() const override { return waitCursorCalls >= stopAfterPolls; }
+    int stopAfterPolls = 0;
+};
+
+void TestFlash::operatorStopClosesThePort()
+{
+    StoppingServices services;
+    services.stopAfterPolls = 50;
+    FirmwareBench bench;
+    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
+
+    QVERIFY(fncTransmitBootProgram(services));
+    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
+    QVERIFY2(services.failureReason().contains("the radio must be written again"),
+             qPrintable(services.failureReason()));
+    QVERIFY(bench.portIsFree());
+    QVERIFY(bench.radio().waitUntilIdle());
+    QVERIFY(bench.radio().received().size() < 50 * 129);
+}
+
+QTEST_GUILESS_MAIN(TestFlash)
+#include "tst_flash.moc"

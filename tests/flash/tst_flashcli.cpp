@@ -1,0 +1,133 @@
+#include "FlashFixture.h"
+#include "SRecordFiles.h"
+
+#include "cli/Commands.h"
+#include "flash/FirmwareImage.h"
+#include "link/LinkTiming.h"
+#include "link/clsBriskHx7730.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The firmware radio, and an operator who presses Ctrl-C when the n-th byte arrives.
+class InterruptingRadio : public sim::FirmwareRadio
+{
+public:
+    explicit InterruptingRadio(int atByte) : m_atByte(atByte) {}
+    void receive(char byte, std::vector<sim::Reply> &replies) override
+    {
+        if (++m_bytes == m_atByte)
+            ::kill(::getpid(), SIGINT);
+        FirmwareRadio::receive(byte, replies);
+    }
+
+private:
+    int m_atByte;
+    int m_bytes = 0;
+};
+
+} // namespace
+
+// `brisk flash` against the simulated radio: files in, exit code and memory out.
+class TestFlashCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init() { linkTiming().replyLimit = 300ms; }
+    void cleanup()
+    {
+        linkTiming() = LinkTiming{};
+        clsBriskHx7730::clearPortOverrides();
+    }
+    void flashEndsWithItsExitCode_data();
+    void flashEndsWithItsExitCode();
+    void ctrlCClosesThePortAndFails();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+    QByteArray m_user;
+    QByteArray m_adjustSJ;
+};
+
+void TestFlashCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_user = SRecordFiles::randomBytes(FirmwareImage::FullImageBytes, 11);
+    m_adjustSJ = SRecordFiles::randomBytes(FirmwareImage::FullImageBytes, 12);
+    QVERIFY(QDir(m_dir.path()).mkpath("ADJ"));
+    QVERIFY(SRecordFiles::writeFile(path("user.mot"), SRecordFiles::imageAsS2(m_user)));
+    QVERIFY(SRecordFiles::writeFile(path("ADJ/FPU_SJ.D3T"), SRecordFiles::imageAsS2(m_adjustSJ)));
+    QVERIFY(SRecordFiles::writeFile(path("ADJ/FPU.D3T"), SRecordFiles::imageAsS2(m_user.left(4096))));
+    QVERIFY(SRecordFiles::writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(SRecordFiles::randomBytes(64, 3))));
+}
+
+void TestFlashCli::flashEndsWithItsExitCode_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("memory"); // empty: the radio must have seen nothing
+    const QByteArray erased(FirmwareImage::FullImageBytes, char(0xFF));
+    QTest::newRow("user") << QStringList{"user", "user.mot"} << ExitDone << m_user;
+    QTest::newRow("adjust, J(S)") << QStringList{"adjust", "--type", "J(S)", "--adj-dir", "ADJ"} << ExitDone
+                                  << m_adjustSJ;
+    QTest::newRow("adjust, default type: a short image")
+        << QStringList{"adjust", "--adj-dir", "ADJ"} << ExitFailed << QByteArray();
+    QTest::newRow("user file missing") << QStringList{"user", "none.mot"} << ExitFailed << QByteArray();
+    QTest::newRow("boot loader missing") << QStringList{"user", "user.mot", "--boot", "none.rel"} << ExitFailed
+                                         << QByteArray();
+    QTest::newRow("no file") << QStringList{"user"} << ExitUsage << QByteArray();
+    QTest::newRow("unknown image") << QStringList{"system", "user.mot"} << ExitUsage << QByteArray();
+}
+
+void TestFlashCli::flashEndsWithItsExitCode()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, memory);
+    FirmwareBench bench;
+    QVERIFY(bench.started());
+    QDir::setCurrent(m_dir.path());
+    if (!arguments.contains("--boot"))
+        arguments << "--boot" << path("7730F.REL");
+
+    QCOMPARE(
+        runFlash(QStringList{"brisk", "flash"} + arguments + QStringList{"-q", "--port", bench.radio().devicePath()}),
+        exitCode);
+    QVERIFY(bench.radio().waitUntilIdle());
+    if (memory.isEmpty())
+        QCOMPARE(bench.radio().received(), QByteArray());
+    else
+        QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == memory);
+    QVERIFY(bench.portIsFree());
+}
+
+void TestFlashCli::ctrlCClosesThePortAndFails()
+{
+    sim::SimRadio radio(std::make_unique<InterruptingRadio>(5000));
+    QVERIFY(radio.start());
+    QDir::setCurrent(m_dir.path());
+
+    QCOMPARE(
+        runFlash({"brisk", "flash", "user", "user.mot", "--boot", "7730F.REL", "-q", "--port", radio.devicePath()}),
+        ExitFailed);
+    QVERIFY(radio.waitUntilIdle());
+    // The transfer stops at its next poll: no more than the frame under way follows.
+    QVERIFY(radio.received().size() < 5000 + 2 * 129);
+    clsBriskHx7730::setPortOverride("COM1", radio.devicePath());
+    clsBriskHx7730 probe;
+    QVERIFY(probe.CommOpen(QString::fromLatin1(SettingsCom1)));
+}
+
+QTEST_GUILESS_MAIN(TestFlashCli)
+#include "tst_flashcli.moc"
