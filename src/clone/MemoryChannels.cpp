@@ -118,7 +118,11 @@ bool fncMemoryChennelWrite(WindowServices &window)
         return false;
     }
     clsBriskHx7730 link;
-    link.CommOpen(window.settingsText());
+    // A port that cannot be opened fails the write even when there is nothing to send.
+    if (!link.CommOpen(window.settingsText())) {
+        window.setFailure(link.lastError());
+        return false;
+    }
     while (rows.next()) {
         ChannelFields fields;
         for (int i = 0; i < FieldCount; ++i)
