@@ -1,0 +1,347 @@
+#include "ActionController.h"
+
+#include "Operations.h"
+#include "OperatorDialogs.h"
+#include "frmMain.h"
+
+#include "clone/MemoryChannels.h"
+#include "clone/RadioType.h"
+#include "flash/AdjustFile.h"
+#include "store/WorkDatabase.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSqlQuery>
+
+namespace {
+
+constexpr auto FirmwareFilter = "CPU/DSP FIRMWARE FILE (*.mot)|*.mot|ALL FILE(*.*)|*.*";
+constexpr auto SettingsFilter = "CSV FILE (*.csv)|*.csv|ALL FILE(*.*)|*.*";
+constexpr auto UserTable = "UserPrg";
+constexpr auto AdjustTable = "AdjustPrg";
+constexpr auto SuccessText = "Success";
+constexpr auto SuccessTitle = "Infomation";
+constexpr auto FailureText = "Failure";
+constexpr auto ErrorTitle = "Error!!";
+// Boot-loader records plus the 2,048 frames of the image and the closing step.
+constexpr int FirmwareSteps = 2048 + 1;
+// A settings read has a fixed range; its operations step within it.
+constexpr int SettingsReadSteps = 730;
+
+QString failedPreparationText()
+{
+    return QLatin1Char('\r') + QLatin1String(FailureText) + QLatin1Char('\r');
+}
+
+} // namespace
+
+ActionController::ActionController(frmMain &window, MainControls &controls) : m_window(window), ui(controls)
+{
+}
+
+void ActionController::startIdle()
+{
+    for (QPushButton *b : {ui.cmdExec, ui.cmdCancel}) {
+        b->setEnabled(false);
+        b->setVisible(false);
+    }
+    m_actionMode = None;
+    m_fileName.clear();
+}
+
+void ActionController::setText(QLabel *label, int id)
+{
+    label->setText(id ? m_window.texts()(id) : QString());
+    label->repaint();
+}
+
+// The common prepare step of the four actions.
+void ActionController::prepare(Mode mode, const ActionTexts &texts)
+{
+    m_actionMode = mode;
+    m_reasons.clear();
+    setText(ui.lblAction, texts.action);
+    setText(ui.lblInstruction, texts.instruction);
+    setText(ui.lblCaution, texts.caution);
+    ui.cmdExec->setText(m_window.texts()(texts.exec));
+    ui.cmdExec->repaint();
+    ui.cmdExec->setEnabled(false);
+    ui.cmdCancel->setEnabled(true);
+    ui.cmdExec->setVisible(true);
+    ui.cmdCancel->setVisible(true);
+    for (QPushButton *b : ui.preparationButtons())
+        b->setEnabled(false);
+    ui.setMenusEnabled(false);
+}
+
+void ActionController::resetToIdle()
+{
+    m_actionMode = None;
+    m_fileName.clear();
+    for (QPushButton *b : ui.preparationButtons())
+        b->setEnabled(true);
+    for (QPushButton *b : {ui.cmdExec, ui.cmdCancel}) {
+        b->setEnabled(false);
+        b->setVisible(false);
+    }
+    ui.setMenusEnabled(true);
+    setText(ui.lblAction, Txt::IdleAction);
+    setText(ui.lblInstruction, Txt::IdleInstruction);
+    setText(ui.lblCaution, 0);
+    ui.barMain->hide();
+}
+
+void ActionController::cmdUser()
+{
+    prepare(UserFirmware, {Txt::UserAction, Txt::SelectFirmware, Txt::SetFirmwareMode, Txt::WriteToRadio});
+    const QString path = m_window.dialogs().chooseFileToOpen(&m_window, m_window.texts()(Txt::SelectFile),
+                                                             QLatin1String(FirmwareFilter));
+    if (path.isEmpty()) {
+        resetToIdle();
+        return;
+    }
+    setText(ui.lblInstruction, 0);
+    setText(ui.lblCaution, Txt::PreparingUser);
+    m_window.repaint();
+    armFirmware(importFirmware(path, QLatin1String(UserTable)));
+}
+
+void ActionController::cmdAdjust()
+{
+    prepare(AdjustFirmware, {Txt::AdjustAction, Txt::AdjustCaution, Txt::SetFirmwareMode, Txt::WriteToRadio});
+    m_window.repaint();
+    if (ui.lblType->text().isEmpty()) {
+        const QString defaultType = m_window.texts()(Txt::DefaultType);
+        ui.lblType->setText(QStringLiteral("Type ") + defaultType);
+        ui.lblType->repaint();
+        m_radioType = short(radioTypeOf(defaultType));
+    }
+    const QString relativeName = adjustRelativeName(m_radioType);
+    const QString path = QDir(m_window.programFolder()).filePath(QDir::fromNativeSeparators(relativeName));
+    if (!QFileInfo::exists(path)) {
+        resetToIdle();
+        showMissingFile(relativeName);
+        return;
+    }
+    setText(ui.lblCaution, Txt::PreparingAdjust);
+    armFirmware(importFirmware(path, QLatin1String(AdjustTable)));
+}
+
+// Imports the file and refuses an image that could not be written whole, so a bad
+// file is never armed. A refused image leaves its table empty.
+bool ActionController::importFirmware(const QString &path, const QString &table)
+{
+    m_window.setBusy(true);
+    Operations &ops = m_window.operations();
+    bool ok = step([&] { return ops.fncImportFirmwareFile(m_window, path, table); });
+    if (ok) {
+        QString reason;
+        ok = ops.isWritableImage(m_window.WorkConnection(), table, &reason);
+        if (!ok) {
+            noteFailure(reason);
+            QSqlQuery(m_window.WorkConnection()).exec(QStringLiteral("DELETE FROM ") + table);
+        }
+    }
+    m_window.setBusy(false);
+    return ok;
+}
+
+void ActionController::armFirmware(bool imported)
+{
+    if (!imported) {
+        resetToIdle();
+        showFailure(failedPreparationText());
+        return;
+    }
+    ui.cmdExec->setEnabled(true);
+    setText(ui.lblCaution, Txt::FirmwareArmed);
+}
+
+void ActionController::cmdMWrite()
+{
+    prepare(SettingsWrite,
+            {Txt::SettingsWriteAction, Txt::SelectSavedFile, Txt::SettingsWriteArmed, Txt::WriteToRadio});
+    const QString path = m_window.dialogs().chooseFileToOpen(&m_window, m_window.texts()(Txt::SelectFile),
+                                                             QLatin1String(SettingsFilter));
+    if (path.isEmpty()) {
+        resetToIdle();
+        return;
+    }
+    setText(ui.lblInstruction, 0);
+    setText(ui.lblCaution, Txt::PreparingSettings);
+    m_window.setBusy(true);
+    m_window.repaint();
+    const bool loaded = step([&] { return m_window.operations().fncImportCsvFile(m_window, path); });
+    m_window.setBusy(false);
+    if (!loaded) {
+        showFailure(failedPreparationText());
+        resetToIdle();
+        return;
+    }
+    setText(ui.lblCaution, Txt::SettingsWriteArmed);
+    ui.cmdExec->setEnabled(true);
+}
+
+void ActionController::cmdMRead()
+{
+    prepare(SettingsRead, {Txt::SettingsReadAction, 0, Txt::TurnOnRadio, Txt::ReadFromRadio});
+    const QString path = m_window.dialogs().chooseFileToSave(&m_window, m_window.texts()(Txt::SelectFile),
+                                                             QLatin1String(SettingsFilter));
+    if (path.isEmpty()) {
+        resetToIdle();
+        return;
+    }
+    m_fileName = path;
+    ui.cmdExec->setEnabled(true);
+    setText(ui.lblCaution, Txt::SettingsReadArmed);
+}
+
+void ActionController::cmdExec()
+{
+    switch (m_actionMode) {
+    case None:
+        return;
+    case UserFirmware:
+    case AdjustFirmware:
+        runFirmware();
+        return;
+    case SettingsWrite:
+        runSettingsWrite();
+        return;
+    default:
+        runSettingsRead();
+        return;
+    }
+}
+
+void ActionController::startRun()
+{
+    m_reasons.clear();
+    ui.cmdExec->setEnabled(false);
+    ui.cmdCancel->setEnabled(false);
+    ui.barMain->show();
+    m_window.setBusy(true);
+    m_window.fncWaitCursor();
+}
+
+void ActionController::setRange(int maximum)
+{
+    ProgressSink &bar = m_window.barMain();
+    bar.setMinimum(0);
+    bar.setMaximum(maximum);
+    bar.setValue(0);
+}
+
+void ActionController::runFirmware()
+{
+    const bool user = m_actionMode == UserFirmware;
+    startRun();
+    const int bootRecords = WorkDatabase::countRows(m_window.WorkConnection(), QStringLiteral("SELECT * FROM BootPrg"));
+    setRange(qMax(bootRecords, 0) + FirmwareSteps);
+    (user ? ui.cmdUser : ui.cmdAdjust)->setEnabled(false);
+    setText(ui.lblCaution, user ? Txt::WritingUser : Txt::WritingAdjust);
+
+    Operations &ops = m_window.operations();
+    if (!step([&] { return ops.fncTransmitBootProgram(m_window); })) {
+        // The program transfer needs the loader running; nothing more is sent.
+        m_window.setBusy(false);
+        ui.barMain->hide();
+        resetToIdle();
+        showFailure(QLatin1String(FailureText));
+        return;
+    }
+    const QString table = QLatin1String(user ? UserTable : AdjustTable);
+    finishRun(step([&] { return ops.fncTransmitProgram(m_window, table); }));
+}
+
+void ActionController::runSettingsRead()
+{
+    startRun();
+    setRange(SettingsReadSteps);
+    ui.cmdMRead->setEnabled(false);
+
+    Operations &ops = m_window.operations();
+    m_window.clearFailure();
+    // Whatever the type query returns is shown and kept; the read goes on.
+    const QString type = ops.fncTypeRead(m_window);
+    if (type.isEmpty())
+        noteFailure(m_window.failureReason());
+    m_radioType = short(radioTypeOf(type));
+    ui.lblType->setText(QStringLiteral("Type ") + type);
+    ui.lblType->repaint();
+    setText(ui.lblCaution, Txt::SettingsReading);
+
+    const bool menus = step([&] { return ops.fncMenuRead(m_window); });
+    const bool channels = step([&] { return ops.fncMemoryChennelRead(m_window); });
+    const bool saved = menus && channels && step([&] { return ops.fncExportCsvFile(m_window, m_fileName); });
+    finishRun(saved);
+}
+
+void ActionController::runSettingsWrite()
+{
+    startRun();
+    const QSqlDatabase db = m_window.WorkConnection();
+    const int channels = WorkDatabase::countRows(db, memoryGroupQuery());
+    const int menus = WorkDatabase::countRows(db, QStringLiteral("SELECT * FROM MenuData"));
+    setRange(qMax(channels, 0) + qMax(menus, 0) + 1);
+    ui.cmdMWrite->setEnabled(false);
+    setText(ui.lblCaution, Txt::SettingsWriting);
+
+    Operations &ops = m_window.operations();
+    // The channels are written even when the menus failed: the operator gets as
+    // much of the file into the radio as it takes.
+    const bool menusOk = step([&] { return ops.fncMenuWrite(m_window); });
+    const bool channelsOk = step([&] { return ops.fncMemoryChennelWrite(m_window); });
+    finishRun(menusOk && channelsOk);
+}
+
+void ActionController::finishRun(bool ok)
+{
+    m_window.setBusy(false);
+    ui.barMain->hide();
+    if (ok)
+        showSuccess();
+    else
+        showFailure(QLatin1String(FailureText));
+    ui.barMain->hide();
+    m_window.setEnabled(true);
+    resetToIdle();
+}
+
+bool ActionController::step(const std::function<bool()> &operation)
+{
+    m_window.clearFailure();
+    const bool ok = operation();
+    if (!ok)
+        noteFailure(m_window.failureReason());
+    return ok;
+}
+
+void ActionController::noteFailure(const QString &reason)
+{
+    if (!reason.isEmpty())
+        m_reasons << reason;
+}
+
+void ActionController::showSuccess()
+{
+    m_window.dialogs().message(&m_window, QLatin1String(SuccessText), OperatorDialogs::Icon::None,
+                               QLatin1String(SuccessTitle));
+}
+
+void ActionController::showFailure(const QString &text)
+{
+    m_window.dialogs().message(&m_window, text, OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle),
+                               m_reasons.join(QLatin1Char('\n')));
+    m_reasons.clear();
+}
+
+void ActionController::showMissingFile(const QString &relativeName)
+{
+    m_window.dialogs().message(&m_window, QLatin1Char('\'') + relativeName + QStringLiteral("' Not Found !!"),
+                               OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle));
+}

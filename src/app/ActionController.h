@@ -1,0 +1,67 @@
+#pragma once
+
+#include "MainControls.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class frmMain;
+class QLabel;
+
+// The main window's action state machine: Idle → Preparing → Armed → Running →
+// Reporting → Idle. Each action is prepared by its button or menu item, run by
+// cmdExec and abandoned (while armed) by cmdCancel.
+class ActionController
+{
+public:
+    enum Mode : short { None = 0, UserFirmware = 1, AdjustFirmware = 2, SettingsWrite = 3, SettingsRead = 4 };
+
+    ActionController(frmMain &window, MainControls &controls);
+
+    void startIdle();
+    void cmdUser();
+    void cmdAdjust();
+    void cmdMWrite();
+    void cmdMRead();
+    void cmdExec();
+    void resetToIdle();
+
+    short ActionMode() const { return m_actionMode; }
+    QString FileName() const { return m_fileName; }
+    short RadioType() const { return m_radioType; }
+
+private:
+    struct ActionTexts
+    {
+        int action;
+        int instruction; // 0: empty
+        int caution;
+        int exec;
+    };
+
+    void prepare(Mode mode, const ActionTexts &texts);
+    bool importFirmware(const QString &path, const QString &table);
+    void armFirmware(bool imported);
+    void runFirmware();
+    void runSettingsRead();
+    void runSettingsWrite();
+    void startRun();
+    void finishRun(bool ok);
+
+    bool step(const std::function<bool()> &operation);
+    void noteFailure(const QString &reason);
+    void showSuccess();
+    void showFailure(const QString &text);
+    void showMissingFile(const QString &relativeName);
+    void setText(QLabel *label, int id);
+    void setRange(int maximum);
+
+    frmMain &m_window;
+    MainControls &ui;
+    short m_actionMode = None;
+    QString m_fileName;
+    short m_radioType = 0;
+    QStringList m_reasons; // why the steps of this preparation or run failed
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Everything the window asks of the operator or the desktop: message boxes, file
+// dialogs and the help viewer. The window talks to the operator only through this,
+// so that tests can answer in the operator's place.
+class OperatorDialogs
+{
+public:
+    enum class Icon { None, Critical };
+
+    virtual ~OperatorDialogs() = default;
+    // `detail` is the reason behind a failure; it never replaces `text`.
+    virtual void message(QWidget *parent, const QString &text, Icon icon, const QString &title,
+                         const QString &detail = QString()) = 0;
+    // `filter` in the "Name (*.ext)|*.ext|..." form. An empty result means cancelled.
+    virtual QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) = 0;
+    // A save dialog that does not ask before an existing file is chosen.
+    virtual QString chooseFileToSave(QWidget *parent, const QString &title, const QString &filter) = 0;
+    virtual void openDocument(const QString &path) = 0;
+};
+
+// The real thing: QMessageBox, QFileDialog, QDesktopServices.
+class DesktopDialogs : public OperatorDialogs
+{
+public:
+    void message(QWidget *parent, const QString &text, Icon icon, const QString &title, const QString &detail) override;
+    QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) override;
+    QString chooseFileToSave(QWidget *parent, const QString &title, const QString &filter) override;
+    void openDocument(const QString &path) override;
+};
+
+// "CPU/DSP FIRMWARE FILE (*.mot)|*.mot|ALL FILE(*.*)|*.*" as QFileDialog wants it:
+// the names, which show their patterns, joined by ";;".
+QString qtFileFilter(const QString &pipeFilter);

@@ -1,0 +1,299 @@
+#include "frmMain.h"
+
+#include "ActionController.h"
+#include "Operations.h"
+#include "OperatorDialogs.h"
+#include "frmAbout.h"
+#include "frmLoading.h"
+#include "store/WorkDatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+
+namespace {
+
+constexpr auto BootLoaderFile = "7730F.REL";
+constexpr auto ErrorTitle = "Error!!";
+// Operations call fncWaitCursor once per item; this keeps the window painted when
+// the items come slowly.
+constexpr qint64 RepaintInterval = 50; // ms
+
+QSettings userSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("BriskHx7730"));
+}
+
+const QString SerialKey = QStringLiteral("Settings/Serial");
+
+} // namespace
+
+void ProgressBarSink::setMinimum(int value)
+{
+    m_bar->setMinimum(value);
+}
+
+void ProgressBarSink::setMaximum(int value)
+{
+    m_bar->setMaximum(value);
+}
+
+void ProgressBarSink::setValue(int value)
+{
+    m_bar->setValue(value);
+    if (!m_sincePaint.isValid() || m_sincePaint.elapsed() >= RepaintInterval) {
+        m_sincePaint.start();
+        QCoreApplication::processEvents();
+    }
+}
+
+int ProgressBarSink::value() const
+{
+    return m_bar->value();
+}
+
+void ProgressBarSink::setVisible(bool visible)
+{
+    m_bar->setVisible(visible);
+}
+
+frmMain::frmMain(const MainSetup &setup, QWidget *parent)
+    : QMainWindow(parent), m_setup(setup), ui(buildMainControls(this)), m_bar(ui.barMain),
+      m_actions(std::make_unique<ActionController>(*this, ui)),
+      m_connectionName(QStringLiteral("brisk-work-%1").arg(quintptr(this)))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    connectControls();
+    resize(minimumSizeHint().expandedTo(QSize(520, 380)));
+}
+
+frmMain::~frmMain()
+{
+    shutDown();
+}
+
+QString frmMain::databasePath() const
+{
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return QDir(m_setup.programFolder).filePath(base + QStringLiteral(".mdb"));
+}
+
+bool frmMain::startUp()
+{
+    frmLoading loading;
+    loading.show();
+    loading.repaint();
+    QCoreApplication::processEvents();
+
+    centreOnScreen();
+    ui.lblType->clear();
+    ui.barMain->hide();
+    setWindowTexts();
+    restorePortChoice();
+    m_actions->startIdle();
+
+    if (!lockWorkDatabase() || !createWorkDatabase())
+        return false;
+    importBootLoader();
+    return true;
+}
+
+void frmMain::centreOnScreen()
+{
+    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    move(screen.center() - rect().center());
+}
+
+void frmMain::setWindowTexts()
+{
+    const StringTable &t = m_setup.texts;
+    setWindowTitle(t(Txt::PartNumber));
+    ui.lblAction->setText(t(Txt::IdleAction));
+    ui.lblInstruction->setText(t(Txt::IdleInstruction));
+    ui.lblCaution->clear();
+
+    ui.mnuMenu1->setTitle(t(Txt::MenuFirmware));
+    ui.mnuMenu11->setText(t(Txt::MenuUser));
+    ui.mnuMenu12->setText(t(Txt::MenuAdjust));
+    ui.mnuMenu2->setTitle(t(Txt::MenuSettings));
+    ui.mnuMenu21->setText(t(Txt::MenuSettingsWrite));
+    ui.mnuMenu22->setText(t(Txt::MenuSettingsRead));
+    ui.mnuMenu3->setTitle(t(Txt::MenuOption));
+    ui.mnuMenu31->setTitle(t(Txt::MenuSerialPort));
+    ui.mnuMenu311->setText(t(Txt::MenuCom1));
+    ui.mnuMenu312->setText(t(Txt::MenuCom2));
+    ui.mnuMenu4->setText(t(Txt::MenuUsage));
+    ui.mnuMenu5->setText(t(Txt::MenuAbout));
+
+    ui.cmdExec->setText(t(Txt::ReadFromRadio));
+    ui.cmdCancel->setText(t(Txt::Cancel));
+    ui.cmdMRead->setText(t(Txt::SettingsReadButton));
+    ui.cmdAdjust->setText(t(Txt::AdjustAction));
+    ui.cmdUser->setText(t(Txt::UserAction));
+    ui.cmdMWrite->setText(t(Txt::SettingsWriteButton));
+}
+
+void frmMain::restorePortChoice()
+{
+    const bool com1 = userSettings().value(SerialKey, QStringLiteral("1")).toString() == QLatin1String("1");
+    ui.mnuMenu311->setChecked(com1);
+    ui.mnuMenu312->setChecked(!com1);
+}
+
+void frmMain::choosePort(bool com1)
+{
+    ui.mnuMenu311->setChecked(com1);
+    ui.mnuMenu312->setChecked(!com1);
+    QSettings settings = userSettings();
+    settings.setValue(SerialKey, com1 ? QStringLiteral("1") : QStringLiteral("2"));
+    settings.sync();
+}
+
+// A second window would delete the first one's working database under it.
+bool frmMain::lockWorkDatabase()
+{
+    m_lock = std::make_unique<QLockFile>(databasePath() + QStringLiteral(".lock"));
+    // Only a dead owner makes the lock stale; a long run must keep it.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        return true;
+    const QString detail =
+        m_lock->error() == QLockFile::LockFailedError
+            ? QStringLiteral("The working database %1 is in use.").arg(QDir::toNativeSeparators(databasePath()))
+            : QStringLiteral("Cannot create the lock file beside %1.").arg(QDir::toNativeSeparators(databasePath()));
+    m_lock.reset();
+    reportStartFailure(m_setup.texts(Txt::IdleAction) + QStringLiteral(" is already running."), detail);
+    return false;
+}
+
+bool frmMain::createWorkDatabase()
+{
+    QString reason;
+    if (!WorkDatabase::create(databasePath(), &reason)) {
+        reportStartFailure(QStringLiteral("The working database cannot be created."), reason);
+        return false;
+    }
+    m_ownsDatabase = true;
+    if (!WorkDatabase::open(databasePath(), m_connectionName, &reason).isOpen()) {
+        reportStartFailure(QStringLiteral("The working database cannot be opened."), reason);
+        return false;
+    }
+    return true;
+}
+
+void frmMain::importBootLoader()
+{
+    const QString path = QDir(m_setup.programFolder).filePath(QLatin1String(BootLoaderFile));
+    if (!QFileInfo::exists(path)) {
+        m_setup.dialogs->message(this, QStringLiteral("'%1' Not Found !!").arg(QLatin1String(BootLoaderFile)),
+                                 OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle));
+        return;
+    }
+    // The result is not examined: a bad loader leaves BootPrg empty and the
+    // boot-loader transfer then fails with its reason.
+    setBusy(true);
+    m_setup.operations->fncImportMotFile(*this, path, QStringLiteral("BootPrg"));
+    setBusy(false);
+}
+
+void frmMain::reportStartFailure(const QString &text, const QString &detail)
+{
+    m_setup.dialogs->message(this, text, OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle), detail);
+}
+
+void frmMain::connectControls()
+{
+    ActionController *a = m_actions.get();
+    connect(ui.cmdUser, &QPushButton::clicked, this, [a] { a->cmdUser(); });
+    connect(ui.cmdAdjust, &QPushButton::clicked, this, [a] { a->cmdAdjust(); });
+    connect(ui.cmdMWrite, &QPushButton::clicked, this, [a] { a->cmdMWrite(); });
+    connect(ui.cmdMRead, &QPushButton::clicked, this, [a] { a->cmdMRead(); });
+    connect(ui.cmdExec, &QPushButton::clicked, this, [a] { a->cmdExec(); });
+    connect(ui.cmdCancel, &QPushButton::clicked, this, [a] { a->resetToIdle(); });
+    connect(ui.mnuMenu11, &QAction::triggered, this, [a] { a->cmdUser(); });
+    connect(ui.mnuMenu12, &QAction::triggered, this, [a] { a->cmdAdjust(); });
+    connect(ui.mnuMenu21, &QAction::triggered, this, [a] { a->cmdMWrite(); });
+    connect(ui.mnuMenu22, &QAction::triggered, this, [a] { a->cmdMRead(); });
+    connect(ui.mnuMenu311, &QAction::triggered, this, [this] { choosePort(true); });
+    connect(ui.mnuMenu312, &QAction::triggered, this, [this] { choosePort(false); });
+    connect(ui.mnuMenu4, &QAction::triggered, this, &frmMain::openHelp);
+    connect(ui.mnuMenu5, &QAction::triggered, this, &frmMain::showAbout);
+}
+
+void frmMain::openHelp()
+{
+    const QString page = QStringLiteral("HELP/") + m_setup.texts(Txt::HelpPage);
+    m_setup.dialogs->openDocument(QDir(m_setup.programFolder).filePath(page));
+}
+
+void frmMain::showAbout()
+{
+    frmAbout about(m_setup.texts, this);
+    about.exec();
+}
+
+QSqlDatabase frmMain::WorkConnection()
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QString frmMain::settingsText() const
+{
+    return QString::fromLatin1(ui.mnuMenu311->isChecked() ? SettingsCom1 : SettingsCom2);
+}
+
+void frmMain::fncWaitCursor()
+{
+    QCoreApplication::processEvents();
+    setHourglass(true);
+}
+
+void frmMain::setHourglass(bool on)
+{
+    if (on == m_hourglass)
+        return;
+    m_hourglass = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void frmMain::setBusy(bool busy)
+{
+    m_busy = busy;
+    setHourglass(busy);
+    setEnabled(!busy);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // Events run inside fncWaitCursor: closing here would delete the database
+    // under the operation that is running.
+    if (m_busy || !isEnabled()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    shutDown();
+}
+
+void frmMain::shutDown()
+{
+    setHourglass(false);
+    WorkDatabase::close(m_connectionName);
+    if (m_ownsDatabase) {
+        QFile::remove(databasePath());
+        m_ownsDatabase = false;
+    }
+    m_lock.reset();
+}

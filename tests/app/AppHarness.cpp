@@ -1,0 +1,288 @@
+#include "AppHarness.h"
+
+#include "app/ActionController.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+void ScriptedDialogs::message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail)
+{
+    messages.append({text, icon, title, detail});
+    if (onMessage)
+        onMessage(messages.last());
+}
+
+QString ScriptedDialogs::chooseFileToOpen(QWidget *, const QString &title, const QString &filter)
+{
+    return nextFile(false, title, filter);
+}
+
+QString ScriptedDialogs::chooseFileToSave(QWidget *, const QString &title, const QString &filter)
+{
+    return nextFile(true, title, filter);
+}
+
+QString ScriptedDialogs::nextFile(bool save, const QString &title, const QString &filter)
+{
+    fileRequests.append({save, title, filter});
+    if (onFileDialog)
+        onFileDialog();
+    return files.isEmpty() ? QString() : files.takeFirst();
+}
+
+bool ScriptedOperations::run(const QString &name, const QString &argument, const std::function<bool()> &real,
+                             WindowServices *w, QString *reason)
+{
+    calls << (argument.isEmpty() ? name : name + QLatin1Char(' ') + argument);
+    if (onCall)
+        onCall(name, argument);
+    const auto it = replaced.constFind(name);
+    if (it == replaced.constEnd())
+        return real();
+    const bool ok = (*it)();
+    if (!ok && reasons.contains(name)) {
+        if (reason)
+            *reason = reasons.value(name);
+        if (w)
+            w->setFailure(reasons.value(name));
+    }
+    return ok;
+}
+
+bool ScriptedOperations::fncImportMotFile(WindowServices &w, const QString &path, const QString &table)
+{
+    return run(
+        QStringLiteral("fncImportMotFile"), path, [&] { return RadioOperations::fncImportMotFile(w, path, table); },
+        &w);
+}
+
+bool ScriptedOperations::fncImportFirmwareFile(WindowServices &w, const QString &path, const QString &table)
+{
+    return run(
+        QStringLiteral("fncImportFirmwareFile"), path,
+        [&] { return RadioOperations::fncImportFirmwareFile(w, path, table); }, &w);
+}
+
+bool ScriptedOperations::isWritableImage(QSqlDatabase db, const QString &table, QString *reason)
+{
+    return run(
+        QStringLiteral("isWritableImage"), table, [&] { return RadioOperations::isWritableImage(db, table, reason); },
+        nullptr, reason);
+}
+
+bool ScriptedOperations::fncTransmitBootProgram(WindowServices &w)
+{
+    return run(
+        QStringLiteral("fncTransmitBootProgram"), QString(), [&] { return RadioOperations::fncTransmitBootProgram(w); },
+        &w);
+}
+
+bool ScriptedOperations::fncTransmitProgram(WindowServices &w, const QString &table)
+{
+    return run(
+        QStringLiteral("fncTransmitProgram"), table, [&] { return RadioOperations::fncTransmitProgram(w, table); }, &w);
+}
+
+QString ScriptedOperations::fncTypeRead(WindowServices &w)
+{
+    QString type;
+    run(
+        QStringLiteral("fncTypeRead"), QString(),
+        [&] {
+            type = RadioOperations::fncTypeRead(w);
+            return true;
+        },
+        &w);
+    return replaced.contains(QStringLiteral("fncTypeRead")) ? typeText : type;
+}
+
+bool ScriptedOperations::fncMenuRead(WindowServices &w)
+{
+    return run(
+        QStringLiteral("fncMenuRead"), QString(), [&] { return RadioOperations::fncMenuRead(w); }, &w);
+}
+
+bool ScriptedOperations::fncMemoryChennelRead(WindowServices &w)
+{
+    return run(
+        QStringLiteral("fncMemoryChennelRead"), QString(), [&] { return RadioOperations::fncMemoryChennelRead(w); },
+        &w);
+}
+
+bool ScriptedOperations::fncExportCsvFile(WindowServices &w, const QString &path)
+{
+    return run(
+        QStringLiteral("fncExportCsvFile"), path, [&] { return RadioOperations::fncExportCsvFile(w, path); }, &w);
+}
+
+bool ScriptedOperations::fncImportCsvFile(WindowServices &w, const QString &path)
+{
+    return run(
+        QStringLiteral("fncImportCsvFile"), path, [&] { return RadioOperations::fncImportCsvFile(w, path); }, &w);
+}
+
+bool ScriptedOperations::fncMenuWrite(WindowServices &w)
+{
+    return run(
+        QStringLiteral("fncMenuWrite"), QString(), [&] { return RadioOperations::fncMenuWrite(w); }, &w);
+}
+
+bool ScriptedOperations::fncMemoryChennelWrite(WindowServices &w)
+{
+    return run(
+        QStringLiteral("fncMemoryChennelWrite"), QString(), [&] { return RadioOperations::fncMemoryChennelWrite(w); },
+        &w);
+}
+
+void ScriptedOperations::succeedWithoutRadio()
+{
+    for (const char *name : {"fncImportMotFile", "fncImportFirmwareFile", "isWritableImage", "fncTransmitBootProgram",
+                             "fncTransmitProgram", "fncTypeRead", "fncMenuRead", "fncMemoryChennelRead",
+                             "fncExportCsvFile", "fncImportCsvFile", "fncMenuWrite", "fncMemoryChennelWrite"})
+        replaced.insert(QLatin1String(name), [] { return true; });
+}
+
+AppHarness::AppHarness(StringTable::Language language) : texts(language)
+{
+}
+
+AppHarness::~AppHarness()
+{
+    m_window.reset();
+}
+
+void AppHarness::writeFile(const QString &relative, const QByteArray &content)
+{
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
+
+void AppHarness::addDeliveredFiles()
+{
+    writeFile(QStringLiteral("7730F.REL"), makeLoader());
+    writeFile(QStringLiteral("ADJ/FPU.D3T"), makeImage(1));
+    writeFile(QStringLiteral("ADJ/FPU_SJ.D3T"), makeImage(2));
+    writeFile(QStringLiteral("ADJ/FPU_VJ.D3T"), makeImage(3));
+}
+
+bool AppHarness::start()
+{
+    m_window = std::make_unique<frmMain>(MainSetup{folder(), texts, &operations, &dialogs});
+    const bool started = m_window->startUp();
+    if (started)
+        m_window->show();
+    return started;
+}
+
+int AppHarness::enabledMenus()
+{
+    const MainControls &c = ui();
+    int enabled = 0;
+    const QList<QMenu *> menus{c.mnuMenu1, c.mnuMenu2, c.mnuMenu3, nullptr, nullptr};
+    const QList<QAction *> entries = c.menuBarEntries();
+    for (int i = 0; i < entries.size(); ++i)
+        enabled += entries[i]->isEnabled() && (!menus[i] || menus[i]->isEnabled());
+    return enabled;
+}
+
+bool AppHarness::isIdle()
+{
+    const MainControls &c = ui();
+    for (QPushButton *b : c.preparationButtons())
+        if (!b->isEnabled())
+            return false;
+    return enabledMenus() == 5 && !c.cmdExec->isVisible() && !c.cmdCancel->isVisible() && !c.cmdExec->isEnabled() &&
+           !c.barMain->isVisible() && m_window->isEnabled() && window().actions().ActionMode() == 0;
+}
+
+void useTemporarySettings()
+{
+    static QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+}
+
+namespace {
+QSettings userSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("BriskHx7730"));
+}
+} // namespace
+
+void storeSerialSetting(const QString &value)
+{
+    QSettings s = userSettings();
+    if (value.isEmpty())
+        s.remove(QStringLiteral("Settings/Serial"));
+    else
+        s.setValue(QStringLiteral("Settings/Serial"), value);
+}
+
+QString storedSerialSetting()
+{
+    return userSettings().value(QStringLiteral("Settings/Serial")).toString();
+}
+
+namespace {
+
+QByteArray srecords(const QByteArray &binary)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("image.bin"));
+    const QString out = dir.filePath(QStringLiteral("image.mot"));
+    QFile file(in);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(binary);
+    file.close();
+    QProcess srecCat;
+    srecCat.start(QStringLiteral("srec_cat"),
+                  {in, QStringLiteral("-binary"), QStringLiteral("-o"), out, QStringLiteral("-address-length=3"),
+                   QStringLiteral("-line-length=46"), QStringLiteral("-header"), QStringLiteral("IMG")});
+    if (!srecCat.waitForFinished() || srecCat.exitCode() != 0)
+        return {};
+    QFile result(out);
+    return result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
+}
+
+QByteArray pattern(int seed, int size)
+{
+    QByteArray bytes(size, '\0');
+    quint32 x = 2463534242u + quint32(seed);
+    for (char &b : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b = char(x);
+    }
+    return bytes;
+}
+
+} // namespace
+
+QByteArray makeImage(int seed, int size)
+{
+    return srecords(pattern(seed, size));
+}
+
+QByteArray imageBytes(int seed, int size)
+{
+    return pattern(seed, size);
+}
+
+QByteArray makeLoader()
+{
+    return srecords(pattern(99, 2048));
+}

@@ -1,0 +1,746 @@
+// The window's own behaviour with the radio operations scripted: start-up and
+// shut-down, the state machine of the four actions, texts and dialogs.
+#include "AppHarness.h"
+
+#include "app/ActionController.h"
+#include "app/frmAbout.h"
+#include "clone/MemoryChannels.h"
+#include "store/WorkDatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTimer>
+
+using Language = StringTable::Language;
+using Icon = OperatorDialogs::Icon;
+
+namespace {
+
+const QString FirmwareFilter = QStringLiteral("CPU/DSP FIRMWARE FILE (*.mot)|*.mot|ALL FILE(*.*)|*.*");
+const QString CsvFilter = QStringLiteral("CSV FILE (*.csv)|*.csv|ALL FILE(*.*)|*.*");
+const QString FailedPreparation = QStringLiteral("\rFailure\r");
+
+enum class Action { User, Adjust, SettingsWrite, SettingsRead };
+
+void trigger(AppHarness &h, Action action, bool byMenu)
+{
+    const MainControls &c = h.ui();
+    switch (action) {
+    case Action::User:
+        byMenu ? c.mnuMenu11->trigger() : c.cmdUser->click();
+        break;
+    case Action::Adjust:
+        byMenu ? c.mnuMenu12->trigger() : c.cmdAdjust->click();
+        break;
+    case Action::SettingsWrite:
+        byMenu ? c.mnuMenu21->trigger() : c.cmdMWrite->click();
+        break;
+    case Action::SettingsRead:
+        byMenu ? c.mnuMenu22->trigger() : c.cmdMRead->click();
+        break;
+    }
+}
+
+bool exec(QSqlDatabase db, const QString &sql)
+{
+    QSqlQuery query(db);
+    return query.exec(sql);
+}
+
+void addImageRow(frmMain &w, const QString &table, int n)
+{
+    exec(w.WorkConnection(),
+         QStringLiteral("INSERT INTO %1 VALUES (%2,'S2','14','000000','00','00','00')").arg(table).arg(n));
+}
+
+void addMenuRow(frmMain &w, int n)
+{
+    exec(w.WorkConnection(),
+         QStringLiteral("INSERT INTO MenuData VALUES ('A','%1','00','0','0','1')").arg(n, 3, 10, QChar('0')));
+}
+
+// Snapshot of the window while an operation runs.
+struct Seen
+{
+    bool windowEnabled = true;
+    int enabledMenus = 5;
+    bool execVisible = false;
+    bool execEnabled = true;
+    bool cancelVisible = false;
+    bool cancelEnabled = true;
+    bool barVisible = false;
+    int barMaximum = -1;
+    QString caution;
+};
+
+Seen look(AppHarness &h)
+{
+    const MainControls &c = h.ui();
+    return {h.window().isEnabled(), h.enabledMenus(),         c.cmdExec->isVisible(),
+            c.cmdExec->isEnabled(), c.cmdCancel->isVisible(), c.cmdCancel->isEnabled(),
+            c.barMain->isVisible(), c.barMain->maximum(),     c.lblCaution->text()};
+}
+
+} // namespace
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useTemporarySettings(); }
+    void init() { storeSerialSetting(QString()); }
+
+    void startUpShowsIdleWindow_data();
+    void startUpShowsIdleWindow();
+    void missingBootLoaderIsReportedOnceAfterTheTexts();
+    void bootLoaderIsImportedAtStart();
+    void secondStartLeavesTheFirstDatabaseAlone();
+    void noStartWithoutWorkingDatabase();
+    void closeDeletesDatabaseAndStaleFileIsReplaced();
+    void closeIsRefusedWhileRunning();
+
+    void cancelledDialogReturnsSilentlyToIdle_data();
+    void cancelledDialogReturnsSilentlyToIdle();
+    void preparationArmsAndCancelKeepsTheRows_data();
+    void preparationArmsAndCancelKeepsTheRows();
+    void failedPreparationShowsFailureBox_data();
+    void failedPreparationShowsFailureBox();
+    void adjustFileFollowsTheType_data();
+    void adjustFileFollowsTheType();
+    void missingAdjustFileIsNamed();
+    void runShowsRunningStateThenResultThenIdle_data();
+    void runShowsRunningStateThenResultThenIdle();
+    void bootLoaderFailureNeverCallsTheProgramTransfer();
+    void settingsReadGoesOnAfterFailures();
+
+    void portMenuIsStoredAtOnce();
+    void helpOpensThePageOfTheLanguage_data();
+    void helpOpensThePageOfTheLanguage();
+    void japaneseTexts();
+    void stringTableHoldsTheEntriesInUse();
+    void aboutOpenedTwice();
+    void fileDialogsAskAsSpecified();
+};
+
+void tst_frmMain::startUpShowsIdleWindow_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("com1");
+    QTest::newRow("no setting") << QString() << true;
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("2") << "2" << false;
+    QTest::newRow("anything else") << "x" << false;
+}
+
+void tst_frmMain::startUpShowsIdleWindow()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, com1);
+    storeSerialSetting(stored);
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+
+    const MainControls &c = h.ui();
+    QCOMPARE(h.window().windowTitle(), QStringLiteral("Q41-2290-07"));
+    QCOMPARE(c.lblAction->text(), QStringLiteral("Brisk for HX-7730"));
+    QCOMPARE(c.lblInstruction->text(), QStringLiteral("Select action from menu bar."));
+    QVERIFY(c.lblCaution->text().isEmpty());
+    QVERIFY(c.lblType->text().isEmpty());
+    QCOMPARE(c.cmdExec->text(), QStringLiteral("READ from RADIO"));
+    QVERIFY(h.isIdle());
+    const int width = h.window().centralWidget()->width();
+    for (QLabel *label : {c.lblAction, c.lblInstruction, c.lblCaution}) {
+        QCOMPARE(label->x(), 0);
+        QCOMPARE(label->width(), width);
+    }
+    QCOMPARE(c.mnuMenu311->isChecked(), com1);
+    QCOMPARE(c.mnuMenu312->isChecked(), !com1);
+    QCOMPARE(h.window().settingsText(), com1 ? QStringLiteral("COM1: baud=9600 parity=n data=8 stop=1")
+                                             : QStringLiteral("COM2: baud=9600 parity=n data=8 stop=1"));
+    QVERIFY(h.dialogs.messages.isEmpty());
+}
+
+void tst_frmMain::missingBootLoaderIsReportedOnceAfterTheTexts()
+{
+    AppHarness h;
+    QString titleAtBox, instructionAtBox;
+    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) {
+        titleAtBox = h.window().windowTitle();
+        instructionAtBox = h.ui().lblInstruction->text();
+    };
+    QVERIFY(h.start());
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("'7730F.REL' Not Found !!"));
+    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
+    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Error!!"));
+    QCOMPARE(titleAtBox, QStringLiteral("Q41-2290-07"));
+    QCOMPARE(instructionAtBox, QStringLiteral("Select action from menu bar."));
+    QVERIFY(!h.operations.calls.join(' ').contains("fncImportMotFile"));
+    QVERIFY(h.isIdle());
+}
+
+void tst_frmMain::bootLoaderIsImportedAtStart()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.replaced.insert("fncImportMotFile", [] { return true; });
+    QVERIFY(h.start());
+    QCOMPARE(h.operations.calls, QStringList{"fncImportMotFile " + h.path("7730F.REL")});
+    QVERIFY(h.dialogs.messages.isEmpty());
+}
+
+void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
+{
+    AppHarness first;
+    first.addDeliveredFiles();
+    first.operations.succeedWithoutRadio();
+    QVERIFY(first.start());
+    addImageRow(first.window(), "BootPrg", 1);
+
+    ScriptedDialogs dialogs;
+    ScriptedOperations operations;
+    {
+        frmMain second(MainSetup{first.folder(), StringTable(Language::English), &operations, &dialogs});
+        QVERIFY(!second.startUp());
+    }
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("Brisk for HX-7730 is already running."));
+    QCOMPARE(dialogs.messages[0].icon, Icon::Critical);
+    QVERIFY(QFile::exists(first.window().databasePath()));
+    QCOMPARE(WorkDatabase::countRows(first.window().WorkConnection(), "SELECT * FROM BootPrg"), 1);
+}
+
+void tst_frmMain::noStartWithoutWorkingDatabase()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    // A folder in the database's place cannot be replaced by a database.
+    const QString blocked = QDir(h.folder()).filePath(QCoreApplication::applicationName() + ".mdb");
+    QVERIFY(QDir().mkpath(blocked + "/inside"));
+    QVERIFY(!h.start());
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
+    QVERIFY(!h.dialogs.messages[0].detail.isEmpty());
+    QVERIFY(h.operations.calls.isEmpty());
+    h.destroyWindow();
+    QVERIFY(QFileInfo(blocked).isDir());
+}
+
+void tst_frmMain::closeDeletesDatabaseAndStaleFileIsReplaced()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    h.writeFile(QCoreApplication::applicationName() + ".mdb", "left behind by a crash");
+    QVERIFY(h.start());
+    const QString db = h.window().databasePath();
+    QCOMPARE(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM UserPrg"), 0);
+    QVERIFY(h.window().close());
+    QVERIFY(!QFile::exists(db));
+}
+
+void tst_frmMain::closeIsRefusedWhileRunning()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    bool closedDuringRun = true;
+    bool closedDuringImport = true;
+    h.operations.onCall = [&](const QString &name, const QString &) {
+        if (name == "fncImportFirmwareFile")
+            closedDuringImport = h.window().close();
+        if (name == "fncTransmitProgram")
+            closedDuringRun = h.window().close();
+    };
+    h.dialogs.files = QStringList{h.path("USER.mot")};
+    h.ui().cmdUser->click();
+    h.ui().cmdExec->click();
+    QVERIFY(!closedDuringImport);
+    QVERIFY(!closedDuringRun);
+    QVERIFY(QFile::exists(h.window().databasePath()));
+    QVERIFY(h.window().WorkConnection().isOpen());
+    QVERIFY(h.isIdle());
+    QVERIFY(h.window().close());
+}
+
+void tst_frmMain::cancelledDialogReturnsSilentlyToIdle_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("USER button") << Action::User << false;
+    QTest::newRow("USER menu") << Action::User << true;
+    QTest::newRow("settings write button") << Action::SettingsWrite << false;
+    QTest::newRow("settings write menu") << Action::SettingsWrite << true;
+    QTest::newRow("settings read button") << Action::SettingsRead << false;
+    QTest::newRow("settings read menu") << Action::SettingsRead << true;
+}
+
+void tst_frmMain::cancelledDialogReturnsSilentlyToIdle()
+{
+    QFETCH(Action, action);
+    QFETCH(bool, byMenu);
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    Seen atDialog;
+    h.dialogs.onFileDialog = [&] { atDialog = look(h); };
+    trigger(h, action, byMenu);
+    QCOMPARE(h.dialogs.fileRequests.size(), 1);
+    QVERIFY(atDialog.enabledMenus == 0);
+    QVERIFY(atDialog.execVisible && !atDialog.execEnabled);
+    QVERIFY(atDialog.cancelVisible && atDialog.cancelEnabled);
+    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(h.isIdle());
+    QVERIFY(h.window().actions().FileName().isEmpty());
+    QCOMPARE(h.ui().lblAction->text(), QStringLiteral("Brisk for HX-7730"));
+    QCOMPARE(h.ui().lblInstruction->text(), QStringLiteral("Select action from menu bar."));
+}
+
+void tst_frmMain::preparationArmsAndCancelKeepsTheRows_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("actionText");
+    QTest::addColumn<QString>("armedText");
+    QTest::addColumn<QString>("execText");
+    QTest::addColumn<QString>("preparingText"); // while the file is imported; "" no import
+    QTest::newRow("USER") << Action::User << "UserPrg" << "USER FIRMWARE WRITE"
+                          << "Push the write button go into write to radio." << "WRITE to RADIO"
+                          << "Preparing for user firm.";
+    QTest::newRow("ADJUST") << Action::Adjust << "AdjustPrg" << "ADJUST FIRMWARE WRITE"
+                            << "Push the write button go into write to radio." << "WRITE to RADIO"
+                            << "Preparing for adjust firm.";
+    QTest::newRow("settings write") << Action::SettingsWrite << "MenuData" << "Menu item / MRch Write"
+                                    << "Push the write button to write data to radio." << "WRITE to RADIO"
+                                    << "Preparing for menu and memory channel data.";
+    QTest::newRow("settings read") << Action::SettingsRead << "" << "Menu item / MRch Read"
+                                   << "Push the read button to read data from radio." << "READ from RADIO" << "";
+}
+
+void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
+{
+    QFETCH(Action, action);
+    QFETCH(QString, table);
+    QFETCH(QString, actionText);
+    QFETCH(QString, armedText);
+    QFETCH(QString, execText);
+    QFETCH(QString, preparingText);
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    Seen preparing;
+    auto fill = [&] {
+        preparing = look(h);
+        if (table == "MenuData")
+            addMenuRow(h.window(), 1);
+        else
+            addImageRow(h.window(), table, 1);
+        return true;
+    };
+    h.operations.replaced.insert("fncImportFirmwareFile", fill);
+    h.operations.replaced.insert("fncImportCsvFile", fill);
+    QVERIFY(h.start());
+    h.dialogs.files = QStringList{h.path("chosen.file")};
+    trigger(h, action, false);
+
+    if (!preparingText.isEmpty()) {
+        QVERIFY(!preparing.windowEnabled && preparing.enabledMenus == 0);
+        QVERIFY(preparing.execVisible && !preparing.execEnabled);
+        QCOMPARE(preparing.caution, preparingText);
+        QCOMPARE(QApplication::overrideCursor() ? 1 : 0, 0); // restored once the import is over
+    }
+    const Seen armed = look(h);
+    QVERIFY(armed.windowEnabled && armed.enabledMenus == 0);
+    QVERIFY(armed.execVisible && armed.execEnabled && armed.cancelVisible && armed.cancelEnabled);
+    QVERIFY(!armed.barVisible);
+    QCOMPARE(armed.caution, armedText);
+    QCOMPARE(h.ui().lblAction->text(), actionText);
+    QCOMPARE(h.ui().cmdExec->text(), execText);
+    for (QPushButton *b : h.ui().preparationButtons())
+        QVERIFY(!b->isEnabled());
+    QVERIFY(h.dialogs.messages.isEmpty());
+    if (action == Action::SettingsRead)
+        QCOMPARE(h.window().actions().FileName(), h.path("chosen.file"));
+
+    h.ui().cmdCancel->click();
+    QVERIFY(h.isIdle());
+    QVERIFY(h.window().actions().FileName().isEmpty());
+    if (!table.isEmpty())
+        QCOMPARE(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM " + table), 1);
+    QVERIFY(h.operations.calls.filter("fncTransmit").isEmpty());
+}
+
+void tst_frmMain::failedPreparationShowsFailureBox_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("USER import") << Action::User << "fncImportFirmwareFile"
+                                 << "UserPrg";
+    QTest::newRow("USER image not writable") << Action::User << "isWritableImage"
+                                             << "UserPrg";
+    QTest::newRow("ADJUST import") << Action::Adjust << "fncImportFirmwareFile"
+                                   << "AdjustPrg";
+    QTest::newRow("ADJUST image not writable") << Action::Adjust << "isWritableImage"
+                                               << "AdjustPrg";
+    QTest::newRow("settings file") << Action::SettingsWrite << "fncImportCsvFile"
+                                   << "";
+}
+
+void tst_frmMain::failedPreparationShowsFailureBox()
+{
+    QFETCH(Action, action);
+    QFETCH(QString, failing);
+    QFETCH(QString, table);
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    h.operations.replaced.insert("fncImportFirmwareFile", [&] {
+        addImageRow(h.window(), table, 1);
+        return true;
+    });
+    h.operations.replaced.insert(failing, [] { return false; });
+    h.operations.reasons.insert(failing, "line 7 is not an S-record");
+    QVERIFY(h.start());
+    h.dialogs.files = QStringList{h.path("bad.file")};
+    trigger(h, action, false);
+
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, FailedPreparation);
+    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
+    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Error!!"));
+    QCOMPARE(h.dialogs.messages[0].detail, QStringLiteral("line 7 is not an S-record"));
+    QVERIFY(h.isIdle());
+    QVERIFY(!QApplication::overrideCursor());
+    if (failing == "isWritableImage") // a refused image is never left to be sent
+        QCOMPARE(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM " + table), 0);
+}
+
+void tst_frmMain::adjustFileFollowsTheType_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("readType"); // type a settings read found first; "" none
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("typeLabel");
+    QTest::addColumn<int>("radioType");
+    QTest::newRow("English default") << Language::English << ""
+                                     << "ADJ/FPU.D3T"
+                                     << "Type K" << 0;
+    QTest::newRow("Japanese default") << Language::Japanese << ""
+                                      << "ADJ/FPU_VJ.D3T"
+                                      << "Type J(V)" << 2;
+    QTest::newRow("read J(S) - EXT") << Language::English << "J(S) - EXT"
+                                     << "ADJ/FPU_SJ.D3T"
+                                     << "Type J(S) - EXT" << 1;
+    QTest::newRow("read J(V)") << Language::English << "J(V)"
+                               << "ADJ/FPU_VJ.D3T"
+                               << "Type J(V)" << 2;
+}
+
+void tst_frmMain::adjustFileFollowsTheType()
+{
+    QFETCH(Language, language);
+    QFETCH(QString, readType);
+    QFETCH(QString, file);
+    QFETCH(QString, typeLabel);
+    QFETCH(int, radioType);
+    AppHarness h(language);
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    if (!readType.isEmpty()) {
+        h.operations.typeText = readType;
+        h.dialogs.files = QStringList{h.path("read.csv")};
+        h.ui().cmdMRead->click();
+        h.ui().cmdExec->click();
+        QVERIFY(h.isIdle());
+    }
+    h.operations.calls.clear();
+    QString typeDuringImport;
+    h.operations.onCall = [&](const QString &, const QString &) { typeDuringImport = h.ui().lblType->text(); };
+    h.ui().cmdAdjust->click();
+    QCOMPARE(h.operations.calls.value(0), "fncImportFirmwareFile " + h.path(file));
+    QCOMPARE(typeDuringImport, typeLabel);
+    QCOMPARE(h.ui().lblType->text(), typeLabel);
+    QCOMPARE(int(h.window().actions().RadioType()), radioType);
+    QVERIFY(h.ui().cmdExec->isEnabled());
+}
+
+void tst_frmMain::missingAdjustFileIsNamed()
+{
+    AppHarness h;
+    h.writeFile("7730F.REL", makeLoader());
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    bool idleAtBox = false;
+    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
+    h.ui().cmdAdjust->click();
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, "'ADJ" + QString(QDir::separator()) + "FPU.D3T' Not Found !!");
+    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
+    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Error!!"));
+    QVERIFY(idleAtBox);
+    QVERIFY(h.operations.calls.filter("fncImportFirmwareFile").isEmpty());
+}
+
+void tst_frmMain::runShowsRunningStateThenResultThenIdle_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("last"); // the run's last operation
+    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<int>("barMaximum");
+    QTest::addColumn<QString>("runningText");
+    QTest::addColumn<QString>("disabledButton");
+    // 3 boot-loader rows; 2 menu rows and 3 channel rows, two of which agree.
+    for (bool ok : {true, false}) {
+        const char *result = ok ? " succeeds" : " fails";
+        QTest::addRow("USER%s", result) << Action::User << "fncTransmitProgram" << ok << 3 + 2049
+                                        << "Now writing user firmware. Please wait for a few minutes."
+                                        << "cmdUser";
+        QTest::addRow("ADJUST%s", result) << Action::Adjust << "fncTransmitProgram" << ok << 3 + 2049
+                                          << "Now writing adjustment firmware. Please wait for a few minutes."
+                                          << "cmdAdjust";
+        QTest::addRow("settings read%s", result)
+            << Action::SettingsRead << "fncExportCsvFile" << ok << 730 << "Now reading menu and memory channel data"
+            << "cmdMRead";
+        QTest::addRow("settings write%s", result) << Action::SettingsWrite << "fncMemoryChennelWrite" << ok << -1
+                                                  << "Now writing menu and memory channel data"
+                                                  << "cmdMWrite";
+    }
+}
+
+void tst_frmMain::runShowsRunningStateThenResultThenIdle()
+{
+    QFETCH(Action, action);
+    QFETCH(QString, last);
+    QFETCH(bool, succeeds);
+    QFETCH(int, barMaximum);
+    QFETCH(QString, runningText);
+    QFETCH(QString, disabledButton);
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    h.operations.replaced.insert(last, [succeeds] { return succeeds; });
+    h.operations.reasons.insert(last, "no answer from the radio");
+    QVERIFY(h.start());
+    for (int n = 1; n <= 3; ++n)
+        addImageRow(h.window(), "BootPrg", n);
+    addMenuRow(h.window(), 1);
+    addMenuRow(h.window(), 2);
+    h.dialogs.files = QStringList{h.path("chosen.file")};
+    trigger(h, action, true);
+    QVERIFY(h.ui().cmdExec->isEnabled());
+
+    Seen running;
+    bool buttonDisabled = false;
+    h.operations.onCall = [&](const QString &name, const QString &) {
+        if (name == last) {
+            running = look(h);
+            buttonDisabled = !h.window().findChild<QPushButton *>(disabledButton)->isEnabled();
+        }
+    };
+    Seen reporting;
+    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { reporting = look(h); };
+    h.ui().cmdExec->click();
+
+    QVERIFY(!running.windowEnabled && running.enabledMenus == 0);
+    QVERIFY(running.execVisible && !running.execEnabled && running.cancelVisible && !running.cancelEnabled);
+    QVERIFY(running.barVisible);
+    QVERIFY(buttonDisabled);
+    if (barMaximum > 0)
+        QCOMPARE(running.barMaximum, barMaximum);
+    else // M + K + 1 with the channel count of the grouped query
+        QCOMPARE(running.barMaximum, WorkDatabase::countRows(h.window().WorkConnection(), memoryGroupQuery()) + 2 + 1);
+    QCOMPARE(running.caution, runningText);
+
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    const auto &box = h.dialogs.messages[0];
+    QCOMPARE(box.text, succeeds ? QStringLiteral("Success") : QStringLiteral("Failure"));
+    QCOMPARE(box.icon, succeeds ? Icon::None : Icon::Critical);
+    QCOMPARE(box.title, succeeds ? QStringLiteral("Infomation") : QStringLiteral("Error!!"));
+    QCOMPARE(box.detail, succeeds ? QString() : QStringLiteral("no answer from the radio"));
+    QVERIFY(reporting.windowEnabled && !reporting.barVisible && reporting.enabledMenus == 0);
+    QVERIFY(h.isIdle());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void tst_frmMain::bootLoaderFailureNeverCallsTheProgramTransfer()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    h.operations.replaced.insert("fncTransmitBootProgram", [] { return false; });
+    h.operations.reasons.insert("fncTransmitBootProgram", "no answer to the synchronisation");
+    QVERIFY(h.start());
+    h.dialogs.files = QStringList{h.path("USER.mot")};
+    h.ui().cmdUser->click();
+    bool idleAtBox = false;
+    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
+    h.ui().cmdExec->click();
+    QVERIFY(h.operations.calls.filter("fncTransmitProgram").isEmpty());
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Failure"));
+    QCOMPARE(h.dialogs.messages[0].detail, QStringLiteral("no answer to the synchronisation"));
+    QVERIFY(idleAtBox);
+    QVERIFY(h.isIdle());
+}
+
+void tst_frmMain::settingsReadGoesOnAfterFailures()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    h.operations.typeText = QString(); // the radio did not answer the type query
+    h.operations.replaced.insert("fncMenuRead", [] { return false; });
+    QVERIFY(h.start());
+    h.dialogs.files = QStringList{h.path("out.csv")};
+    h.ui().cmdMRead->click();
+    h.operations.calls.clear();
+    h.ui().cmdExec->click();
+    QCOMPARE(h.operations.calls, (QStringList{"fncTypeRead", "fncMenuRead", "fncMemoryChennelRead"}));
+    QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type "));
+    QCOMPARE(h.dialogs.messages.value(0).text, QStringLiteral("Failure"));
+}
+
+void tst_frmMain::portMenuIsStoredAtOnce()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    h.ui().mnuMenu312->trigger();
+    QCOMPARE(storedSerialSetting(), QStringLiteral("2"));
+    QVERIFY(!h.ui().mnuMenu311->isChecked() && h.ui().mnuMenu312->isChecked());
+    QVERIFY(h.window().settingsText().startsWith("COM2:"));
+    h.ui().mnuMenu311->trigger();
+    QCOMPARE(storedSerialSetting(), QStringLiteral("1"));
+    QVERIFY(h.ui().mnuMenu311->isChecked() && !h.ui().mnuMenu312->isChecked());
+}
+
+void tst_frmMain::helpOpensThePageOfTheLanguage_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("English") << Language::English << "HELP/help_e.htm";
+    QTest::newRow("Japanese") << Language::Japanese << "HELP/help_j.htm";
+}
+
+void tst_frmMain::helpOpensThePageOfTheLanguage()
+{
+    QFETCH(Language, language);
+    QFETCH(QString, page);
+    AppHarness h(language);
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    h.ui().mnuMenu4->trigger();
+    QCOMPARE(h.dialogs.documents, QStringList{h.path(page)});
+    QVERIFY(h.dialogs.messages.isEmpty());
+}
+
+void tst_frmMain::japaneseTexts()
+{
+    AppHarness h(Language::Japanese);
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    const MainControls &c = h.ui();
+    QCOMPARE(c.lblInstruction->text(), QStringLiteral("ﾒﾆｭｰから処理を選んでください"));
+    QCOMPARE(c.lblAction->text(), QStringLiteral("Brisk for HX-7730"));
+    QCOMPARE(c.cmdUser->text(), QStringLiteral("標準ﾌｧｰﾑ書き込み"));
+    QCOMPARE(c.cmdCancel->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    QCOMPARE(c.mnuMenu3->title(), QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    QCOMPARE(c.mnuMenu5->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
+    QCOMPARE(h.window().windowTitle(), QStringLiteral("Q41-2290-07"));
+    h.dialogs.files = QStringList{h.path("out.csv")};
+    c.cmdMRead->click();
+    QCOMPARE(h.dialogs.fileRequests.value(0).title, QStringLiteral("ﾌｧｲﾙ選択"));
+    QCOMPARE(c.cmdExec->text(), QStringLiteral("読込"));
+    QCOMPARE(c.lblCaution->text(), QStringLiteral("読込ボタンを押すと読込スタートします。"));
+    c.cmdExec->click();
+    QVERIFY(h.isIdle());
+    QCOMPARE(h.texts(147), QStringLiteral("メニュー／メモリーチャンネル") + QChar(0x3000) + QStringLiteral("読込中"));
+    QCOMPARE(h.texts(148), QStringLiteral("メニュー／メモリーチャンネル") + QChar(0x3000) + QStringLiteral("書込中"));
+    QCOMPARE(StringTable::languageOf(QLocale(QLocale::Japanese, QLocale::Japan)), Language::Japanese);
+    QCOMPARE(StringTable::languageOf(QLocale(QLocale::German)), Language::English);
+}
+
+void tst_frmMain::stringTableHoldsTheEntriesInUse()
+{
+    const QList<int> unused{104, 113, 114, 116, 124, 125, 126, 127, 128, 130, 141, 143};
+    const StringTable english(Language::English), japanese(Language::Japanese);
+    for (int id = 101; id <= 154; ++id) {
+        QCOMPARE(english(id).isEmpty(), unused.contains(id));
+        QCOMPARE(japanese(id).isEmpty(), unused.contains(id));
+    }
+    for (int same : {101, 102, 103, 106, 107, 108, 109, 123, 133, 134, 144})
+        QCOMPARE(japanese(same), english(same));
+    QCOMPARE(english(136), QStringLiteral("help_e.htm"));
+    QCOMPARE(japanese(136), QStringLiteral("help_j.htm"));
+    QCOMPARE(english(142), QStringLiteral("K"));
+    QCOMPARE(japanese(142), QStringLiteral("J(V)"));
+}
+
+void tst_frmMain::aboutOpenedTwice()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    QStringList seen;
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(0, [&] {
+            auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+            if (!about)
+                return;
+            seen << about->windowTitle() + "|" + about->findChild<QLabel *>("lblTitle")->text() + "|" +
+                        about->findChild<QLabel *>("lblVersion")->text() + "|" +
+                        about->findChild<QLabel *>("lblDate")->text() + "|" +
+                        (about->findChild<QLabel *>("picIcon")->pixmap().isNull() ? "no icon" : "icon");
+            about->findChild<QPushButton *>("cmdOK")->click();
+        });
+        h.ui().mnuMenu5->trigger();
+    }
+    const QString expected = "Q41-2290-07 - Version infomation|Q41-2290-07|Version 1.00|DEC 20 2000|icon";
+    QCOMPARE(seen, (QStringList{expected, expected}));
+    QVERIFY(h.isIdle());
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void tst_frmMain::fileDialogsAskAsSpecified()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.operations.succeedWithoutRadio();
+    QVERIFY(h.start());
+    trigger(h, Action::User, false);
+    trigger(h, Action::SettingsWrite, false);
+    trigger(h, Action::SettingsRead, false);
+    const auto &r = h.dialogs.fileRequests;
+    QCOMPARE(r.size(), 3);
+    QVERIFY(!r[0].save && !r[1].save && r[2].save);
+    QCOMPARE(r[0].filter, FirmwareFilter);
+    QCOMPARE(r[1].filter, CsvFilter);
+    QCOMPARE(r[2].filter, CsvFilter);
+    for (const auto &request : r)
+        QCOMPARE(request.title, QStringLiteral("Select File"));
+    QCOMPARE(qtFileFilter(FirmwareFilter), QStringLiteral("CPU/DSP FIRMWARE FILE (*.mot);;ALL FILE(*.*)"));
+    QCOMPARE(qtFileFilter("TEXT|*.txt"), QStringLiteral("TEXT (*.txt)"));
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"

@@ -1,0 +1,132 @@
+// Firmware writes from the window end to end: the real import, boot-loader and
+// program transfers against the simulated radio in firmware-write mode.
+#include "AppHarness.h"
+
+#include "app/ActionController.h"
+#include "link/LinkTiming.h"
+#include "link/clsBriskHx7730.h"
+#include "sim/FirmwareRadio.h"
+#include "sim/SimRadio.h"
+#include "store/WorkDatabase.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Icon = OperatorDialogs::Icon;
+
+namespace {
+
+// A radio in firmware-write mode, reachable as COM1.
+class FirmwareLine
+{
+public:
+    explicit FirmwareLine(sim::SimOptions options = {}) : m_line(std::make_unique<sim::FirmwareRadio>(), options) {}
+    bool start()
+    {
+        if (!m_line.start())
+            return false;
+        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_line.devicePath());
+        return true;
+    }
+    template <typename T> T model(T (sim::FirmwareRadio::*get)() const)
+    {
+        m_line.waitUntilIdle();
+        T result{};
+        m_line.withPersonality([&](sim::Personality &p) { result = (static_cast<sim::FirmwareRadio &>(p).*get)(); });
+        return result;
+    }
+
+private:
+    sim::SimRadio m_line;
+};
+
+} // namespace
+
+class tst_WindowFlash : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useTemporarySettings(); }
+    void init() { linkTiming().replyLimit = 1000ms; }
+    void cleanup()
+    {
+        linkTiming() = LinkTiming{};
+        clsBriskHx7730::clearPortOverrides();
+    }
+
+    void firmwareWriteFillsTheRadio_data();
+    void firmwareWriteFillsTheRadio();
+    void silentRadioFailsInTheBootLoaderAndSendsNoImage();
+};
+
+void tst_WindowFlash::firmwareWriteFillsTheRadio_data()
+{
+    QTest::addColumn<bool>("user");
+    QTest::addColumn<int>("seed"); // of the image that reaches the radio
+    QTest::newRow("USER") << true << 7;
+    QTest::newRow("ADJUST, default type K") << false << 1; // ADJ/FPU.D3T
+}
+
+void tst_WindowFlash::firmwareWriteFillsTheRadio()
+{
+    QFETCH(bool, user);
+    QFETCH(int, seed);
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.writeFile("USER.mot", makeImage(7));
+    QVERIFY(h.start());
+    QVERIFY(h.dialogs.messages.isEmpty());
+    FirmwareLine radio;
+    QVERIFY(radio.start());
+
+    h.dialogs.files = QStringList{h.path("USER.mot")};
+    (user ? h.ui().mnuMenu11 : h.ui().mnuMenu12)->trigger();
+    QVERIFY(h.ui().cmdExec->isEnabled());
+    int barMaximum = 0, barValue = 0;
+    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) {
+        barMaximum = h.ui().barMain->maximum();
+        barValue = h.ui().barMain->value();
+    };
+    h.ui().cmdExec->click();
+
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Success"));
+    QCOMPARE(h.dialogs.messages[0].icon, Icon::None);
+    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Infomation"));
+    QVERIFY(h.isIdle());
+    QCOMPARE(radio.model(&sim::FirmwareRadio::loaderBytes), imageBytes(99, 2048));
+    QVERIFY(radio.model(&sim::FirmwareRadio::memory) == imageBytes(seed));
+    QCOMPARE(barMaximum, WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM BootPrg") + 2049);
+    QCOMPARE(barValue, 0); // the program transfer clears the bar when it is done
+}
+
+void tst_WindowFlash::silentRadioFailsInTheBootLoaderAndSendsNoImage()
+{
+    linkTiming().replyLimit = LinkTiming::DefaultReplyLimit; // the real limit, once
+    AppHarness h;
+    h.addDeliveredFiles();
+    h.writeFile("USER.mot", makeImage(7));
+    QVERIFY(h.start());
+    sim::SimOptions options;
+    options.faults.silenceFrom = 1;
+    FirmwareLine radio(options);
+    QVERIFY(radio.start());
+    h.dialogs.files = QStringList{h.path("USER.mot")};
+    h.ui().cmdUser->click();
+    bool idleAtBox = false;
+    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
+    h.ui().cmdExec->click();
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Failure"));
+    QVERIFY(!h.dialogs.messages[0].detail.isEmpty());
+    QVERIFY(idleAtBox);
+    QVERIFY(h.operations.calls.filter("fncTransmitProgram").isEmpty());
+    QVERIFY(!radio.model(&sim::FirmwareRadio::loaderRunning));
+}
+
+QTEST_MAIN(tst_WindowFlash)
+#include "tst_windowflash.moc"

@@ -1,0 +1,160 @@
+// The window's actions end to end: real operations against the simulated radio
+// on a pty mapped to COM1, the operator's answers scripted.
+#include "AppHarness.h"
+
+#include "app/ActionController.h"
+#include "link/LinkTiming.h"
+#include "link/clsBriskHx7730.h"
+#include "sim/NormalRadio.h"
+#include "sim/SimRadio.h"
+#include "store/WorkDatabase.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Icon = OperatorDialogs::Icon;
+
+namespace {
+
+// A radio in normal mode, reachable as COM1.
+class NormalLine
+{
+public:
+    explicit NormalLine(int contents, const QByteArray &typeFields = "800")
+        : m_line(std::make_unique<sim::NormalRadio>(contents))
+    {
+        m_line.withPersonality(
+            [&](sim::Personality &p) { static_cast<sim::NormalRadio &>(p).setTypeFields(typeFields); });
+    }
+    bool start()
+    {
+        if (!m_line.start())
+            return false;
+        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_line.devicePath());
+        return true;
+    }
+    template <typename T> T model(T (sim::NormalRadio::*get)() const)
+    {
+        m_line.waitUntilIdle();
+        T result;
+        m_line.withPersonality([&](sim::Personality &p) { result = (static_cast<sim::NormalRadio &>(p).*get)(); });
+        return result;
+    }
+
+private:
+    sim::SimRadio m_line;
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_WindowRuns : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useTemporarySettings(); }
+    void init() { linkTiming().replyLimit = 500ms; }
+    void cleanup()
+    {
+        linkTiming() = LinkTiming{};
+        clsBriskHx7730::clearPortOverrides();
+    }
+
+    void settingsReadThenWriteCopiesOneRadioIntoAnother();
+    void settingsReadOfJsRadioPicksItsAdjustFile();
+    void silentRadioGivesFailureWithReason();
+};
+
+void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    QVERIFY(h.start());
+    QVERIFY(h.dialogs.messages.isEmpty());
+    const QString csv = h.path("radio-a.csv");
+    h.writeFile("radio-a.csv", "stale contents"); // a settings read overwrites without asking
+
+    {
+        NormalLine a(0, "000"); // with the EXT unit, so every menu is read
+        QVERIFY(a.start());
+        h.dialogs.files = QStringList{csv};
+        h.ui().mnuMenu22->trigger();
+        QVERIFY(h.ui().cmdExec->isEnabled());
+        h.ui().cmdExec->click();
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Success"));
+        QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Infomation"));
+        QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type K - EXT"));
+        QVERIFY(h.isIdle());
+        QVERIFY(readFile(csv).startsWith("MR,"));
+    }
+
+    NormalLine b(1, "000");
+    QVERIFY(b.start());
+    h.dialogs.files = QStringList{csv};
+    h.ui().mnuMenu21->trigger();
+    QVERIFY(h.ui().cmdExec->isEnabled());
+    QVERIFY(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM MemoryData") > 0);
+    h.ui().cmdExec->click();
+    QCOMPARE(h.dialogs.messages.size(), 2);
+    QCOMPARE(h.dialogs.messages[1].text, QStringLiteral("Success"));
+    QVERIFY(h.isIdle());
+
+    NormalLine copy(0);
+    QCOMPARE(b.model(&sim::NormalRadio::channels), copy.model(&sim::NormalRadio::channels));
+    QCOMPARE(b.model(&sim::NormalRadio::menus), copy.model(&sim::NormalRadio::menus));
+}
+
+void tst_WindowRuns::settingsReadOfJsRadioPicksItsAdjustFile()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    QVERIFY(h.start());
+    NormalLine radio(0, "001"); // market J(S), EXT unit fitted
+    QVERIFY(radio.start());
+    h.dialogs.files = QStringList{h.path("js.csv")};
+    h.ui().cmdMRead->click();
+    h.ui().cmdExec->click();
+    QCOMPARE(h.dialogs.messages.value(0).text, QStringLiteral("Success"));
+    QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type J(S) - EXT"));
+
+    h.ui().cmdAdjust->click();
+    QCOMPARE(h.operations.calls.filter("fncImportFirmwareFile").value(0),
+             "fncImportFirmwareFile " + h.path("ADJ/FPU_SJ.D3T"));
+    QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type J(S) - EXT"));
+    QVERIFY(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM AdjustPrg") > 0);
+}
+
+void tst_WindowRuns::silentRadioGivesFailureWithReason()
+{
+    AppHarness h;
+    h.addDeliveredFiles();
+    QVERIFY(h.start());
+    sim::SimOptions options;
+    options.faults.silenceFrom = 1;
+    sim::SimRadio silent(std::make_unique<sim::NormalRadio>(0), options);
+    QVERIFY(silent.start());
+    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), silent.devicePath());
+    const QString csv = h.path("never.csv");
+    h.dialogs.files = QStringList{csv};
+    h.ui().cmdMRead->click();
+    h.ui().cmdExec->click();
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Failure"));
+    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
+    QVERIFY(!h.dialogs.messages[0].detail.isEmpty());
+    QVERIFY(!QFile::exists(csv));
+    QVERIFY(h.isIdle());
+}
+
+QTEST_MAIN(tst_WindowRuns)
+#include "tst_windowruns.moc"
