@@ -292,9 +292,11 @@ void SimRadio::queueReply(const Reply &reply, Clock::time_point arrived)
         m_faulted = true;
         return;
     }
-    const auto due = arrived + reply.delay + faults.slow;
-    if (faults.strayByteAt == number)
+    auto due = arrived + reply.delay + faults.slow;
+    if (faults.strayByteAt == number) {
         m_output.push_back({due, QByteArray(1, StrayByte)});
+        due += faults.strayGap;
+    }
     if (faults.splitAt == number && reply.bytes.size() > 1) {
         const auto half = reply.bytes.size() / 2;
         m_output.push_back({due, reply.bytes.left(half)});

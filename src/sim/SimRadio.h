@@ -52,6 +52,7 @@ struct LineFaults
     int doubleAt = 0;                       // this reply goes out twice, run together
     std::chrono::milliseconds slow{0};      // every reply is held back this long
     std::chrono::milliseconds splitGap{30}; // time between the pieces of a split reply
+    std::chrono::milliseconds strayGap{0};  // time between the stray byte and the reply after it
 };
 
 inline constexpr char StrayByte = '\x7E';

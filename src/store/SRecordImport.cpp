@@ -343,7 +343,12 @@ bool importSRecordFile(WindowServices &window, const QString &path, const QStrin
     if (!isImageTable(table))
         return failed(QStringLiteral("%1 is not an image table").arg(table));
 
+    // The table is emptied before the file is read: a file that cannot be read
+    // fails the import like a bad line, and leaves no earlier image behind.
     QString reason;
+    ImageTableWriter writer(window.WorkConnection(), table);
+    if (!writer.begin(reason))
+        return failed(reason);
     QByteArray contents;
     if (!readWholeFile(path, contents, reason))
         return failed(reason);
@@ -352,9 +357,6 @@ bool importSRecordFile(WindowServices &window, const QString &path, const QStrin
     const int pieces = int(contents.count(LineFeed)) + 1;
     seen.lines = contents.endsWith(LineFeed) || contents.isEmpty() ? pieces - 1 : pieces;
 
-    ImageTableWriter writer(window.WorkConnection(), table);
-    if (!writer.begin(reason))
-        return failed(reason);
     ImportProgress progress(mode == ImportMode::Firmware ? &window.barMain() : nullptr, pieces);
     if (!importPieces(contents, pieces, writer, progress, mode, seen, reason) || !writer.commit(reason))
         return failed(reason);

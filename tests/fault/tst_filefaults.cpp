@@ -1,0 +1,318 @@
+#include "RecordingServices.h"
+#include "SRecordFiles.h"
+#include "SimulatedRadio.h"
+
+#include "cli/Commands.h"
+#include "clone/MemoryChannels.h"
+#include "clone/MenuTransfer.h"
+#include "clone/SettingsFile.h"
+#include "link/LinkTiming.h"
+#include "store/SRecordImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+enum class FileOperation { ImportBoot, ImportFirmware, ImportSettings, ExportSettings, CliRead };
+// Root reads through permission bits, so the faults are those that stop root too.
+enum class FileFault {
+    Missing,        // the file (or, for a save, its folder) does not exist
+    Folder,         // a folder stands where the file should be
+    ReadFails,      // open succeeds, reading fails (EIO): /proc/self/mem at offset 0
+    ReadOnlyFolder, // a read-only mount
+    DiskFull,       // a 16 KB mount
+};
+
+const char *nameOf(FileOperation operation)
+{
+    switch (operation) {
+    case FileOperation::ImportBoot:
+        return "fncImportMotFile";
+    case FileOperation::ImportFirmware:
+        return "fncImportFirmwareFile";
+    case FileOperation::ImportSettings:
+        return "fncImportCsvFile";
+    case FileOperation::ExportSettings:
+        return "fncExportCsvFile";
+    case FileOperation::CliRead:
+        return "brisk read";
+    }
+    return "";
+}
+
+const char *nameOf(FileFault fault)
+{
+    switch (fault) {
+    case FileFault::Missing:
+        return "missing";
+    case FileFault::Folder:
+        return "a folder in its place";
+    case FileFault::ReadFails:
+        return "read fails";
+    case FileFault::ReadOnlyFolder:
+        return "read-only folder";
+    case FileFault::DiskFull:
+        return "disk full";
+    }
+    return "";
+}
+
+bool isImport(FileOperation operation)
+{
+    return operation == FileOperation::ImportBoot || operation == FileOperation::ImportFirmware ||
+           operation == FileOperation::ImportSettings;
+}
+
+QStringList tablesOf(FileOperation operation)
+{
+    switch (operation) {
+    case FileOperation::ImportBoot:
+        return {QStringLiteral("BootPrg")};
+    case FileOperation::ImportFirmware:
+        return {QStringLiteral("UserPrg")};
+    default:
+        return {QStringLiteral("MemoryData"), QStringLiteral("MenuData")};
+    }
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// A small tmpfs over a folder for as long as it lives; empty when mounting is not allowed.
+class SmallMount
+{
+public:
+    explicit SmallMount(const QString &folder) : m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        m_mounted = run(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=16k,mode=0755", "tmpfs", folder});
+    }
+    ~SmallMount()
+    {
+        if (m_mounted)
+            run(QStringLiteral("umount"), {m_folder});
+    }
+    bool mounted() const { return m_mounted; }
+    bool makeReadOnly() { return run(QStringLiteral("mount"), {"-o", "remount,ro", m_folder}); }
+    // Takes the rest of the space, so that the next write finds none.
+    void fill()
+    {
+        QFile filler(m_folder + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return;
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size())
+            ;
+    }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList listing(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FileOperation)
+Q_DECLARE_METATYPE(FileFault)
+
+// Every file operation through every file fault: a failed import leaves its tables
+// empty, a failed save leaves the old file byte for byte and no stray file beside it.
+class TestFileFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init()
+    {
+        linkTiming().replyLimit = 200ms;
+        linkTiming().aiPause = 1ms;
+    }
+    void cleanup() { linkTiming() = LinkTiming{}; }
+    void fileOperationUnderFault_data();
+    void fileOperationUnderFault();
+
+private:
+    QByteArray goodContents(FileOperation operation) const;
+    bool fillTables(FileOperation operation, RecordingServices &services);
+    bool perform(FileOperation operation, RecordingServices &services, const QString &path, const QString &device);
+
+    QTemporaryDir m_dir;
+    QByteArray m_settings;      // a whole read of radio 0
+    QByteArray m_smallSettings; // a few lines of it
+    QByteArray m_image = SRecordFiles::imageAsS2(SRecordFiles::randomBytes(256, 3));
+};
+
+void TestFileFaults::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    init();
+    RecordingServices services;
+    SimulatedRadio radio;
+    QVERIFY(services.isValid() && radio.start());
+    QVERIFY2(fncMenuRead(services) && fncMemoryChennelRead(services), qPrintable(services.failureReason()));
+    const QString path = m_dir.filePath(QStringLiteral("whole.csv"));
+    QVERIFY(fncExportCsvFile(services, path));
+    m_settings = readAll(path);
+    const QList<QByteArray> lines = m_settings.split('\n');
+    m_smallSettings = lines.mid(0, 3).join('\n') + '\n' + lines.mid(lines.size() - 4).join('\n');
+    QVERIFY(m_settings.size() > 16 * 1024);
+    clsBriskHx7730::clearPortOverrides();
+}
+
+void TestFileFaults::fileOperationUnderFault_data()
+{
+    QTest::addColumn<FileOperation>("operation");
+    QTest::addColumn<FileFault>("fault");
+    QTest::addColumn<bool>("succeeds");
+
+    const FileOperation imports[] = {FileOperation::ImportBoot, FileOperation::ImportFirmware,
+                                     FileOperation::ImportSettings};
+    const FileOperation saves[] = {FileOperation::ExportSettings, FileOperation::CliRead};
+    auto row = [](FileOperation operation, FileFault fault, bool succeeds) {
+        QTest::addRow("%s | %s", nameOf(operation), nameOf(fault)) << operation << fault << succeeds;
+    };
+    // Reading is not stopped by a read-only or full disk.
+    for (FileOperation operation : imports) {
+        row(operation, FileFault::Missing, false);
+        row(operation, FileFault::Folder, false);
+        row(operation, FileFault::ReadFails, false);
+        row(operation, FileFault::ReadOnlyFolder, true);
+        row(operation, FileFault::DiskFull, true);
+    }
+    for (FileOperation operation : saves) {
+        row(operation, FileFault::Missing, false);
+        row(operation, FileFault::Folder, false);
+        row(operation, FileFault::ReadOnlyFolder, false);
+        row(operation, FileFault::DiskFull, false);
+    }
+}
+
+QByteArray TestFileFaults::goodContents(FileOperation operation) const
+{
+    return operation == FileOperation::ImportSettings ? m_smallSettings : m_image;
+}
+
+// Fills what the operation would replace: an import's tables, or the tables a save writes out.
+bool TestFileFaults::fillTables(FileOperation operation, RecordingServices &services)
+{
+    const QString path = m_dir.filePath(QStringLiteral("before.dat"));
+    switch (operation) {
+    case FileOperation::ImportBoot:
+        return SRecordFiles::writeFile(path, m_image) && fncImportMotFile(services, path, QStringLiteral("BootPrg"));
+    case FileOperation::ImportFirmware:
+        return SRecordFiles::writeFile(path, m_image) &&
+               fncImportFirmwareFile(services, path, QStringLiteral("UserPrg"));
+    default:
+        return SRecordFiles::writeFile(path, m_settings) && fncImportCsvFile(services, path);
+    }
+}
+
+bool TestFileFaults::perform(FileOperation operation, RecordingServices &services, const QString &path,
+                             const QString &device)
+{
+    switch (operation) {
+    case FileOperation::ImportBoot:
+        return fncImportMotFile(services, path, QStringLiteral("BootPrg"));
+    case FileOperation::ImportFirmware:
+        return fncImportFirmwareFile(services, path, QStringLiteral("UserPrg"));
+    case FileOperation::ImportSettings:
+        return fncImportCsvFile(services, path);
+    case FileOperation::ExportSettings:
+        return fncExportCsvFile(services, path);
+    case FileOperation::CliRead:
+        return runRead({"brisk", "read", path, "--port", device, "-q"}) == ExitDone;
+    }
+    return false;
+}
+
+void TestFileFaults::fileOperationUnderFault()
+{
+    QFETCH(FileOperation, operation);
+    QFETCH(FileFault, fault);
+    QFETCH(bool, succeeds);
+
+    RecordingServices services;
+    SimulatedRadio radio;
+    QVERIFY(services.isValid() && radio.start());
+    QVERIFY2(fillTables(operation, services), qPrintable(services.failureReason()));
+
+    const QString folder = m_dir.filePath(QStringLiteral("place"));
+    QVERIFY(QDir().mkpath(folder));
+    QString path = folder + QStringLiteral("/settings.dat");
+    const QByteArray oldFile = isImport(operation) ? goodContents(operation) : QByteArray("MR,old file\n");
+    std::unique_ptr<SmallMount> mount;
+    switch (fault) {
+    case FileFault::Missing:
+        path = isImport(operation) ? path : folder + QStringLiteral("/absent/settings.dat");
+        break;
+    case FileFault::Folder:
+        QVERIFY(QDir().mkpath(path));
+        break;
+    case FileFault::ReadFails:
+        path = QStringLiteral("/proc/self/mem");
+        break;
+    case FileFault::ReadOnlyFolder:
+    case FileFault::DiskFull:
+        mount = std::make_unique<SmallMount>(folder);
+        if (!mount->mounted())
+            QSKIP("cannot mount a small tmpfs here (it needs root)");
+        QVERIFY(SRecordFiles::writeFile(path, oldFile));
+        if (fault == FileFault::ReadOnlyFolder)
+            QVERIFY(mount->makeReadOnly());
+        else
+            mount->fill();
+        break;
+    }
+    const QStringList before = listing(folder);
+    services.clearFailure();
+
+    const bool succeeded = perform(operation, services, path, radio.line().devicePath());
+
+    QCOMPARE(succeeded, succeeds);
+    if (!succeeded && operation != FileOperation::CliRead)
+        QVERIFY(!services.failureReason().isEmpty());
+    if (isImport(operation)) {
+        for (const QString &table : tablesOf(operation))
+            if (succeeded)
+                QVERIFY(services.rowCount(table) > 0);
+            else
+                QCOMPARE(services.rowCount(table), 0);
+    } else {
+        // A failed save leaves everything as it was: the old file, the folder, nothing beside them.
+        QCOMPARE(listing(folder), before);
+        if (fault == FileFault::Folder)
+            QVERIFY(QFileInfo(path).isDir());
+        else if (QFileInfo::exists(path))
+            QCOMPARE(readAll(path), oldFile);
+    }
+    if (operation == FileOperation::CliRead)
+        QVERIFY(radio.portIsFree());
+    mount.reset();
+    QVERIFY(QDir(folder).removeRecursively());
+}
+
+QTEST_GUILESS_MAIN(TestFileFaults)
+#include "tst_filefaults.moc"

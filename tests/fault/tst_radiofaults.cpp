@@ -1,0 +1,491 @@
+#include "FlashFixture.h"
+#include "RecordingServices.h"
+
+#include "clone/MemoryChannels.h"
+#include "clone/MenuTransfer.h"
+#include "clone/SettingsFile.h"
+#include "clone/TypeRead.h"
+#include "flash/BootTransfer.h"
+#include "flash/FirmwareImage.h"
+#include "flash/ProgramTransfer.h"
+#include "link/LinkTiming.h"
+#include "link/clsBriskHx7730.h"
+#include "sim/FirmwareRadio.h"
+#include "sim/NormalRadio.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto ReplyLimit = 200ms;
+constexpr int LoaderBytes = 3;
+// With a 3-byte loader the firmware radio's replies are: 1 sync, 2 start, 3-4 length,
+// 5-7 loader, 8 loader running; the program's then run 9 write request, 10 header,
+// 11-42 frames, 43 block check.
+constexpr int BootReplies = 8;
+
+enum class Operation { BootTransfer, ProgramTransfer, TypeRead, MenuRead, MenuWrite, ChannelRead, ChannelWrite };
+
+const char *nameOf(Operation operation)
+{
+    switch (operation) {
+    case Operation::BootTransfer:
+        return "boot-loader transfer";
+    case Operation::ProgramTransfer:
+        return "program transfer";
+    case Operation::TypeRead:
+        return "type read";
+    case Operation::MenuRead:
+        return "menu read";
+    case Operation::MenuWrite:
+        return "menu write";
+    case Operation::ChannelRead:
+        return "channel read";
+    case Operation::ChannelWrite:
+        return "channel write";
+    }
+    return "";
+}
+
+bool isFirmware(Operation operation)
+{
+    return operation == Operation::BootTransfer || operation == Operation::ProgramTransfer;
+}
+
+// Everything that can go wrong on the line, in the radio or with the port, for one row.
+struct RadioFault
+{
+    sim::LineFaults line;
+    sim::FirmwareFaults firmware;
+    int duplicateEchoAt = 0;
+    int joinAt = 0;
+    bool typeUnanswered = false;
+    bool portHeld = false;   // another program holds the port before the operation opens it
+    int vanishAtPoll = 0;    // the line goes away at this poll of the operation
+    bool emptyTable = false; // a write with nothing to write
+};
+
+RadioFault lineFault(const std::function<void(sim::LineFaults &)> &set)
+{
+    RadioFault fault;
+    set(fault.line);
+    return fault;
+}
+
+RadioFault firmwareFault(const std::function<void(sim::FirmwareFaults &)> &set)
+{
+    RadioFault fault;
+    set(fault.firmware);
+    return fault;
+}
+
+RadioFault radioFault(const std::function<void(RadioFault &)> &set)
+{
+    RadioFault fault;
+    set(fault);
+    return fault;
+}
+
+// The window's services whose poll can pull the line away mid-operation.
+class FaultServices : public RecordingServices
+{
+public:
+    void fncWaitCursor() override
+    {
+        RecordingServices::fncWaitCursor();
+        if (vanishAtPoll > 0 && waitCursorCalls == vanishAtPoll && vanish) {
+            vanish();
+            vanished = true;
+        }
+    }
+    int vanishAtPoll = 0;
+    std::function<void()> vanish;
+    bool vanished = false;
+};
+
+// Descriptors of this process open on `device` (the simulated radio holds one of its own).
+int descriptorsOn(const QString &device)
+{
+    int count = 0;
+    const auto entries = QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System);
+    for (const QFileInfo &entry : entries)
+        count += entry.symLinkTarget() == device;
+    return count;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(RadioFault)
+
+// Every radio operation through every fault of the simulated radio and the port:
+// the table says which end in success by design and which fail; every row checks
+// that a failure says why, that the port is let go and that nothing was sent
+// after the fault that the exchange does not call for.
+class TestRadioFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup() { linkTiming() = LinkTiming{}; }
+    void operationUnderFault_data();
+    void operationUnderFault();
+
+private:
+    void addRow(Operation operation, const char *fault, const RadioFault &spec, bool succeeds,
+                const QString &reason = {}, const QString &afterFault = {});
+    void addFirmwareRows();
+    void addReadRows(Operation operation, int at);
+    void addWriteRows(Operation operation);
+    std::unique_ptr<sim::Personality> personalityFor(Operation operation, const RadioFault &fault);
+    bool prepare(Operation operation, const RadioFault &fault, FaultServices &services);
+    bool run(Operation operation, FaultServices &services, QString &typeLabel);
+    void checkOutcome(Operation operation, const RadioFault &fault, bool succeeded, FaultServices &services,
+                      sim::SimRadio &radio, const QString &typeLabel);
+
+    QTemporaryDir m_dir;
+    QString m_settingsFile;                       // a whole read of radio contents 1
+    QMap<QByteArray, QByteArray> m_expectedMenus; // radio 0's menus once the file is written
+    QMap<QByteArray, QByteArray> m_sourceChannels;
+    int m_menuRows = 0;
+    QByteArray m_image = noiseBytes(FirmwareImage::FullImageBytes, 31);
+    QByteArray m_loader = noiseBytes(LoaderBytes, 5);
+};
+
+void TestRadioFaults::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    linkTiming().aiPause = 1ms;
+    RecordingServices services;
+    sim::SimRadio radio(std::make_unique<sim::NormalRadio>(1));
+    QVERIFY(services.isValid() && radio.start());
+    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), radio.devicePath());
+    QVERIFY2(fncMenuRead(services) && fncMemoryChennelRead(services), qPrintable(services.failureReason()));
+    m_settingsFile = m_dir.filePath(QStringLiteral("radio1.csv"));
+    QVERIFY(fncExportCsvFile(services, m_settingsFile));
+    m_menuRows = services.rowCount(QStringLiteral("MenuData"));
+    QCOMPARE(services.rowCount(QStringLiteral("MemoryData")), 2 * MemoryChannelCount);
+    QVERIFY(radio.waitUntilIdle());
+    radio.withPersonality(
+        [&](sim::Personality &p) { m_sourceChannels = static_cast<sim::NormalRadio &>(p).channels(); });
+    // An EX set with an empty value has the length of a read, and the radio takes it
+    // as one: those menus, and those the file leaves out, keep radio 0's values.
+    sim::NormalRadio target(0);
+    m_expectedMenus = target.menus();
+    for (const QString &row : services.rows(QStringLiteral("MenuData"))) {
+        const QStringList v = row.split(QLatin1Char('|'));
+        if (!v.value(5).isEmpty())
+            m_expectedMenus.insert((v[0] + v[1] + v[2] + v[3] + v[4]).toLatin1(), v[5].toLatin1());
+    }
+    clsBriskHx7730::clearPortOverrides();
+}
+
+void TestRadioFaults::init()
+{
+    linkTiming().replyLimit = ReplyLimit;
+    linkTiming().aiPause = 1ms;
+}
+
+void TestRadioFaults::addRow(Operation operation, const char *fault, const RadioFault &spec, bool succeeds,
+                             const QString &reason, const QString &afterFault)
+{
+    QTest::addRow("%s | %s", nameOf(operation), fault) << operation << spec << succeeds << reason << afterFault;
+}
+
+void TestRadioFaults::addFirmwareRows()
+{
+    const auto boot = Operation::BootTransfer;
+    const auto program = Operation::ProgramTransfer;
+    const auto slowBeyond = std::chrono::duration_cast<std::chrono::milliseconds>(ReplyLimit * 2);
+    addRow(boot, "none", {}, true);
+    addRow(boot, "silent from the sync", lineFault([](auto &f) { f.silenceFrom = 1; }), false, "to the synchronisation",
+           QStringLiteral("\\x00*"));
+    addRow(boot, "silent from a loader byte", lineFault([](auto &f) { f.silenceFrom = 6; }), false,
+           "after loader byte 2 of 3");
+    addRow(boot, "stray byte apart before the start reply",
+           lineFault([](auto &f) { f.strayByteAt = 2, f.strayGap = 30ms; }), true);
+    addRow(boot, "stray byte run into the start reply", lineFault([](auto &f) { f.doubleAt = 2; }), false,
+           "to the start request");
+    addRow(boot, "split reply", lineFault([](auto &f) { f.splitAt = 2; }), true);
+    addRow(boot, "reply twice, run together", lineFault([](auto &f) { f.doubleAt = 3; }), false, "high byte");
+    addRow(boot, "line gone at a loader byte", lineFault([](auto &f) { f.closeAt = 6; }), false, "went away");
+    addRow(boot, "slow within the limit", lineFault([](auto &f) { f.slow = 20ms; }), true);
+    addRow(boot, "slow beyond the limit", lineFault([=](auto &f) { f.slow = slowBeyond; }), false,
+           "to the synchronisation");
+    addRow(boot, "sync answered from the third zero", firmwareFault([](auto &f) { f.syncAfter = 3; }), true);
+    addRow(boot, "wrong echo", firmwareFault([](auto &f) { f.wrongEchoAt = 4; }), false, "after loader byte 2 of 3");
+    addRow(boot, "double reply to the sync", firmwareFault([](auto &f) { f.doubleReplyAt = 1; }), true);
+    addRow(boot, "double reply to the start", firmwareFault([](auto &f) { f.doubleReplyAt = 2; }), false,
+           "to the start request");
+    addRow(boot, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
+           "cannot open COM1");
+
+    addRow(program, "none", {}, true);
+    addRow(program, "silent from the write request", lineFault([](auto &f) { f.silenceFrom = BootReplies + 1; }), false,
+           "write request for block 1");
+    addRow(program, "silent from a frame", lineFault([](auto &f) { f.silenceFrom = BootReplies + 4; }), false,
+           "frame 2");
+    addRow(program, "stray byte apart before the header reply",
+           lineFault([](auto &f) { f.strayByteAt = BootReplies + 2, f.strayGap = 30ms; }), true);
+    addRow(program, "reply twice, run together", lineFault([](auto &f) { f.doubleAt = BootReplies + 2; }), false,
+           "header of block 1");
+    addRow(program, "line gone at a frame", lineFault([](auto &f) { f.closeAt = BootReplies + 4; }), false,
+           "went away");
+    addRow(program, "block refused", firmwareFault([](auto &f) { f.refuseBlock = 3; }), false,
+           "block check of block 3");
+    addRow(program, "double reply to the header", firmwareFault([](auto &f) { f.doubleReplyAt = BootReplies + 2; }),
+           false, "header of block 1");
+    addRow(program, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
+           "cannot open COM1");
+}
+
+// Text-mode reads; `at` is the reply counted from the first that the fault hits.
+void TestRadioFaults::addReadRows(Operation operation, int at)
+{
+    const auto slowBeyond = std::chrono::duration_cast<std::chrono::milliseconds>(ReplyLimit * 2);
+    addRow(operation, "none", {}, true);
+    addRow(operation, "silent", lineFault([=](auto &f) { f.silenceFrom = at; }), false, "no answer to");
+    addRow(operation, "stray byte apart before a reply",
+           lineFault([=](auto &f) { f.strayByteAt = at, f.strayGap = 30ms; }), false, "no valid answer");
+    addRow(operation, "split reply", lineFault([=](auto &f) { f.splitAt = at; }), true);
+    addRow(operation, "reply twice, run together", lineFault([=](auto &f) { f.doubleAt = at; }), false,
+           "no valid answer");
+    addRow(operation, "line gone", lineFault([=](auto &f) { f.closeAt = at; }), false, "port failed");
+    addRow(operation, "slow beyond the limit", lineFault([=](auto &f) { f.slow = slowBeyond; }), false);
+    addRow(operation, "answer joined to the next", radioFault([=](auto &f) { f.joinAt = at; }), false,
+           "no valid answer");
+    addRow(operation, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
+           "cannot open COM1");
+}
+
+// A set command has no answer: faults of the radio's replies leave a write alone.
+void TestRadioFaults::addWriteRows(Operation operation)
+{
+    addRow(operation, "none", {}, true);
+    addRow(operation, "silent", lineFault([](auto &f) { f.silenceFrom = 1; }), true, {}, QStringLiteral(".*"));
+    addRow(operation, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
+           "cannot open COM1");
+    // With no rows every row was sent: the port's open is not examined, so nothing fails.
+    addRow(operation, "port held, nothing to write", radioFault([](auto &f) { f.portHeld = f.emptyTable = true; }),
+           true);
+    addRow(operation, "line gone mid-write", radioFault([](auto &f) { f.vanishAtPoll = 5; }), false,
+           "cannot write to the port");
+}
+
+void TestRadioFaults::operationUnderFault_data()
+{
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<RadioFault>("fault");
+    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<QString>("reason");     // part of the failure's reason
+    QTest::addColumn<QString>("afterFault"); // what may reach the radio after the fault (a pattern)
+
+    addFirmwareRows();
+
+    addReadRows(Operation::TypeRead, 1);
+    addRow(Operation::TypeRead, "slow within the limit", lineFault([](auto &f) { f.slow = 20ms; }), true);
+    addRow(Operation::TypeRead, "no type answer", radioFault([](auto &f) { f.typeUnanswered = true; }), false,
+           "no answer to TY;");
+
+    // Replies of the menu read: 1 TY, 2 onwards EX.
+    addReadRows(Operation::MenuRead, 3);
+    addRow(Operation::MenuRead, "silent from the type query", lineFault([](auto &f) { f.silenceFrom = 1; }), false,
+           "menu bank A: no answer to EX0000000;", QStringLiteral("MF0;EX0000000;"));
+    addRow(Operation::MenuRead, "no type answer", radioFault([](auto &f) { f.typeUnanswered = true; }), true);
+
+    addReadRows(Operation::ChannelRead, 2);
+    addRow(Operation::ChannelRead, "line gone in the second pass", lineFault([](auto &f) { f.closeAt = 301; }), false,
+           "port failed");
+    addRow(Operation::ChannelRead, "answer names another channel", radioFault([](auto &f) { f.duplicateEchoAt = 2; }),
+           false, "stored already");
+
+    addWriteRows(Operation::MenuWrite);
+    addWriteRows(Operation::ChannelWrite);
+}
+
+std::unique_ptr<sim::Personality> TestRadioFaults::personalityFor(Operation operation, const RadioFault &fault)
+{
+    if (isFirmware(operation))
+        return std::make_unique<sim::FirmwareRadio>(fault.firmware);
+    auto radio = std::make_unique<sim::NormalRadio>(0);
+    radio->setDuplicateEchoAt(fault.duplicateEchoAt);
+    radio->setJoinAt(fault.joinAt);
+    if (fault.typeUnanswered)
+        radio->setTypeFields({});
+    return radio;
+}
+
+// Tables the operation works from, and for the program the loader it talks to.
+bool TestRadioFaults::prepare(Operation operation, const RadioFault &fault, FaultServices &services)
+{
+    QSqlDatabase db = services.WorkConnection();
+    switch (operation) {
+    case Operation::BootTransfer:
+        return ImageRows::storeBoot(db, m_loader);
+    case Operation::ProgramTransfer:
+        return ImageRows::storeBoot(db, m_loader) && ImageRows::storeProgram(db, QStringLiteral("UserPrg"), m_image) &&
+               fncTransmitBootProgram(services);
+    case Operation::MenuWrite:
+    case Operation::ChannelWrite:
+        return fault.emptyTable || fncImportCsvFile(services, m_settingsFile);
+    default:
+        return true;
+    }
+}
+
+bool TestRadioFaults::run(Operation operation, FaultServices &services, QString &typeLabel)
+{
+    switch (operation) {
+    case Operation::BootTransfer:
+        return fncTransmitBootProgram(services);
+    case Operation::ProgramTransfer:
+        return fncTransmitProgram(services, QStringLiteral("UserPrg"));
+    case Operation::TypeRead:
+        // The type read answers with a label either way; a failure leaves only its reason.
+        typeLabel = fncTypeRead(services);
+        return services.failureReason().isEmpty();
+    case Operation::MenuRead:
+        return fncMenuRead(services);
+    case Operation::MenuWrite:
+        return fncMenuWrite(services);
+    case Operation::ChannelRead:
+        return fncMemoryChennelRead(services);
+    case Operation::ChannelWrite:
+        return fncMemoryChennelWrite(services);
+    }
+    return false;
+}
+
+// What the operation leaves behind: whole on success; on failure what the rules allow.
+void TestRadioFaults::checkOutcome(Operation operation, const RadioFault &fault, bool succeeded,
+                                   FaultServices &services, sim::SimRadio &radio, const QString &typeLabel)
+{
+    auto firmware = [&](auto fn) {
+        decltype(fn(std::declval<sim::FirmwareRadio &>())) result{};
+        radio.withPersonality([&](sim::Personality &p) { result = fn(static_cast<sim::FirmwareRadio &>(p)); });
+        return result;
+    };
+    auto normal = [&](auto fn) {
+        decltype(fn(std::declval<sim::NormalRadio &>())) result{};
+        radio.withPersonality([&](sim::Personality &p) { result = fn(static_cast<sim::NormalRadio &>(p)); });
+        return result;
+    };
+    switch (operation) {
+    case Operation::BootTransfer:
+        if (succeeded)
+            QCOMPARE(firmware([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), m_loader);
+        else
+            QVERIFY(!firmware([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
+        break;
+    case Operation::ProgramTransfer: {
+        const int written = firmware([](sim::FirmwareRadio &r) { return int(r.blocksWritten().size()); });
+        if (succeeded) {
+            QVERIFY(firmware([](sim::FirmwareRadio &r) { return r.memory(); }) == m_image);
+            QCOMPARE(written, int(FirmwareImage::Layout.size()));
+        } else {
+            QVERIFY(written < int(FirmwareImage::Layout.size()));
+        }
+        break;
+    }
+    case Operation::TypeRead:
+        // Radio 0 answers "TY800;"; without an answer the label is the default.
+        QCOMPARE(typeLabel, succeeded ? QStringLiteral("K") : QStringLiteral("K - EXT"));
+        break;
+    case Operation::MenuRead:
+        // A failed read keeps the rows read so far; a whole one holds every menu.
+        // Without a type answer the plan counts an EXT unit: menu 061, sub-numbers 01-02, in both banks.
+        if (succeeded)
+            QCOMPARE(services.rowCount(QStringLiteral("MenuData")), m_menuRows + (fault.typeUnanswered ? 4 : 0));
+        else
+            QVERIFY(services.rowCount(QStringLiteral("MenuData")) < m_menuRows);
+        break;
+    case Operation::ChannelRead:
+        if (succeeded)
+            QCOMPARE(services.rowCount(QStringLiteral("MemoryData")), 2 * MemoryChannelCount);
+        else
+            QVERIFY(services.rowCount(QStringLiteral("MemoryData")) < 2 * MemoryChannelCount);
+        break;
+    case Operation::MenuWrite:
+        if (succeeded)
+            QVERIFY(normal([](sim::NormalRadio &r) { return r.menus(); }) ==
+                    (fault.emptyTable ? sim::NormalRadio(0).menus() : m_expectedMenus));
+        break;
+    case Operation::ChannelWrite:
+        if (succeeded)
+            QVERIFY(normal([](sim::NormalRadio &r) { return r.channels(); }) ==
+                    (fault.emptyTable ? sim::NormalRadio(0).channels() : m_sourceChannels));
+        break;
+    }
+}
+
+void TestRadioFaults::operationUnderFault()
+{
+    QFETCH(Operation, operation);
+    QFETCH(RadioFault, fault);
+    QFETCH(bool, succeeds);
+    QFETCH(QString, reason);
+    QFETCH(QString, afterFault);
+
+    FaultServices services;
+    QVERIFY(services.isValid());
+    sim::SimOptions options;
+    options.faults = fault.line;
+    sim::SimRadio radio(personalityFor(operation, fault), options);
+    QVERIFY(radio.start());
+    const QString device = radio.devicePath();
+    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), device);
+    QVERIFY2(prepare(operation, fault, services), qPrintable(services.failureReason()));
+    QVERIFY(radio.waitUntilIdle());
+    const qsizetype receivedBefore = radio.received().size();
+    const int heldBefore = descriptorsOn(device);
+
+    clsBriskHx7730 otherProgram;
+    if (fault.portHeld)
+        QVERIFY(otherProgram.CommOpen(QString::fromLatin1(SettingsCom1)));
+    services.clearFailure();
+    services.waitCursorCalls = 0;
+    services.vanishAtPoll = fault.vanishAtPoll;
+    services.vanish = [&radio] { radio.stop(); };
+
+    QString typeLabel;
+    const bool succeeded = run(operation, services, typeLabel);
+
+    QCOMPARE(succeeded, succeeds);
+    if (succeeds) {
+        QVERIFY2(services.failureReason().isEmpty(), qPrintable(services.failureReason()));
+    } else {
+        QVERIFY(!services.failureReason().isEmpty());
+        QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
+    }
+    otherProgram.CommClose();
+    // A line that went away takes the radio's own descriptor with it.
+    const bool lineGone = services.vanished || radio.lineClosed();
+    QVERIFY2(descriptorsOn(device) == (lineGone ? 0 : heldBefore), "the operation kept the port open");
+    if (!services.vanished) {
+        QVERIFY(radio.waitUntilIdle());
+        if (!lineGone) {
+            clsBriskHx7730 probe;
+            QVERIFY2(probe.CommOpen(QString::fromLatin1(SettingsCom1)), qPrintable(probe.lastError()));
+        }
+        if (fault.portHeld)
+            QCOMPARE(radio.received().mid(receivedBefore), QByteArray());
+        const QString after = QString::fromLatin1(radio.receivedAfterFault());
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(afterFault)).match(after).hasMatch(),
+                 qPrintable(QStringLiteral("sent after the fault: \"%1\"").arg(after.left(80))));
+    }
+    checkOutcome(operation, fault, succeeded, services, radio, typeLabel);
+    clsBriskHx7730::clearPortOverrides();
+}
+
+QTEST_GUILESS_MAIN(TestRadioFaults)
+#include "tst_radiofaults.moc"
