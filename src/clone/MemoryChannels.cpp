@@ -131,6 +131,9 @@ bool fncMemoryChennelWrite(WindowServices &window)
         window.fncWaitCursor();
     }
     // The commands count as sent once they have left the port, not its buffer.
-    link.drain();
+    if (link.isOpen() && !link.drain()) {
+        window.setFailure(link.lastError());
+        return false;
+    }
     return true;
 }

@@ -232,14 +232,15 @@ bool clsBriskHx7730::drain()
 {
     if (!m_port)
         return false;
-    while (m_port->bytesToWrite() > 0)
-        if (!m_port->waitForBytesWritten(int(linkTiming().replyLimit.count())))
-            return false;
+    bool drained = true;
+    while (drained && m_port->bytesToWrite() > 0)
+        drained = m_port->waitForBytesWritten(int(linkTiming().replyLimit.count())) && !portFailed();
 #ifdef Q_OS_UNIX
-    return ::tcdrain(int(m_port->handle())) == 0;
-#else
-    return true;
+    drained = drained && ::tcdrain(int(m_port->handle())) == 0;
 #endif
+    if (!drained)
+        m_lastError = QStringLiteral("the last bytes did not leave the port: %1").arg(m_port->errorString());
+    return drained;
 }
 
 bool clsBriskHx7730::BinWrite(const QString &WriteStrings)
