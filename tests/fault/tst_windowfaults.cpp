@@ -1,0 +1,158 @@
+// The window's four actions under the faults of the radio and of their files:
+// each row names what the operator must see, and every row ends with the window
+// idle and the port free for the next action.
+#include "AppHarness.h"
+
+#include "link/LinkTiming.h"
+#include "link/clsBriskHx7730.h"
+#include "sim/FirmwareRadio.h"
+#include "sim/NormalRadio.h"
+#include "sim/SimRadio.h"
+
+#include <QPushButton>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Icon = OperatorDialogs::Icon;
+
+namespace {
+
+enum class Action { User, Adjust, SettingsRead, SettingsWrite };
+enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile };
+
+const QByteArray GoodSettings = "MR,0,0,00,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n"
+                                "EX,A,001,00,0,0,1\r\n";
+// A leading zero stripped, as a spreadsheet does.
+const QByteArray DamagedSettings = "MR,0,0,0,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n";
+
+bool isFirmware(Action action)
+{
+    return action == Action::User || action == Action::Adjust;
+}
+
+std::unique_ptr<sim::Personality> radioFor(Action action)
+{
+    if (isFirmware(action))
+        return std::make_unique<sim::FirmwareRadio>();
+    return std::make_unique<sim::NormalRadio>(0);
+}
+
+} // namespace
+
+class tst_WindowFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useTemporarySettings(); }
+    void init() { linkTiming().replyLimit = 200ms; }
+    void cleanup()
+    {
+        linkTiming() = LinkTiming{};
+        clsBriskHx7730::clearPortOverrides();
+    }
+    void actionUnderFault_data();
+    void actionUnderFault();
+};
+
+void tst_WindowFaults::actionUnderFault_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("box"); // the box's text; "" for none
+
+    const QString success = QStringLiteral("Success");
+    const QString failure = QStringLiteral("Failure");
+    const QString preparationFailed = QStringLiteral("\rFailure\r");
+    const struct
+    {
+        const char *name;
+        Action action;
+    } actions[] = {{"USER", Action::User},
+                   {"ADJUST", Action::Adjust},
+                   {"settings read", Action::SettingsRead},
+                   {"settings write", Action::SettingsWrite}};
+    for (const auto &a : actions) {
+        const bool write = a.action == Action::SettingsWrite;
+        QTest::addRow("%s, no fault", a.name) << a.action << Fault::None << success;
+        // A settings write waits for no answer, so a silent radio cannot fail it.
+        QTest::addRow("%s, radio silent", a.name) << a.action << Fault::Silent << (write ? success : failure);
+        if (!write)
+            QTest::addRow("%s, line gone", a.name) << a.action << Fault::LineGone << failure;
+        QTest::addRow("%s, port held by another program", a.name) << a.action << Fault::PortHeld << failure;
+    }
+    QTest::addRow("USER, damaged file") << Action::User << Fault::DamagedFile << preparationFailed;
+    QTest::addRow("settings write, damaged file") << Action::SettingsWrite << Fault::DamagedFile << preparationFailed;
+}
+
+void tst_WindowFaults::actionUnderFault()
+{
+    QFETCH(Action, action);
+    QFETCH(Fault, fault);
+    QFETCH(QString, box);
+
+    AppHarness h;
+    h.addDeliveredFiles();
+    QByteArray image = makeImage(7);
+    if (fault == Fault::DamagedFile)
+        image.replace(200, 1, image.at(200) == '0' ? "1" : "0"); // a digit of the first data record
+    h.writeFile("USER.mot", image);
+    h.writeFile("radio.csv", fault == Fault::DamagedFile ? DamagedSettings : GoodSettings);
+    QVERIFY(h.start());
+
+    sim::SimOptions options;
+    if (fault == Fault::Silent)
+        options.faults.silenceFrom = 1;
+    if (fault == Fault::LineGone)
+        options.faults.closeAt = 3;
+    sim::SimRadio radio(radioFor(action), options);
+    QVERIFY(radio.start());
+    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), radio.devicePath());
+    clsBriskHx7730 holder;
+    if (fault == Fault::PortHeld)
+        QVERIFY(holder.CommOpen(QString::fromLatin1(SettingsCom1)));
+
+    const QString file = action == Action::SettingsWrite  ? h.path("radio.csv")
+                         : action == Action::SettingsRead ? h.path("read.csv")
+                                                          : h.path("USER.mot");
+    h.dialogs.files = QStringList{file};
+    switch (action) {
+    case Action::User:
+        h.ui().cmdUser->click();
+        break;
+    case Action::Adjust:
+        h.ui().cmdAdjust->click();
+        break;
+    case Action::SettingsRead:
+        h.ui().cmdMRead->click();
+        break;
+    case Action::SettingsWrite:
+        h.ui().cmdMWrite->click();
+        break;
+    }
+    if (h.ui().cmdExec->isEnabled())
+        h.ui().cmdExec->click();
+
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    const ScriptedDialogs::Message &shown = h.dialogs.messages.first();
+    QCOMPARE(shown.text, box);
+    if (box == QLatin1String("Success")) {
+        QCOMPARE(shown.icon, Icon::None);
+        QCOMPARE(shown.title, QStringLiteral("Infomation"));
+    } else {
+        QCOMPARE(shown.icon, Icon::Critical);
+        QCOMPARE(shown.title, QStringLiteral("Error!!"));
+        QVERIFY2(!shown.detail.isEmpty(), "a failure box says why");
+    }
+    QVERIFY(h.isIdle());
+    if (action == Action::SettingsRead && box != QLatin1String("Success"))
+        QVERIFY2(!QFile::exists(file), "a failed read writes no file");
+    holder.CommClose();
+    if (!radio.lineClosed()) {
+        clsBriskHx7730 next;
+        QVERIFY2(next.CommOpen(QString::fromLatin1(SettingsCom1)), "the window let go of the port");
+    }
+}
+
+QTEST_MAIN(tst_WindowFaults)
+#include "tst_windowfaults.moc"
