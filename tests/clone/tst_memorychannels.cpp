@@ -61,10 +61,8 @@ private slots:
     void readStoresEveryEntryInOrder();
     void readStopsAtFault_data();
     void readStopsAtFault();
-    void readWithPortHeld();
     void writeMergesAgreeingEntries_data();
     void writeMergesAgreeingEntries();
-    void writeWithPortHeldSendsNothing();
 };
 
 void TestMemoryChannels::readStoresEveryEntryInOrder()
@@ -132,19 +130,6 @@ void TestMemoryChannels::readStopsAtFault()
     QVERIFY(radio.portIsFree());
 }
 
-void TestMemoryChannels::readWithPortHeld()
-{
-    SimulatedRadio radio;
-    QVERIFY(radio.start());
-    clsBriskHx7730 holder;
-    QVERIFY(holder.CommOpen(SettingsCom1));
-    RecordingServices window;
-    QVERIFY(insertChannelRows(window, {channelRow("0", 1)}));
-    QVERIFY(!fncMemoryChennelRead(window));
-    QCOMPARE(window.rowCount("MemoryData"), 0);
-    QVERIFY(window.progress.values.isEmpty());
-}
-
 void TestMemoryChannels::writeMergesAgreeingEntries_data()
 {
     QTest::addColumn<QList<QStringList>>("table");
@@ -186,19 +171,6 @@ void TestMemoryChannels::writeMergesAgreeingEntries()
     QCOMPARE(window.waitCursorCalls, commands.size());
     if (!commands.isEmpty() && commands.first().startsWith("MW0001"))
         QCOMPARE(commands.at(1).size(), 42); // no name: the command ends after field 15
-}
-
-void TestMemoryChannels::writeWithPortHeldSendsNothing()
-{
-    SimulatedRadio radio;
-    QVERIFY(radio.start());
-    clsBriskHx7730 holder;
-    QVERIFY(holder.CommOpen(SettingsCom1));
-    RecordingServices window;
-    QVERIFY(insertChannelRows(window, entries("0")));
-    QVERIFY(!fncMemoryChennelWrite(window));
-    holder.CommClose();
-    QVERIFY(radio.commands().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMemoryChannels)

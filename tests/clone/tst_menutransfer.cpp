@@ -57,12 +57,9 @@ private slots:
     void readRowsByType_data();
     void readRowsByType();
     void radioSilentAtThirtiethRead();
-    void portHeldLeavesTableEmpty();
     void writeSendsBankBeforeEveryRow();
     void writeBankSelect_data();
     void writeBankSelect();
-    void writeWithoutPort_data();
-    void writeWithoutPort();
 };
 
 void TestMenuTransfer::readRowsByType_data()
@@ -127,20 +124,6 @@ void TestMenuTransfer::radioSilentAtThirtiethRead()
     QVERIFY(radio.portIsFree());
 }
 
-void TestMenuTransfer::portHeldLeavesTableEmpty()
-{
-    SimulatedRadio radio;
-    QVERIFY(radio.start());
-    clsBriskHx7730 holder;
-    QVERIFY(holder.CommOpen(SettingsCom1));
-    RecordingServices window;
-    QVERIFY(insertMenuRow(window, {"A", "000", "00", "0", "0", "1"}));
-    QVERIFY(!fncMenuRead(window));
-    QCOMPARE(window.rowCount("MenuData"), 0);
-    QVERIFY(window.progress.values.isEmpty());
-    QVERIFY(window.failureReason().contains("cannot open COM1"));
-}
-
 void TestMenuTransfer::writeSendsBankBeforeEveryRow()
 {
     SimulatedRadio source;
@@ -190,26 +173,6 @@ void TestMenuTransfer::writeBankSelect()
     QVERIFY(fncMenuWrite(window));
     QCOMPARE(radio.commands(), (QList<QByteArray>{select, "EX045013"
                                                           "12;"}));
-}
-
-void TestMenuTransfer::writeWithoutPort_data()
-{
-    QTest::addColumn<bool>("withRow");
-    QTest::addColumn<bool>("result");
-    QTest::newRow("empty table: nothing to send") << false << true;
-    QTest::newRow("a row: fails") << true << false;
-}
-
-void TestMenuTransfer::writeWithoutPort()
-{
-    QFETCH(bool, withRow);
-    QFETCH(bool, result);
-    clsBriskHx7730::setPortOverride("COM1", "/nonexistent/tty");
-    RecordingServices window;
-    if (withRow)
-        QVERIFY(insertMenuRow(window, {"A", "000", "00", "0", "0", "1"}));
-    QCOMPARE(fncMenuWrite(window), result);
-    QVERIFY(window.progress.values.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMenuTransfer)

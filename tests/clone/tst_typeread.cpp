@@ -22,7 +22,6 @@ private slots:
     }
     void labelOfAnswer_data();
     void labelOfAnswer();
-    void noRadioGivesDefaultAtOnce();
     void silentRadioGivesDefaultAfterRealLimit();
 };
 
@@ -56,14 +55,6 @@ void TestTypeRead::labelOfAnswer()
     QCOMPARE(radio.commands(), (QList<QByteArray>{"AI0;", "TY;"}));
     QVERIFY(window.failureReason().isEmpty());
     QVERIFY(radio.portIsFree());
-}
-
-void TestTypeRead::noRadioGivesDefaultAtOnce()
-{
-    clsBriskHx7730::setPortOverride("COM1", "/nonexistent/tty");
-    RecordingServices window;
-    QCOMPARE(fncTypeRead(window), QString("K - EXT"));
-    QVERIFY(window.failureReason().contains("cannot open"));
 }
 
 void TestTypeRead::silentRadioGivesDefaultAfterRealLimit()

@@ -208,10 +208,17 @@ void TestRadioFaults::addFirmwareRows()
     const auto program = Operation::ProgramTransfer;
     const auto slowBeyond = std::chrono::duration_cast<std::chrono::milliseconds>(ReplyLimit * 2);
     addRow(boot, "none", {}, true);
+    // Silence in every waiting state; only the synchronisation goes on sending (zeros).
     addRow(boot, "silent from the sync", lineFault([](auto &f) { f.silenceFrom = 1; }), false, "to the synchronisation",
            QStringLiteral("\\x00*"));
-    addRow(boot, "silent from a loader byte", lineFault([](auto &f) { f.silenceFrom = 6; }), false,
-           "after loader byte 2 of 3");
+    const std::pair<int, const char *> bootSilences[] = {{2, "to the start request 0x55 (waited 0.2 s)"},
+                                                         {3, "length's high byte"},
+                                                         {4, "length's low byte"},
+                                                         {6, "after loader byte 2 of 3"},
+                                                         {8, "loader running"}};
+    for (const auto &[at, reason] : bootSilences)
+        addRow(boot, qPrintable(QStringLiteral("silent from reply %1").arg(at)),
+               lineFault([at](auto &f) { f.silenceFrom = at; }), false, reason);
     addRow(boot, "stray byte apart before the start reply",
            lineFault([](auto &f) { f.strayByteAt = 2, f.strayGap = 30ms; }), true);
     addRow(boot, "stray byte run into the start reply", lineFault([](auto &f) { f.doubleAt = 2; }), false,
@@ -224,17 +231,19 @@ void TestRadioFaults::addFirmwareRows()
            "to the synchronisation");
     addRow(boot, "sync answered from the third zero", firmwareFault([](auto &f) { f.syncAfter = 3; }), true);
     addRow(boot, "wrong echo", firmwareFault([](auto &f) { f.wrongEchoAt = 4; }), false, "after loader byte 2 of 3");
-    addRow(boot, "double reply to the sync", firmwareFault([](auto &f) { f.doubleReplyAt = 1; }), true);
-    addRow(boot, "double reply to the start", firmwareFault([](auto &f) { f.doubleReplyAt = 2; }), false,
-           "to the start request");
     addRow(boot, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
            "cannot open COM1");
 
     addRow(program, "none", {}, true);
-    addRow(program, "silent from the write request", lineFault([](auto &f) { f.silenceFrom = BootReplies + 1; }), false,
-           "write request for block 1");
-    addRow(program, "silent from a frame", lineFault([](auto &f) { f.silenceFrom = BootReplies + 4; }), false,
-           "frame 2");
+    const std::pair<int, const char *> programSilences[] = {
+        {BootReplies + 1, "to the write request for block 1 (address 0x000000)"},
+        {BootReplies + 2, "to the header of block 1"},
+        {BootReplies + 4, "after block 1 (address 0x000000), frame 2"},
+        {BootReplies + 35, "to the block check of block 1"},
+        {BootReplies + 36, "to the write request for block 2 (address 0x001000)"}};
+    for (const auto &[at, reason] : programSilences)
+        addRow(program, qPrintable(QStringLiteral("silent from reply %1").arg(at)),
+               lineFault([at](auto &f) { f.silenceFrom = at; }), false, reason);
     addRow(program, "stray byte apart before the header reply",
            lineFault([](auto &f) { f.strayByteAt = BootReplies + 2, f.strayGap = 30ms; }), true);
     addRow(program, "reply twice, run together", lineFault([](auto &f) { f.doubleAt = BootReplies + 2; }), false,
@@ -242,7 +251,7 @@ void TestRadioFaults::addFirmwareRows()
     addRow(program, "line gone at a frame", lineFault([](auto &f) { f.closeAt = BootReplies + 4; }), false,
            "went away");
     addRow(program, "block refused", firmwareFault([](auto &f) { f.refuseBlock = 3; }), false,
-           "block check of block 3");
+           "block check of block 3 (address 0x002000)");
     addRow(program, "double reply to the header", firmwareFault([](auto &f) { f.doubleReplyAt = BootReplies + 2; }),
            false, "header of block 1");
     addRow(program, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
@@ -384,7 +393,7 @@ void TestRadioFaults::checkOutcome(Operation operation, const RadioFault &fault,
     case Operation::BootTransfer:
         if (succeeded)
             QCOMPARE(firmware([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), m_loader);
-        else
+        else if (fault.line.silenceFrom != BootReplies) // there the loader runs; only its report is lost
             QVERIFY(!firmware([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
         break;
     case Operation::ProgramTransfer: {

@@ -57,12 +57,6 @@ private slots:
     void synchronisationWaitsForTheRadio();
     void replyWithAnotherByteInTheSameReadDoesNotCount_data();
     void replyWithAnotherByteInTheSameReadDoesNotCount();
-    void wrongEchoFails();
-    void silenceInEveryStateFailsAndStopsSending_data();
-    void silenceInEveryStateFailsAndStopsSending();
-    void silenceFailsAfterTheRealReplyLimit();
-    void refusedBlockFails();
-    void lineGoneFails();
     void operatorStopClosesThePort();
 };
 
@@ -310,115 +304,6 @@ void TestFlash::replyWithAnotherByteInTheSameReadDoesNotCount()
     if (doubledReply == 1)
         QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.zerosReceived(); }) >= 2);
     QVERIFY(bench.portIsFree());
-}
-
-void TestFlash::wrongEchoFails()
-{
-    RecordingServices services;
-    FirmwareBench bench({.wrongEchoAt = 4}); // the second loader byte
-    QVERIFY(services.isValid() && bench.started());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(8)));
-
-    QVERIFY(!fncTransmitBootProgram(services));
-    QVERIFY2(services.failureReason().contains("after loader byte 2 of 8 (line 2)"),
-             qPrintable(services.failureReason()));
-    QVERIFY(bench.radio().waitUntilIdle());
-    const QByteArray received = bench.radio().received();
-    QCOMPARE(received.size() - received.indexOf('\x55') - 3, 2); // nothing after the byte that was not echoed
-    QVERIFY(bench.portIsFree());
-}
-
-void TestFlash::silenceInEveryStateFailsAndStopsSending_data()
-{
-    QTest::addColumn<int>("silentFrom");
-    QTest::addColumn<bool>("inProgram");
-    QTest::addColumn<QString>("reason");
-    // With a 3-byte loader the replies are: 1 sync, 2 start, 3-4 length, 5-7 loader,
-    // 8 loader running; then 9 write request, 10 header, 11-42 frames, 43 block check.
-    QTest::newRow("sync") << 1 << false << "to the synchronisation";
-    QTest::newRow("start") << 2 << false << "to the start request 0x55";
-    QTest::newRow("length, high") << 3 << false << "length's high byte";
-    QTest::newRow("length, low") << 4 << false << "length's low byte";
-    QTest::newRow("loader byte") << 6 << false << "after loader byte 2 of 3";
-    QTest::newRow("loader running") << 8 << false << "loader running";
-    QTest::newRow("write request") << 9 << true << "to the write request for block 1 (address 0x000000)";
-    QTest::newRow("header") << 10 << true << "to the header of block 1";
-    QTest::newRow("frame") << 12 << true << "after block 1 (address 0x000000), frame 2";
-    QTest::newRow("block check") << 43 << true << "to the block check of block 1";
-    QTest::newRow("second block") << 44 << true << "to the write request for block 2 (address 0x001000)";
-}
-
-void TestFlash::silenceInEveryStateFailsAndStopsSending()
-{
-    QFETCH(int, silentFrom);
-    QFETCH(bool, inProgram);
-    QFETCH(QString, reason);
-    RecordingServices services;
-    sim::SimOptions options;
-    options.faults.silenceFrom = silentFrom;
-    FirmwareBench bench({}, options);
-    QVERIFY(services.isValid() && bench.started());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
-
-    QCOMPARE(fncTransmitBootProgram(services), inProgram);
-    if (inProgram)
-        QVERIFY(!fncTransmitProgram(services, "UserPrg"));
-    QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
-    QVERIFY2(services.failureReason().contains("waited 0.3 s"), qPrintable(services.failureReason()));
-    QVERIFY(bench.portIsFree());
-    QVERIFY(bench.radio().waitUntilIdle());
-    // Only the synchronisation goes on sending (zeros) while it waits.
-    const QByteArray after = bench.radio().receivedAfterFault();
-    QCOMPARE(after, silentFrom == 1 ? QByteArray(after.size(), '\0') : QByteArray());
-}
-
-void TestFlash::silenceFailsAfterTheRealReplyLimit()
-{
-    linkTiming() = LinkTiming{};
-    RecordingServices services;
-    sim::SimOptions options;
-    options.faults.silenceFrom = 2;
-    FirmwareBench bench({}, options);
-    QVERIFY(services.isValid() && bench.started());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
-
-    QVERIFY(!fncTransmitBootProgram(services));
-    QVERIFY2(services.failureReason().contains("to the start request 0x55 (waited 5 s)"),
-             qPrintable(services.failureReason()));
-    QVERIFY(bench.portIsFree());
-}
-
-void TestFlash::refusedBlockFails()
-{
-    RecordingServices services;
-    FirmwareBench bench({.refuseBlock = 3});
-    QVERIFY(services.isValid() && bench.started());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
-
-    QVERIFY(fncTransmitBootProgram(services));
-    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
-    QVERIFY2(services.failureReason().contains("to the block check of block 3 (address 0x002000)"),
-             qPrintable(services.failureReason()));
-    QVERIFY2(services.failureReason().contains("last heard 15"), qPrintable(services.failureReason()));
-    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.blocksWritten().size(); }), 2);
-    QCOMPARE(services.progress.current, 2 + 3 * 32); // loader rows and frames: the bar keeps its value
-    QVERIFY(bench.portIsFree());
-}
-
-void TestFlash::lineGoneFails()
-{
-    RecordingServices services;
-    sim::SimOptions options;
-    options.faults.closeAt = 5;
-    FirmwareBench bench({}, options);
-    QVERIFY(services.isValid() && bench.started());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
-
-    QVERIFY(!fncTransmitBootProgram(services));
-    QVERIFY2(services.failureReason().contains("went away after loader byte 1 of 3"),
-             qPrintable(services.failureReason()));
 }
 
 // Services whose operator asks to stop after a number of polls.
