@@ -95,6 +95,17 @@ public:
     void addDeliveredFiles();
 
     bool start();
+    // The delivered files and every operation succeeding at once; then start().
+    void prepareScripted()
+    {
+        addDeliveredFiles();
+        operations.succeedWithoutRadio();
+    }
+    bool startScripted()
+    {
+        prepareScripted();
+        return start();
+    }
     frmMain &window() { return *m_window; }
     const MainControls &ui() { return m_window->controls(); }
     void destroyWindow() { m_window.reset(); }

@@ -147,9 +147,7 @@ void tst_frmMain::startUpShowsIdleWindow()
     QFETCH(bool, com1);
     storeSerialSetting(stored);
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
 
     const MainControls &c = h.ui();
     QCOMPARE(h.window().windowTitle(), QStringLiteral("Q41-2290-07"));
@@ -203,9 +201,7 @@ void tst_frmMain::bootLoaderIsImportedAtStart()
 void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
 {
     AppHarness first;
-    first.addDeliveredFiles();
-    first.operations.succeedWithoutRadio();
-    QVERIFY(first.start());
+    QVERIFY(first.startScripted());
     addImageRow(first.window(), "BootPrg", 1);
 
     ScriptedDialogs dialogs;
@@ -224,8 +220,7 @@ void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
 void tst_frmMain::noStartWithoutWorkingDatabase()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     // A folder in the database's place cannot be replaced by a database.
     const QString blocked = QDir(h.folder()).filePath(QCoreApplication::applicationName() + ".mdb");
     QVERIFY(QDir().mkpath(blocked + "/inside"));
@@ -241,8 +236,7 @@ void tst_frmMain::noStartWithoutWorkingDatabase()
 void tst_frmMain::closeDeletesDatabaseAndStaleFileIsReplaced()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     h.writeFile(QCoreApplication::applicationName() + ".mdb", "left behind by a crash");
     QVERIFY(h.start());
     const QString db = h.window().databasePath();
@@ -254,9 +248,7 @@ void tst_frmMain::closeDeletesDatabaseAndStaleFileIsReplaced()
 void tst_frmMain::closeIsRefusedWhileRunning()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     bool closedDuringRun = true;
     bool closedDuringImport = true;
     h.operations.onCall = [&](const QString &name, const QString &) {
@@ -293,9 +285,7 @@ void tst_frmMain::cancelledDialogReturnsSilentlyToIdle()
     QFETCH(Action, action);
     QFETCH(bool, byMenu);
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     Seen atDialog;
     h.dialogs.onFileDialog = [&] { atDialog = look(h); };
     trigger(h, action, byMenu);
@@ -318,17 +308,26 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows_data()
     QTest::addColumn<QString>("armedText");
     QTest::addColumn<QString>("execText");
     QTest::addColumn<QString>("preparingText"); // while the file is imported; "" no import
-    QTest::newRow("USER") << Action::User << "UserPrg" << "USER FIRMWARE WRITE"
-                          << "Push the write button go into write to radio." << "WRITE to RADIO"
+    QTest::newRow("USER") << Action::User << "UserPrg"
+                          << "USER FIRMWARE WRITE"
+                          << "Push the write button go into write to radio."
+                          << "WRITE to RADIO"
                           << "Preparing for user firm.";
-    QTest::newRow("ADJUST") << Action::Adjust << "AdjustPrg" << "ADJUST FIRMWARE WRITE"
-                            << "Push the write button go into write to radio." << "WRITE to RADIO"
+    QTest::newRow("ADJUST") << Action::Adjust << "AdjustPrg"
+                            << "ADJUST FIRMWARE WRITE"
+                            << "Push the write button go into write to radio."
+                            << "WRITE to RADIO"
                             << "Preparing for adjust firm.";
-    QTest::newRow("settings write") << Action::SettingsWrite << "MenuData" << "Menu item / MRch Write"
-                                    << "Push the write button to write data to radio." << "WRITE to RADIO"
+    QTest::newRow("settings write") << Action::SettingsWrite << "MenuData"
+                                    << "Menu item / MRch Write"
+                                    << "Push the write button to write data to radio."
+                                    << "WRITE to RADIO"
                                     << "Preparing for menu and memory channel data.";
-    QTest::newRow("settings read") << Action::SettingsRead << "" << "Menu item / MRch Read"
-                                   << "Push the read button to read data from radio." << "READ from RADIO" << "";
+    QTest::newRow("settings read") << Action::SettingsRead << ""
+                                   << "Menu item / MRch Read"
+                                   << "Push the read button to read data from radio."
+                                   << "READ from RADIO"
+                                   << "";
 }
 
 void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
@@ -340,8 +339,7 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
     QFETCH(QString, execText);
     QFETCH(QString, preparingText);
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     Seen preparing;
     auto fill = [&] {
         preparing = look(h);
@@ -407,8 +405,7 @@ void tst_frmMain::failedPreparationShowsFailureBox()
     QFETCH(QString, failing);
     QFETCH(QString, table);
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     h.operations.replaced.insert("fncImportFirmwareFile", [&] {
         addImageRow(h.window(), table, 1);
         return true;
@@ -459,9 +456,7 @@ void tst_frmMain::adjustFileFollowsTheType()
     QFETCH(QString, typeLabel);
     QFETCH(int, radioType);
     AppHarness h(language);
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     if (!readType.isEmpty()) {
         h.operations.typeText = readType;
         h.dialogs.files = QStringList{h.path("read.csv")};
@@ -532,8 +527,7 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
     QFETCH(QString, runningText);
     QFETCH(QString, disabledButton);
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     h.operations.replaced.insert(last, [succeeds] { return succeeds; });
     h.operations.reasons.insert(last, "no answer from the radio");
     QVERIFY(h.start());
@@ -581,8 +575,7 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
 void tst_frmMain::bootLoaderFailureNeverCallsTheProgramTransfer()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     h.operations.replaced.insert("fncTransmitBootProgram", [] { return false; });
     h.operations.reasons.insert("fncTransmitBootProgram", "no answer to the synchronisation");
     QVERIFY(h.start());
@@ -602,8 +595,7 @@ void tst_frmMain::bootLoaderFailureNeverCallsTheProgramTransfer()
 void tst_frmMain::settingsReadGoesOnAfterFailures()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
+    h.prepareScripted();
     h.operations.typeText = QString(); // the radio did not answer the type query
     h.operations.replaced.insert("fncMenuRead", [] { return false; });
     QVERIFY(h.start());
@@ -619,9 +611,7 @@ void tst_frmMain::settingsReadGoesOnAfterFailures()
 void tst_frmMain::portMenuIsStoredAtOnce()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     h.ui().mnuMenu312->trigger();
     QCOMPARE(storedSerialSetting(), QStringLiteral("2"));
     QVERIFY(!h.ui().mnuMenu311->isChecked() && h.ui().mnuMenu312->isChecked());
@@ -644,9 +634,7 @@ void tst_frmMain::helpOpensThePageOfTheLanguage()
     QFETCH(Language, language);
     QFETCH(QString, page);
     AppHarness h(language);
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     h.ui().mnuMenu4->trigger();
     QCOMPARE(h.dialogs.documents, QStringList{h.path(page)});
     QVERIFY(h.dialogs.messages.isEmpty());
@@ -655,9 +643,7 @@ void tst_frmMain::helpOpensThePageOfTheLanguage()
 void tst_frmMain::japaneseTexts()
 {
     AppHarness h(Language::Japanese);
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     const MainControls &c = h.ui();
     QCOMPARE(c.lblInstruction->text(), QStringLiteral("ﾒﾆｭｰから処理を選んでください"));
     QCOMPARE(c.lblAction->text(), QStringLiteral("Brisk for HX-7730"));
@@ -698,9 +684,7 @@ void tst_frmMain::stringTableHoldsTheEntriesInUse()
 void tst_frmMain::aboutOpenedTwice()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     QStringList seen;
     for (int i = 0; i < 2; ++i) {
         QTimer::singleShot(0, [&] {
@@ -724,9 +708,7 @@ void tst_frmMain::aboutOpenedTwice()
 void tst_frmMain::fileDialogsAskAsSpecified()
 {
     AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
+    QVERIFY(h.startScripted());
     trigger(h, Action::User, false);
     trigger(h, Action::SettingsWrite, false);
     trigger(h, Action::SettingsRead, false);

@@ -1,6 +1,7 @@
 // Firmware writes from the window end to end: the real import, boot-loader and
 // program transfers against the simulated radio in firmware-write mode.
 #include "AppHarness.h"
+#include "SimulatedRadio.h"
 
 #include "app/ActionController.h"
 #include "link/LinkTiming.h"
@@ -16,34 +17,6 @@
 
 using namespace std::chrono_literals;
 using Icon = OperatorDialogs::Icon;
-
-namespace {
-
-// A radio in firmware-write mode, reachable as COM1.
-class FirmwareLine
-{
-public:
-    explicit FirmwareLine(sim::SimOptions options = {}) : m_line(std::make_unique<sim::FirmwareRadio>(), options) {}
-    bool start()
-    {
-        if (!m_line.start())
-            return false;
-        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_line.devicePath());
-        return true;
-    }
-    template <typename T> T model(T (sim::FirmwareRadio::*get)() const)
-    {
-        m_line.waitUntilIdle();
-        T result{};
-        m_line.withPersonality([&](sim::Personality &p) { result = (static_cast<sim::FirmwareRadio &>(p).*get)(); });
-        return result;
-    }
-
-private:
-    sim::SimRadio m_line;
-};
-
-} // namespace
 
 class tst_WindowFlash : public QObject
 {
@@ -80,7 +53,7 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     h.writeFile("USER.mot", makeImage(7));
     QVERIFY(h.start());
     QVERIFY(h.dialogs.messages.isEmpty());
-    FirmwareLine radio;
+    FirmwareBench radio;
     QVERIFY(radio.start());
 
     h.dialogs.files = QStringList{h.path("USER.mot")};
@@ -113,7 +86,7 @@ void tst_WindowFlash::silentRadioFailsInTheBootLoaderAndSendsNoImage()
     QVERIFY(h.start());
     sim::SimOptions options;
     options.faults.silenceFrom = 1;
-    FirmwareLine radio(options);
+    FirmwareBench radio({}, options);
     QVERIFY(radio.start());
     h.dialogs.files = QStringList{h.path("USER.mot")};
     h.ui().cmdUser->click();

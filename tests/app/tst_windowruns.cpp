@@ -1,6 +1,7 @@
 // The window's actions end to end: real operations against the simulated radio
 // on a pty mapped to COM1, the operator's answers scripted.
 #include "AppHarness.h"
+#include "SimulatedRadio.h"
 
 #include "app/ActionController.h"
 #include "link/LinkTiming.h"
@@ -18,35 +19,6 @@ using namespace std::chrono_literals;
 using Icon = OperatorDialogs::Icon;
 
 namespace {
-
-// A radio in normal mode, reachable as COM1.
-class NormalLine
-{
-public:
-    explicit NormalLine(int contents, const QByteArray &typeFields = "800")
-        : m_line(std::make_unique<sim::NormalRadio>(contents))
-    {
-        m_line.withPersonality(
-            [&](sim::Personality &p) { static_cast<sim::NormalRadio &>(p).setTypeFields(typeFields); });
-    }
-    bool start()
-    {
-        if (!m_line.start())
-            return false;
-        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_line.devicePath());
-        return true;
-    }
-    template <typename T> T model(T (sim::NormalRadio::*get)() const)
-    {
-        m_line.waitUntilIdle();
-        T result;
-        m_line.withPersonality([&](sim::Personality &p) { result = (static_cast<sim::NormalRadio &>(p).*get)(); });
-        return result;
-    }
-
-private:
-    sim::SimRadio m_line;
-};
 
 QByteArray readFile(const QString &path)
 {
@@ -84,7 +56,8 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
     h.writeFile("radio-a.csv", "stale contents"); // a settings read overwrites without asking
 
     {
-        NormalLine a(0, "000"); // with the EXT unit, so every menu is read
+        SimulatedRadio a(0); // with the EXT unit, so every menu is read
+        a.setType("000");
         QVERIFY(a.start());
         h.dialogs.files = QStringList{csv};
         h.ui().mnuMenu22->trigger();
@@ -98,7 +71,8 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
         QVERIFY(readFile(csv).startsWith("MR,"));
     }
 
-    NormalLine b(1, "000");
+    SimulatedRadio b(1);
+    b.setType("000");
     QVERIFY(b.start());
     h.dialogs.files = QStringList{csv};
     h.ui().mnuMenu21->trigger();
@@ -109,7 +83,7 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
     QCOMPARE(h.dialogs.messages[1].text, QStringLiteral("Success"));
     QVERIFY(h.isIdle());
 
-    NormalLine copy(0);
+    SimulatedRadio copy(0);
     QCOMPARE(b.model(&sim::NormalRadio::channels), copy.model(&sim::NormalRadio::channels));
     QCOMPARE(b.model(&sim::NormalRadio::menus), copy.model(&sim::NormalRadio::menus));
 }
@@ -119,7 +93,8 @@ void tst_WindowRuns::settingsReadOfJsRadioPicksItsAdjustFile()
     AppHarness h;
     h.addDeliveredFiles();
     QVERIFY(h.start());
-    NormalLine radio(0, "001"); // market J(S), EXT unit fitted
+    SimulatedRadio radio(0); // market J(S), EXT unit fitted
+    radio.setType("001");
     QVERIFY(radio.start());
     h.dialogs.files = QStringList{h.path("js.csv")};
     h.ui().cmdMRead->click();

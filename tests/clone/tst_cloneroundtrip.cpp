@@ -106,7 +106,7 @@ void TestCloneRoundTrip::radioToFileToRadioGivesSameFile()
 void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
 {
     SimulatedRadio a(0);
-    a.model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
+    a.setType("000");
     QVERIFY(a.start());
     QVERIFY(readRadioToFile(path("a.csv")));
     sim::NormalRadio b(1);

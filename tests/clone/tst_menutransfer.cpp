@@ -82,7 +82,7 @@ void TestMenuTransfer::readRowsByType()
     QFETCH(bool, has061);
     QFETCH(bool, has062);
     SimulatedRadio radio;
-    radio.model([&](sim::NormalRadio &r) { r.setTypeFields(typeFields); });
+    radio.setType(typeFields);
     QVERIFY(radio.start());
     RecordingServices window;
     QVERIFY(insertMenuRow(window, {"A", "999", "00", "0", "0", "stale"}));
@@ -127,7 +127,7 @@ void TestMenuTransfer::radioSilentAtThirtiethRead()
 void TestMenuTransfer::writeSendsBankBeforeEveryRow()
 {
     SimulatedRadio source;
-    source.model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
+    source.setType("000");
     QVERIFY(source.start());
     RecordingServices window;
     QVERIFY(fncMenuRead(window));

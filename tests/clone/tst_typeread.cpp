@@ -48,7 +48,7 @@ void TestTypeRead::labelOfAnswer()
     QFETCH(QByteArray, fields);
     QFETCH(QString, label);
     SimulatedRadio radio;
-    radio.model([&](sim::NormalRadio &r) { r.setTypeFields(fields); });
+    radio.setType(fields);
     QVERIFY(radio.start());
     RecordingServices window;
     QCOMPARE(fncTypeRead(window), label);
@@ -61,7 +61,7 @@ void TestTypeRead::silentRadioGivesDefaultAfterRealLimit()
 {
     linkTiming() = LinkTiming{};
     SimulatedRadio radio;
-    radio.model([](sim::NormalRadio &r) { r.setTypeFields({}); });
+    radio.setType({});
     QVERIFY(radio.start());
     RecordingServices window;
     QCOMPARE(fncTypeRead(window), QString("K - EXT"));

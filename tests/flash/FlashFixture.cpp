@@ -1,7 +1,5 @@
 #include "FlashFixture.h"
 
-#include "link/clsBriskHx7730.h"
-
 #include <QSqlQuery>
 
 namespace {
@@ -86,23 +84,4 @@ QByteArray noiseBytes(int size, quint32 seed)
         b = char(state >> 24);
     }
     return bytes;
-}
-
-FirmwareBench::FirmwareBench(sim::FirmwareFaults faults, sim::SimOptions options)
-    : m_radio(std::make_unique<sim::SimRadio>(std::make_unique<sim::FirmwareRadio>(faults), options))
-{
-    m_started = m_radio->start();
-    if (m_started)
-        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_radio->devicePath());
-}
-
-FirmwareBench::~FirmwareBench()
-{
-    clsBriskHx7730::clearPortOverrides();
-}
-
-bool FirmwareBench::portIsFree()
-{
-    clsBriskHx7730 probe;
-    return probe.CommOpen(QString::fromLatin1(SettingsCom1));
 }

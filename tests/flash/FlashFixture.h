@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RecordingServices.h"
-#include "sim/FirmwareRadio.h"
+#include "SimulatedRadio.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,26 +23,3 @@ bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord = 16);
 
 // Deterministic bytes that are not a pattern the transfer could get right by accident.
 QByteArray noiseBytes(int size, quint32 seed = 7730);
-
-// A firmware-mode radio on a pty, mapped to COM1.
-class FirmwareBench
-{
-public:
-    explicit FirmwareBench(sim::FirmwareFaults faults = {}, sim::SimOptions options = {});
-    ~FirmwareBench();
-    bool started() const { return m_started; }
-    sim::SimRadio &radio() { return *m_radio; }
-    // Reads the firmware radio's state while it is held still.
-    template <typename Fn> auto inspect(Fn fn)
-    {
-        decltype(fn(std::declval<sim::FirmwareRadio &>())) result{};
-        m_radio->withPersonality([&](sim::Personality &p) { result = fn(static_cast<sim::FirmwareRadio &>(p)); });
-        return result;
-    }
-    // True when nobody holds the port: the transfer closed it.
-    bool portIsFree();
-
-private:
-    std::unique_ptr<sim::SimRadio> m_radio;
-    bool m_started = false;
-};

@@ -96,20 +96,20 @@ void TestFlash::blockCheckOnTheWire()
     QFETCH(QByteArray, check);
     RecordingServices services;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     QByteArray image = noiseBytes(FullImageBytes);
     image.replace(0, firstBlock.size(), firstBlock);
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), {}));
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image));
 
     QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    QVERIFY(bench.radio().waitUntilIdle());
-    const qsizetype programStart = bench.radio().received().size();
+    QVERIFY(bench.line().waitUntilIdle());
+    const qsizetype programStart = bench.line().received().size();
     QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
 
     constexpr int FirstCheckAt = 2 + 8 + 32 * 129; // write request, header, 32 frames
-    QCOMPARE(bench.radio().received().mid(programStart + FirstCheckAt, 2).toHex(), check.toHex());
-    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.blocksRefused(); }), 0);
+    QCOMPARE(bench.line().received().mid(programStart + FirstCheckAt, 2).toHex(), check.toHex());
+    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.blocksRefused(); }), 0);
 }
 
 void TestFlash::fullWriteIsByteExact_data()
@@ -132,7 +132,7 @@ void TestFlash::fullWriteIsByteExact()
     QFETCH(int, loaderSize);
     RecordingServices services;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     const QByteArray loader = noiseBytes(loaderSize, 99);
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), loader));
     // S2 rows first in the file: the query still puts the S1 rows first.
@@ -150,11 +150,10 @@ void TestFlash::fullWriteIsByteExact()
 
     QByteArray expected = image;
     expected.append(QByteArray(FullImageBytes - image.size(), char(0xFF)));
-    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), loader);
-    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.announcedLength(); }), loaderSize);
-    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
-    QCOMPARE(addressesOf(bench.inspect([](sim::FirmwareRadio &r) { return r.blocksWritten(); })),
-             fullLayoutAddresses());
+    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), loader);
+    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.announcedLength(); }), loaderSize);
+    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+    QCOMPARE(addressesOf(bench.model([](sim::FirmwareRadio &r) { return r.blocksWritten(); })), fullLayoutAddresses());
     // One step per loader row but S0, one per frame, and back to 0 at the end.
     QCOMPARE(services.progress.values.size(), bootRows - 1 + 2048 + 1);
     QCOMPARE(services.progress.values.at(bootRows - 1 + 2048 - 1), bootRows - 1 + 2048);
@@ -177,7 +176,7 @@ void TestFlash::gapsAreFilledWithFF()
     QFETCH(int, gapBytes);
     RecordingServices services;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     const QByteArray image = noiseBytes(FullImageBytes, 5);
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.left(gapAt)));
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.mid(gapAt + gapBytes), 16,
@@ -189,7 +188,7 @@ void TestFlash::gapsAreFilledWithFF()
 
     QByteArray expected = image;
     expected.replace(gapAt, gapBytes, QByteArray(gapBytes, char(0xFF)));
-    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
 }
 
 void TestFlash::unwritableImageIsRefusedBeforeThePortOpens_data()
@@ -214,7 +213,7 @@ void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
     QFETCH(QString, reason);
     RecordingServices services;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(size), 16, quint32(origin)));
     if (overlapAt >= 0)
         QVERIFY(ImageRows::storeProgramRecord(services.WorkConnection(), "UserPrg", 50000, "S2", quint32(overlapAt),
@@ -225,8 +224,8 @@ void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
     QVERIFY2(checkReason.contains(reason), qPrintable(checkReason));
     QVERIFY(!fncTransmitProgram(services, "UserPrg"));
     QCOMPARE(services.failureReason(), checkReason);
-    QVERIFY(bench.radio().waitUntilIdle());
-    QCOMPARE(bench.radio().received(), QByteArray());
+    QVERIFY(bench.line().waitUntilIdle());
+    QCOMPARE(bench.line().received(), QByteArray());
 }
 
 void TestFlash::loaderLengthIsAnnouncedHighByteFirst_data()
@@ -243,14 +242,14 @@ void TestFlash::loaderLengthIsAnnouncedHighByteFirst()
     QFETCH(QByteArray, announced);
     RecordingServices services;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(size)));
 
     QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    const QByteArray received = bench.radio().received();
+    const QByteArray received = bench.line().received();
     QCOMPARE(received.mid(received.indexOf('\x55') + 1, 2).toHex(), announced.toHex());
     QCOMPARE(received.size() - received.indexOf('\x55') - 3, size);
-    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
+    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
     QVERIFY(bench.portIsFree());
 }
 
@@ -266,11 +265,11 @@ void TestFlash::synchronisationWaitsForTheRadio()
     QFETCH(int, syncAfter);
     RecordingServices services;
     FirmwareBench bench({.syncAfter = syncAfter});
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(4)));
 
     QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    const QByteArray received = bench.radio().received();
+    const QByteArray received = bench.line().received();
     const qsizetype start = received.indexOf('\x55');
     QVERIFY(start >= syncAfter);
     QCOMPARE(received.left(start), QByteArray(start, '\0'));
@@ -296,13 +295,13 @@ void TestFlash::replyWithAnotherByteInTheSameReadDoesNotCount()
     QFETCH(QString, reason);
     RecordingServices services;
     FirmwareBench bench({.doubleReplyAt = doubledReply});
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(4)));
 
     QCOMPARE(fncTransmitBootProgram(services), result);
     QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
     if (doubledReply == 1)
-        QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.zerosReceived(); }) >= 2);
+        QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.zerosReceived(); }) >= 2);
     QVERIFY(bench.portIsFree());
 }
 
@@ -319,7 +318,7 @@ void TestFlash::operatorStopClosesThePort()
     StoppingServices services;
     services.stopAfterPolls = 50;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
+    QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
 
@@ -328,8 +327,8 @@ void TestFlash::operatorStopClosesThePort()
     QVERIFY2(services.failureReason().contains("the radio must be written again"),
              qPrintable(services.failureReason()));
     QVERIFY(bench.portIsFree());
-    QVERIFY(bench.radio().waitUntilIdle());
-    QVERIFY(bench.radio().received().size() < 50 * 129);
+    QVERIFY(bench.line().waitUntilIdle());
+    QVERIFY(bench.line().received().size() < 50 * 129);
 }
 
 QTEST_GUILESS_MAIN(TestFlash)

@@ -96,19 +96,19 @@ void TestFlashCli::flashEndsWithItsExitCode()
     QFETCH(int, exitCode);
     QFETCH(QByteArray, memory);
     FirmwareBench bench;
-    QVERIFY(bench.started());
+    QVERIFY(bench.start());
     QDir::setCurrent(m_dir.path());
     if (!arguments.contains("--boot"))
         arguments << "--boot" << path("7730F.REL");
 
     QCOMPARE(
-        runFlash(QStringList{"brisk", "flash"} + arguments + QStringList{"-q", "--port", bench.radio().devicePath()}),
+        runFlash(QStringList{"brisk", "flash"} + arguments + QStringList{"-q", "--port", bench.line().devicePath()}),
         exitCode);
-    QVERIFY(bench.radio().waitUntilIdle());
+    QVERIFY(bench.line().waitUntilIdle());
     if (memory.isEmpty())
-        QCOMPARE(bench.radio().received(), QByteArray());
+        QCOMPARE(bench.line().received(), QByteArray());
     else
-        QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == memory);
+        QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == memory);
     QVERIFY(bench.portIsFree());
 }
 

@@ -97,19 +97,18 @@ void TestFlashFiles::fileIsWrittenByteForByte()
 
     RecordingServices services;
     FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.started());
-    bench.radio().withPersonality(
-        [&](sim::Personality &p) { static_cast<sim::FirmwareRadio &>(p).setSaveImagePath(saved); });
+    QVERIFY(services.isValid() && bench.start());
+    bench.model([&](sim::FirmwareRadio &r) { r.setSaveImagePath(saved); });
     QVERIFY(fncImportMotFile(services, loaderFile, "BootPrg"));
     QVERIFY(fncImportFirmwareFile(services, firmware, "UserPrg"));
 
     QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
     QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
 
-    QCOMPARE(bench.inspect([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), readFile(loaderBin));
+    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), readFile(loaderBin));
     const QByteArray expected = readFile(expectedBin);
     QCOMPARE(expected.size(), FirmwareImage::FullImageBytes);
-    QVERIFY(bench.inspect([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
     QVERIFY(readFile(saved) == expected);
 }
 
