@@ -319,6 +319,9 @@ void TestLink::readCommandAcceptsItsAnswerForm_data()
     QTest::newRow("EX 27 refused") << "EX" << answerOf("EX", ExFixedFields + QStringList{p5Longest + "Q"})
                                    << QStringList();
     QTest::newRow("EX 9 refused") << "EX" << QByteArray("EX012345;") << QStringList();
+    QTest::newRow("EX value with commas")
+        << "EX" << QByteArray("EX0123456a,,b;") << QStringList{"012", "34", "5", "6", "a,,b"};
+    QTest::newRow("two EX run together, within 26") << "EX" << QByteArray("EX0123456;EX0123456;") << QStringList();
 
     QTest::newRow("MR 42, empty P16") << "MR" << answerOf("MR", MrFixedFields) << MrFixedFields + QStringList{""};
     const QString p16Longest = QString::fromLatin1("NAME\xE9\xFF 8");
@@ -326,6 +329,7 @@ void TestLink::readCommandAcceptsItsAnswerForm_data()
         << "MR" << answerOf("MR", MrFixedFields + QStringList{p16Longest}) << MrFixedFields + QStringList{p16Longest};
     QTest::newRow("MR 51 refused") << "MR" << answerOf("MR", MrFixedFields + QStringList{p16Longest + "9"})
                                    << QStringList();
+    QTest::newRow("MR 41 refused") << "MR" << answerOf("MR", MrFixedFields).remove(2, 1) << QStringList();
     QTest::newRow("MR answered with ?;") << "MR" << QByteArray("?;") << QStringList();
 }
 

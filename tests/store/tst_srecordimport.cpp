@@ -27,7 +27,6 @@ private slots:
     void firmwareImportDrivesTheBar_data();
     void firmwareImportDrivesTheBar();
     void bootImportLeavesTheBarAlone();
-    void missingFileFails();
     void importsMoreThan32767Lines();
     void columnLimitHoldsAfterImport();
     void summaryCountsRecords();
@@ -230,15 +229,6 @@ void TestSRecordImport::bootImportLeavesTheBarAlone()
     QVERIFY(import(w, ImportMode::Boot, S0 + "\n" + S2 + "\n"));
     QVERIFY(w.progress.values.isEmpty());
     QVERIFY(w.progress.visibility.isEmpty());
-}
-
-void TestSRecordImport::missingFileFails()
-{
-    RecordingServices w;
-    const QString path = m_dir.filePath("absent.mot");
-    QVERIFY(!fncImportFirmwareFile(w, path, "UserPrg"));
-    QVERIFY(w.failureReason().startsWith("cannot read " + path));
-    QVERIFY(!fncImportMotFile(w, path, "BootPrg"));
 }
 
 void TestSRecordImport::importsMoreThan32767Lines()
