@@ -58,38 +58,11 @@ bool ScriptedOperations::run(const QString &name, const QString &argument, const
     return ok;
 }
 
-bool ScriptedOperations::fncImportMotFile(WindowServices &w, const QString &path, const QString &table)
-{
-    return run(
-        QStringLiteral("fncImportMotFile"), path, [&] { return RadioOperations::fncImportMotFile(w, path, table); },
-        &w);
-}
-
-bool ScriptedOperations::fncImportFirmwareFile(WindowServices &w, const QString &path, const QString &table)
-{
-    return run(
-        QStringLiteral("fncImportFirmwareFile"), path,
-        [&] { return RadioOperations::fncImportFirmwareFile(w, path, table); }, &w);
-}
-
 bool ScriptedOperations::isWritableImage(QSqlDatabase db, const QString &table, QString *reason)
 {
     return run(
         QStringLiteral("isWritableImage"), table, [&] { return RadioOperations::isWritableImage(db, table, reason); },
         nullptr, reason);
-}
-
-bool ScriptedOperations::fncTransmitBootProgram(WindowServices &w)
-{
-    return run(
-        QStringLiteral("fncTransmitBootProgram"), QString(), [&] { return RadioOperations::fncTransmitBootProgram(w); },
-        &w);
-}
-
-bool ScriptedOperations::fncTransmitProgram(WindowServices &w, const QString &table)
-{
-    return run(
-        QStringLiteral("fncTransmitProgram"), table, [&] { return RadioOperations::fncTransmitProgram(w, table); }, &w);
 }
 
 QString ScriptedOperations::fncTypeRead(WindowServices &w)
@@ -103,44 +76,6 @@ QString ScriptedOperations::fncTypeRead(WindowServices &w)
         },
         &w);
     return replaced.contains(QStringLiteral("fncTypeRead")) ? typeText : type;
-}
-
-bool ScriptedOperations::fncMenuRead(WindowServices &w)
-{
-    return run(
-        QStringLiteral("fncMenuRead"), QString(), [&] { return RadioOperations::fncMenuRead(w); }, &w);
-}
-
-bool ScriptedOperations::fncMemoryChennelRead(WindowServices &w)
-{
-    return run(
-        QStringLiteral("fncMemoryChennelRead"), QString(), [&] { return RadioOperations::fncMemoryChennelRead(w); },
-        &w);
-}
-
-bool ScriptedOperations::fncExportCsvFile(WindowServices &w, const QString &path)
-{
-    return run(
-        QStringLiteral("fncExportCsvFile"), path, [&] { return RadioOperations::fncExportCsvFile(w, path); }, &w);
-}
-
-bool ScriptedOperations::fncImportCsvFile(WindowServices &w, const QString &path)
-{
-    return run(
-        QStringLiteral("fncImportCsvFile"), path, [&] { return RadioOperations::fncImportCsvFile(w, path); }, &w);
-}
-
-bool ScriptedOperations::fncMenuWrite(WindowServices &w)
-{
-    return run(
-        QStringLiteral("fncMenuWrite"), QString(), [&] { return RadioOperations::fncMenuWrite(w); }, &w);
-}
-
-bool ScriptedOperations::fncMemoryChennelWrite(WindowServices &w)
-{
-    return run(
-        QStringLiteral("fncMemoryChennelWrite"), QString(), [&] { return RadioOperations::fncMemoryChennelWrite(w); },
-        &w);
 }
 
 void ScriptedOperations::succeedWithoutRadio()

@@ -51,18 +51,28 @@ class ScriptedOperations : public RadioOperations
 public:
     using Hook = std::function<bool()>;
 
-    bool fncImportMotFile(WindowServices &w, const QString &path, const QString &table) override;
-    bool fncImportFirmwareFile(WindowServices &w, const QString &path, const QString &table) override;
+// Each operation goes through run(): recorded, watched, and replaced when a test says so.
+#define BRISK_SCRIPTED(name, argument, parameters, ...)                                                                \
+    bool name parameters override                                                                                      \
+    {                                                                                                                  \
+        return run(                                                                                                    \
+            QStringLiteral(#name), argument, [&] { return RadioOperations::name(__VA_ARGS__); }, &w);                  \
+    }
+    BRISK_SCRIPTED(fncImportMotFile, path, (WindowServices & w, const QString &path, const QString &table), w, path,
+                   table)
+    BRISK_SCRIPTED(fncImportFirmwareFile, path, (WindowServices & w, const QString &path, const QString &table), w,
+                   path, table)
+    BRISK_SCRIPTED(fncTransmitBootProgram, QString(), (WindowServices & w), w)
+    BRISK_SCRIPTED(fncTransmitProgram, table, (WindowServices & w, const QString &table), w, table)
+    BRISK_SCRIPTED(fncMenuRead, QString(), (WindowServices & w), w)
+    BRISK_SCRIPTED(fncMemoryChennelRead, QString(), (WindowServices & w), w)
+    BRISK_SCRIPTED(fncExportCsvFile, path, (WindowServices & w, const QString &path), w, path)
+    BRISK_SCRIPTED(fncImportCsvFile, path, (WindowServices & w, const QString &path), w, path)
+    BRISK_SCRIPTED(fncMenuWrite, QString(), (WindowServices & w), w)
+    BRISK_SCRIPTED(fncMemoryChennelWrite, QString(), (WindowServices & w), w)
     bool isWritableImage(QSqlDatabase db, const QString &table, QString *reason) override;
-    bool fncTransmitBootProgram(WindowServices &w) override;
-    bool fncTransmitProgram(WindowServices &w, const QString &table) override;
     QString fncTypeRead(WindowServices &w) override;
-    bool fncMenuRead(WindowServices &w) override;
-    bool fncMemoryChennelRead(WindowServices &w) override;
-    bool fncExportCsvFile(WindowServices &w, const QString &path) override;
-    bool fncImportCsvFile(WindowServices &w, const QString &path) override;
-    bool fncMenuWrite(WindowServices &w) override;
-    bool fncMemoryChennelWrite(WindowServices &w) override;
+#undef BRISK_SCRIPTED
 
     // Replaces every radio and file operation by one that succeeds at once.
     void succeedWithoutRadio();

@@ -126,7 +126,6 @@ private slots:
     void helpOpensThePageOfTheLanguage_data();
     void helpOpensThePageOfTheLanguage();
     void japaneseTexts();
-    void stringTableHoldsTheEntriesInUse();
     void aboutOpenedTwice();
     void fileDialogsAskAsSpecified();
 };
@@ -663,22 +662,6 @@ void tst_frmMain::japaneseTexts()
     QCOMPARE(h.texts(148), QStringLiteral("メニュー／メモリーチャンネル") + QChar(0x3000) + QStringLiteral("書込中"));
     QCOMPARE(StringTable::languageOf(QLocale(QLocale::Japanese, QLocale::Japan)), Language::Japanese);
     QCOMPARE(StringTable::languageOf(QLocale(QLocale::German)), Language::English);
-}
-
-void tst_frmMain::stringTableHoldsTheEntriesInUse()
-{
-    const QList<int> unused{104, 113, 114, 116, 124, 125, 126, 127, 128, 130, 141, 143};
-    const StringTable english(Language::English), japanese(Language::Japanese);
-    for (int id = 101; id <= 154; ++id) {
-        QCOMPARE(english(id).isEmpty(), unused.contains(id));
-        QCOMPARE(japanese(id).isEmpty(), unused.contains(id));
-    }
-    for (int same : {101, 102, 103, 106, 107, 108, 109, 123, 133, 134, 144})
-        QCOMPARE(japanese(same), english(same));
-    QCOMPARE(english(136), QStringLiteral("help_e.htm"));
-    QCOMPARE(japanese(136), QStringLiteral("help_j.htm"));
-    QCOMPARE(english(142), QStringLiteral("K"));
-    QCOMPARE(japanese(142), QStringLiteral("J(V)"));
 }
 
 void tst_frmMain::aboutOpenedTwice()

@@ -32,36 +32,16 @@ enum class FileFault {
 
 const char *nameOf(FileOperation operation)
 {
-    switch (operation) {
-    case FileOperation::ImportBoot:
-        return "fncImportMotFile";
-    case FileOperation::ImportFirmware:
-        return "fncImportFirmwareFile";
-    case FileOperation::ImportSettings:
-        return "fncImportCsvFile";
-    case FileOperation::ExportSettings:
-        return "fncExportCsvFile";
-    case FileOperation::CliRead:
-        return "brisk read";
-    }
-    return "";
+    static const char *const names[] = {"fncImportMotFile", "fncImportFirmwareFile", "fncImportCsvFile",
+                                        "fncExportCsvFile", "brisk read"};
+    return names[int(operation)];
 }
 
 const char *nameOf(FileFault fault)
 {
-    switch (fault) {
-    case FileFault::Missing:
-        return "missing";
-    case FileFault::Folder:
-        return "a folder in its place";
-    case FileFault::ReadFails:
-        return "read fails";
-    case FileFault::ReadOnlyFolder:
-        return "read-only folder";
-    case FileFault::DiskFull:
-        return "disk full";
-    }
-    return "";
+    static const char *const names[] = {"missing", "a folder in its place", "read fails", "read-only folder",
+                                        "disk full"};
+    return names[int(fault)];
 }
 
 bool isImport(FileOperation operation)

@@ -36,23 +36,9 @@ enum class Operation { BootTransfer, ProgramTransfer, TypeRead, MenuRead, MenuWr
 
 const char *nameOf(Operation operation)
 {
-    switch (operation) {
-    case Operation::BootTransfer:
-        return "boot-loader transfer";
-    case Operation::ProgramTransfer:
-        return "program transfer";
-    case Operation::TypeRead:
-        return "type read";
-    case Operation::MenuRead:
-        return "menu read";
-    case Operation::MenuWrite:
-        return "menu write";
-    case Operation::ChannelRead:
-        return "channel read";
-    case Operation::ChannelWrite:
-        return "channel write";
-    }
-    return "";
+    static const char *const names[] = {"boot-loader transfer", "program transfer", "type read",    "menu read",
+                                        "menu write",           "channel read",     "channel write"};
+    return names[int(operation)];
 }
 
 bool isFirmware(Operation operation)
