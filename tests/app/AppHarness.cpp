@@ -142,6 +142,25 @@ bool AppHarness::isIdle()
            !c.barMain->isVisible() && m_window->isEnabled() && window().actions().ActionMode() == 0;
 }
 
+void trigger(AppHarness &h, Action action, bool byMenu)
+{
+    const MainControls &c = h.ui();
+    switch (action) {
+    case Action::User:
+        byMenu ? c.mnuMenu11->trigger() : c.cmdUser->click();
+        break;
+    case Action::Adjust:
+        byMenu ? c.mnuMenu12->trigger() : c.cmdAdjust->click();
+        break;
+    case Action::SettingsWrite:
+        byMenu ? c.mnuMenu21->trigger() : c.cmdMWrite->click();
+        break;
+    case Action::SettingsRead:
+        byMenu ? c.mnuMenu22->trigger() : c.cmdMRead->click();
+        break;
+    }
+}
+
 void useTemporarySettings()
 {
     static QTemporaryDir dir;

@@ -28,27 +28,6 @@ const QString FirmwareFilter = QStringLiteral("CPU/DSP FIRMWARE FILE (*.mot)|*.m
 const QString CsvFilter = QStringLiteral("CSV FILE (*.csv)|*.csv|ALL FILE(*.*)|*.*");
 const QString FailedPreparation = QStringLiteral("\rFailure\r");
 
-enum class Action { User, Adjust, SettingsWrite, SettingsRead };
-
-void trigger(AppHarness &h, Action action, bool byMenu)
-{
-    const MainControls &c = h.ui();
-    switch (action) {
-    case Action::User:
-        byMenu ? c.mnuMenu11->trigger() : c.cmdUser->click();
-        break;
-    case Action::Adjust:
-        byMenu ? c.mnuMenu12->trigger() : c.cmdAdjust->click();
-        break;
-    case Action::SettingsWrite:
-        byMenu ? c.mnuMenu21->trigger() : c.cmdMWrite->click();
-        break;
-    case Action::SettingsRead:
-        byMenu ? c.mnuMenu22->trigger() : c.cmdMRead->click();
-        break;
-    }
-}
-
 bool exec(QSqlDatabase db, const QString &sql)
 {
     QSqlQuery query(db);

@@ -33,7 +33,6 @@ private slots:
 
     void firmwareWriteFillsTheRadio_data();
     void firmwareWriteFillsTheRadio();
-    void silentRadioFailsInTheBootLoaderAndSendsNoImage();
 };
 
 void tst_WindowFlash::firmwareWriteFillsTheRadio_data()
@@ -75,30 +74,6 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     QVERIFY(radio.model(&sim::FirmwareRadio::memory) == imageBytes(seed));
     QCOMPARE(barMaximum, WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM BootPrg") + 2049);
     QCOMPARE(barValue, 0); // the program transfer clears the bar when it is done
-}
-
-void tst_WindowFlash::silentRadioFailsInTheBootLoaderAndSendsNoImage()
-{
-    linkTiming().replyLimit = LinkTiming::DefaultReplyLimit; // the real limit, once
-    AppHarness h;
-    h.addDeliveredFiles();
-    h.writeFile("USER.mot", makeImage(7));
-    QVERIFY(h.start());
-    sim::SimOptions options;
-    options.faults.silenceFrom = 1;
-    FirmwareBench radio({}, options);
-    QVERIFY(radio.start());
-    h.dialogs.files = QStringList{h.path("USER.mot")};
-    h.ui().cmdUser->click();
-    bool idleAtBox = false;
-    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
-    h.ui().cmdExec->click();
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Failure"));
-    QVERIFY(!h.dialogs.messages[0].detail.isEmpty());
-    QVERIFY(idleAtBox);
-    QVERIFY(h.operations.calls.filter("fncTransmitProgram").isEmpty());
-    QVERIFY(!radio.model(&sim::FirmwareRadio::loaderRunning));
 }
 
 QTEST_MAIN(tst_WindowFlash)

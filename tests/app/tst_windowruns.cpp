@@ -43,7 +43,6 @@ private slots:
 
     void settingsReadThenWriteCopiesOneRadioIntoAnother();
     void settingsReadOfJsRadioPicksItsAdjustFile();
-    void silentRadioGivesFailureWithReason();
 };
 
 void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
@@ -107,28 +106,6 @@ void tst_WindowRuns::settingsReadOfJsRadioPicksItsAdjustFile()
              "fncImportFirmwareFile " + h.path("ADJ/FPU_SJ.D3T"));
     QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type J(S) - EXT"));
     QVERIFY(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM AdjustPrg") > 0);
-}
-
-void tst_WindowRuns::silentRadioGivesFailureWithReason()
-{
-    AppHarness h;
-    h.addDeliveredFiles();
-    QVERIFY(h.start());
-    sim::SimOptions options;
-    options.faults.silenceFrom = 1;
-    sim::SimRadio silent(std::make_unique<sim::NormalRadio>(0), options);
-    QVERIFY(silent.start());
-    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), silent.devicePath());
-    const QString csv = h.path("never.csv");
-    h.dialogs.files = QStringList{csv};
-    h.ui().cmdMRead->click();
-    h.ui().cmdExec->click();
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Failure"));
-    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
-    QVERIFY(!h.dialogs.messages[0].detail.isEmpty());
-    QVERIFY(!QFile::exists(csv));
-    QVERIFY(h.isIdle());
 }
 
 QTEST_MAIN(tst_WindowRuns)

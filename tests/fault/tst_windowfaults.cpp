@@ -17,7 +17,6 @@ using Icon = OperatorDialogs::Icon;
 
 namespace {
 
-enum class Action { User, Adjust, SettingsRead, SettingsWrite };
 enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile };
 
 const QByteArray GoodSettings = "MR,0,0,00,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n"
@@ -116,20 +115,7 @@ void tst_WindowFaults::actionUnderFault()
                          : action == Action::SettingsRead ? h.path("read.csv")
                                                           : h.path("USER.mot");
     h.dialogs.files = QStringList{file};
-    switch (action) {
-    case Action::User:
-        h.ui().cmdUser->click();
-        break;
-    case Action::Adjust:
-        h.ui().cmdAdjust->click();
-        break;
-    case Action::SettingsRead:
-        h.ui().cmdMRead->click();
-        break;
-    case Action::SettingsWrite:
-        h.ui().cmdMWrite->click();
-        break;
-    }
+    trigger(h, action);
     if (h.ui().cmdExec->isEnabled())
         h.ui().cmdExec->click();
 
