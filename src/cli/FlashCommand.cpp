@@ -190,11 +190,8 @@ int runFlash(const QStringList &arguments)
 
 QStringList describeWritability(WindowServices &window, bool boot, bool &writable)
 {
-    if (!boot) {
-        QString reason;
-        writable = isWritableImage(window.WorkConnection(), QStringLiteral("UserPrg"), &reason);
-        return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"));
-    }
+    if (!boot)
+        return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"), &writable);
     int bytes = 0;
     int rows = 0;
     writable = measureBootProgram(window, bytes, rows);

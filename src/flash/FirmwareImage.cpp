@@ -1,6 +1,7 @@
 #include "FirmwareImage.h"
 
 #include "link/clsBriskHx7730.h"
+#include "store/ImageRowReader.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,9 +11,12 @@ namespace FirmwareImage {
 
 namespace {
 
-QString lineOf(const QSqlQuery &query)
+// Column positions of an image table, as created.
+enum Column { RecNumber, TypeString, BytesCount, AddressString, CheckSum, DataString };
+
+QString lineOf(const ImageRowReader &rows)
 {
-    return QStringLiteral("line %1").arg(query.value(QStringLiteral("RecNumber")).toInt() + 1);
+    return QStringLiteral("line %1").arg(rows.integer(RecNumber) + 1);
 }
 
 QString hex6(qint64 value)
@@ -44,48 +48,44 @@ QString programQuery(const QString &table)
 bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString *reason)
 {
     stream = {};
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(programQuery(table)))
-        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, query.lastError().text()));
+    ImageRowReader rows(db);
+    if (!rows.exec(programQuery(table)))
+        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
     bool first = true;
-    while (query.next()) {
-        const QString type = query.value(QStringLiteral("TypeString")).toString();
+    while (rows.next()) {
+        const QByteArrayView type = rows.text(TypeString);
         // S3 rows keep only four of their eight address digits: their place is unknown.
-        if (type == QLatin1String("S3"))
-            return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(query)));
+        if (type == "S3")
+            return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(rows)));
         bool ok = false;
-        const qint64 address = query.value(QStringLiteral("AddressString")).toString().toLongLong(&ok, 16);
-        const QString digits =
-            query.value(QStringLiteral("CheckSum")).toString() + query.value(QStringLiteral("DataString")).toString();
-        QByteArray data;
-        if (!ok || address < 0 || digits.size() % 2 != 0 || !HexText::toBytes(digits, data))
-            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(query), type));
+        const qint64 address = rows.text(AddressString).toLongLong(&ok, 16);
+        const QByteArrayView checkSum = rows.text(CheckSum);
+        const QByteArrayView data = rows.text(DataString);
+        const qint64 end = stream.bytes.size();
+        if (!ok || address < 0 || checkSum.size() != 2 || data.size() % 2 != 0)
+            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(rows), type.toByteArray()));
         if (first && address != 0)
             return fail(
                 reason,
-                QStringLiteral("%1: the image starts at %2, not at address 0").arg(lineOf(query), hex6(address)));
-        const qint64 end = stream.bytes.size();
+                QStringLiteral("%1: the image starts at %2, not at address 0").arg(lineOf(rows), hex6(address)));
         if (address < end)
             return fail(reason, QStringLiteral("%1: the record at %2 overlaps the one before, which ends at %3")
-                                    .arg(lineOf(query), hex6(address), hex6(end - 1)));
+                                    .arg(lineOf(rows), hex6(address), hex6(end - 1)));
         stream.bytes.append(QByteArray(address - end, FillByte));
-        stream.bytes.append(data);
+        if (!HexText::appendBytes(checkSum, stream.bytes) || !HexText::appendBytes(data, stream.bytes))
+            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(rows), type.toByteArray()));
         first = false;
     }
-    if (query.lastError().isValid())
-        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, query.lastError().text()));
+    if (!rows.error().isEmpty())
+        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
     if (first)
         return fail(reason, QStringLiteral("%1 holds no S1 or S2 data record").arg(table));
     stream.frames = framesFor(stream.bytes.size());
     return true;
 }
 
-bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason)
+bool isWholeImage(const Stream &stream, QString *reason)
 {
-    Stream stream;
-    if (!buildStream(db, table, stream, reason))
-        return false;
     if (stream.frames != FullImageFrames)
         return fail(reason, QStringLiteral("the image is %1 frames (%2 bytes from address 0); a firmware image "
                                            "must be exactly %3 frames (%4 bytes)")
@@ -93,6 +93,14 @@ bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image,
                                 .arg(stream.bytes.size())
                                 .arg(FullImageFrames)
                                 .arg(FullImageBytes));
+    return true;
+}
+
+bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason)
+{
+    Stream stream;
+    if (!buildStream(db, table, stream, reason) || !isWholeImage(stream, reason))
+        return false;
     // The loader takes whole frames; the short tail is what an erased flash holds anyway.
     image = stream.bytes;
     image.append(QByteArray(FullImageBytes - image.size(), FillByte));
@@ -107,12 +115,16 @@ quint8 blockCheck(const QByteArray &blockBytes)
     return quint8(~sum);
 }
 
-QStringList describe(QSqlDatabase db, const QString &table)
+QStringList describe(QSqlDatabase db, const QString &table, bool *writable)
 {
     QStringList lines;
     Stream stream;
     QString reason;
-    if (!buildStream(db, table, stream, &reason))
+    const bool built = buildStream(db, table, stream, &reason);
+    const bool whole = built && isWholeImage(stream, &reason);
+    if (writable)
+        *writable = whole;
+    if (!built)
         return {QStringLiteral("frames: unknown"), QStringLiteral("can be written: no (%1)").arg(reason)};
     lines << QStringLiteral("frames: %1 (%2 bytes from address 0)").arg(stream.frames).arg(stream.bytes.size());
     int covered = 0;
@@ -122,8 +134,7 @@ QStringList describe(QSqlDatabase db, const QString &table)
     lines << QStringLiteral("blocks: %1 of %2 (8 x 4 KB from 0x000000, 32 KB at 0x008000, 3 x 64 KB from 0x010000)")
                  .arg(covered)
                  .arg(Layout.size());
-    QByteArray image;
-    if (loadWritableImage(db, table, image, &reason))
+    if (whole)
         lines << QStringLiteral("can be written: yes");
     else
         lines << QStringLiteral("can be written: no (%1)").arg(reason);

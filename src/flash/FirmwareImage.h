@@ -52,6 +52,9 @@ struct Stream
 };
 bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString *reason);
 
+// True when the stream is exactly 2,048 frames; otherwise false with a reason.
+bool isWholeImage(const Stream &stream, QString *reason);
+
 // The stream ready to be written whole: exactly 2,048 frames from address 0, the
 // last frame topped up with 0xFF. False with a reason otherwise.
 bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason);
@@ -60,6 +63,6 @@ bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image,
 quint8 blockCheck(const QByteArray &blockBytes);
 
 // What `brisk check` says about an image table: frames, blocks, can it be written.
-QStringList describe(QSqlDatabase db, const QString &table);
+QStringList describe(QSqlDatabase db, const QString &table, bool *writable = nullptr);
 
 } // namespace FirmwareImage

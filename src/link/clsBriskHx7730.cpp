@@ -89,6 +89,18 @@ bool toBytes(const QString &text, QByteArray &out)
     return true;
 }
 
+bool appendBytes(QByteArrayView text, QByteArray &out)
+{
+    for (qsizetype i = 0; i < text.size(); i += 2) {
+        const int high = i + 1 < text.size() ? hexDigit(QChar::fromLatin1(text.at(i))) : 0;
+        const int low = hexDigit(QChar::fromLatin1(text.at(i + 1 < text.size() ? i + 1 : i)));
+        if (high < 0 || low < 0)
+            return false;
+        out.append(char(high << 4 | low));
+    }
+    return true;
+}
+
 } // namespace HexText
 
 clsBriskHx7730::clsBriskHx7730() = default;

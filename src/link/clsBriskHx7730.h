@@ -77,4 +77,6 @@ QString fromBytes(const QByteArray &bytes);
 // Converts pairs until the first pair that is not hexadecimal; a lone last digit
 // counts as one byte. Returns false at a bad pair, with the bytes before it in `out`.
 bool toBytes(const QString &text, QByteArray &out);
+// The same for text held as bytes; appends to `out`.
+bool appendBytes(QByteArrayView text, QByteArray &out);
 } // namespace HexText

@@ -1,5 +1,7 @@
 #include "SRecordImport.h"
 
+#include "ImageRowReader.h"
+
 #include "SRecord.h"
 
 #include <QDir>
@@ -208,13 +210,7 @@ public:
     }
 
 private:
-    sqlite3 *sqliteHandle() const
-    {
-        const QVariant handle = m_db.driver() ? m_db.driver()->handle() : QVariant();
-        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-            return nullptr;
-        return *static_cast<sqlite3 *const *>(handle.data());
-    }
+    sqlite3 *sqliteHandle() const { return sqliteHandleOf(m_db); }
 
     void setCheckConstraints(bool on)
     {
