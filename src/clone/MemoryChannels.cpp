@@ -1,6 +1,7 @@
 #include "MemoryChannels.h"
 
 #include "link/clsBriskHx7730.h"
+#include "store/WorkDatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -73,18 +74,6 @@ bool readPass(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
     return true;
 }
 
-bool prepareChannelInsert(WindowServices &window, QSqlQuery &insert)
-{
-    QSqlQuery clear(window.WorkConnection());
-    if (!clear.exec(QStringLiteral("DELETE FROM MemoryData")) ||
-        !insert.prepare(
-            QStringLiteral("INSERT INTO MemoryData VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
-        window.setFailure(QStringLiteral("cannot empty MemoryData: %1").arg(clear.lastError().text()));
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QString memoryGroupQuery()
@@ -95,8 +84,11 @@ QString memoryGroupQuery()
 bool fncMemoryChennelRead(WindowServices &window)
 {
     QSqlQuery insert(window.WorkConnection());
-    if (!prepareChannelInsert(window, insert))
+    QString reason;
+    if (!WorkDatabase::prepareRefill(window.WorkConnection(), QStringLiteral("MemoryData"), 16, insert, &reason)) {
+        window.setFailure(reason);
         return false;
+    }
     clsBriskHx7730 link;
     if (!link.CommOpen(window.settingsText())) {
         window.setFailure(link.lastError());

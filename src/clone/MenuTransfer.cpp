@@ -2,6 +2,7 @@
 
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
+#include "store/WorkDatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -112,17 +113,6 @@ bool readBank(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
     return true;
 }
 
-bool prepareMenuInsert(WindowServices &window, QSqlQuery &insert)
-{
-    QSqlQuery clear(window.WorkConnection());
-    if (!clear.exec(QStringLiteral("DELETE FROM MenuData")) ||
-        !insert.prepare(QStringLiteral("INSERT INTO MenuData (AB, P1, P2, P3, P4, P5) VALUES (?, ?, ?, ?, ?, ?)"))) {
-        window.setFailure(QStringLiteral("cannot empty MenuData: %1").arg(clear.lastError().text()));
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QList<QList<MenuReadStep>> menuReadPlan(bool ext, bool tyP2IsZero)
@@ -136,8 +126,11 @@ QList<QList<MenuReadStep>> menuReadPlan(bool ext, bool tyP2IsZero)
 bool fncMenuRead(WindowServices &window)
 {
     QSqlQuery insert(window.WorkConnection());
-    if (!prepareMenuInsert(window, insert))
+    QString reason;
+    if (!WorkDatabase::prepareRefill(window.WorkConnection(), QStringLiteral("MenuData"), 6, insert, &reason)) {
+        window.setFailure(reason);
         return false;
+    }
     clsBriskHx7730 link;
     if (!link.CommOpen(window.settingsText())) {
         window.setFailure(link.lastError());

@@ -134,6 +134,22 @@ int countRows(QSqlDatabase db, const QString &query)
     return count.value(0).toInt();
 }
 
+bool prepareRefill(QSqlDatabase db, const QString &table, int columns, QSqlQuery &insert, QString *reason)
+{
+    QSqlQuery clear(db);
+    if (!clear.exec(QStringLiteral("DELETE FROM ") + table)) {
+        setReason(reason, QStringLiteral("cannot empty %1: %2").arg(table, clear.lastError().text()));
+        return false;
+    }
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), columns);
+    if (!insert.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QStringLiteral(", "))))) {
+        setReason(reason, QStringLiteral("cannot store into %1: %2").arg(table, insert.lastError().text()));
+        return false;
+    }
+    return true;
+}
+
 } // namespace WorkDatabase
 
 bool fncCreateDatabase()

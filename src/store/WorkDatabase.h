@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 // The working database: a scratch SQLite file that lives as long as one run.
@@ -22,6 +23,10 @@ void close(const QString &connectionName);
 
 // Counts the rows of an SQL query, `SELECT COUNT(*) FROM (query)`; -1 on failure.
 int countRows(QSqlDatabase db, const QString &query);
+
+// Empties `table` and prepares `insert` to refill it with one value per column.
+// False with a reason when either fails.
+bool prepareRefill(QSqlDatabase db, const QString &table, int columns, QSqlQuery &insert, QString *reason);
 
 // The tables, in the order they are created.
 inline constexpr const char *TableNames[] = {"UserPrg", "AdjustPrg", "BootPrg", "MemoryData", "MenuData"};
