@@ -1,4 +1,5 @@
 #include "AppHarness.h"
+#include "SRecordFiles.h"
 
 #include "app/ActionController.h"
 
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -196,19 +196,11 @@ QByteArray srecords(const QByteArray &binary)
     QTemporaryDir dir;
     const QString in = dir.filePath(QStringLiteral("image.bin"));
     const QString out = dir.filePath(QStringLiteral("image.mot"));
-    QFile file(in);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!SRecordFiles::writeFile(in, binary) ||
+        !SRecordFiles::runTool(QStringLiteral("srec_cat"),
+                               {in, "-binary", "-o", out, "-address-length=3", "-line-length=46", "-header", "IMG"}))
         return {};
-    file.write(binary);
-    file.close();
-    QProcess srecCat;
-    srecCat.start(QStringLiteral("srec_cat"),
-                  {in, QStringLiteral("-binary"), QStringLiteral("-o"), out, QStringLiteral("-address-length=3"),
-                   QStringLiteral("-line-length=46"), QStringLiteral("-header"), QStringLiteral("IMG")});
-    if (!srecCat.waitForFinished() || srecCat.exitCode() != 0)
-        return {};
-    QFile result(out);
-    return result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
+    return SRecordFiles::readFile(out);
 }
 
 QByteArray pattern(int seed, int size)

@@ -1,3 +1,4 @@
+#include "SRecordFiles.h"
 // The window's actions end to end: real operations against the simulated radio
 // on a pty mapped to COM1, the operator's answers scripted.
 #include "AppHarness.h"
@@ -18,13 +19,9 @@
 using namespace std::chrono_literals;
 using Icon = OperatorDialogs::Icon;
 
-namespace {
+using SRecordFiles::readFile;
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+namespace {
 
 } // namespace
 

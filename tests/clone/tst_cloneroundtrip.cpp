@@ -1,4 +1,5 @@
 #include "RecordingServices.h"
+#include "SRecordFiles.h"
 #include "SimulatedRadio.h"
 #include "cli/Commands.h"
 #include "clone/MemoryChannels.h"
@@ -13,19 +14,10 @@
 
 using namespace std::chrono_literals;
 
+using SRecordFiles::readFile;
+using SRecordFiles::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A settings read as the window runs it: type, menus, channels, then the file.
 bool readRadioToFile(const QString &path)

@@ -1,4 +1,5 @@
 #include "RecordingServices.h"
+#include "SRecordFiles.h"
 #include "clone/SettingsFile.h"
 
 #include <QDir>
@@ -7,21 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using SRecordFiles::readFile;
+using SRecordFiles::writeFile;
+
 namespace {
 
 constexpr auto EmptyChannel = "MR,0,0,01,00000000000,0,0,0,00,00,000,0,0,000000000,00,0,";
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 bool insertRow(RecordingServices &window, const QString &table, const QStringList &values)
 {

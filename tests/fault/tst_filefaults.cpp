@@ -62,13 +62,6 @@ QStringList tablesOf(FileOperation operation)
     }
 }
 
-bool run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 // A small tmpfs over a folder for as long as it lives; empty when mounting is not allowed.
 class SmallMount
 {
@@ -76,15 +69,16 @@ public:
     explicit SmallMount(const QString &folder) : m_folder(folder)
     {
         QDir().mkpath(folder);
-        m_mounted = run(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=16k,mode=0755", "tmpfs", folder});
+        m_mounted = SRecordFiles::runTool(QStringLiteral("mount"),
+                                          {"-t", "tmpfs", "-o", "size=16k,mode=0755", "tmpfs", folder});
     }
     ~SmallMount()
     {
         if (m_mounted)
-            run(QStringLiteral("umount"), {m_folder});
+            SRecordFiles::runTool(QStringLiteral("umount"), {m_folder});
     }
     bool mounted() const { return m_mounted; }
-    bool makeReadOnly() { return run(QStringLiteral("mount"), {"-o", "remount,ro", m_folder}); }
+    bool makeReadOnly() { return SRecordFiles::runTool(QStringLiteral("mount"), {"-o", "remount,ro", m_folder}); }
     // Takes the rest of the space, so that the next write finds none.
     void fill()
     {
@@ -100,12 +94,6 @@ private:
     QString m_folder;
     bool m_mounted = false;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList listing(const QString &folder)
 {
@@ -155,7 +143,7 @@ void TestFileFaults::initTestCase()
     QVERIFY2(fncMenuRead(services) && fncMemoryChennelRead(services), qPrintable(services.failureReason()));
     const QString path = m_dir.filePath(QStringLiteral("whole.csv"));
     QVERIFY(fncExportCsvFile(services, path));
-    m_settings = readAll(path);
+    m_settings = SRecordFiles::readFile(path);
     const QList<QByteArray> lines = m_settings.split('\n');
     m_smallSettings = lines.mid(0, 3).join('\n') + '\n' + lines.mid(lines.size() - 4).join('\n');
     QVERIFY(m_settings.size() > 16 * 1024);
@@ -286,7 +274,7 @@ void TestFileFaults::fileOperationUnderFault()
         if (fault == FileFault::Folder)
             QVERIFY(QFileInfo(path).isDir());
         else if (QFileInfo::exists(path))
-            QCOMPARE(readAll(path), oldFile);
+            QCOMPARE(SRecordFiles::readFile(path), oldFile);
     }
     if (operation == FileOperation::CliRead)
         QVERIFY(radio.portIsFree());

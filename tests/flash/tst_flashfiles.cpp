@@ -15,21 +15,9 @@
 
 using namespace std::chrono_literals;
 
+using SRecordFiles::readFile;
+
 namespace {
-
-bool run(const QString &program, const QStringList &arguments, const QString &folder = QString())
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -85,14 +73,16 @@ void TestFlashFiles::fileIsWrittenByteForByte()
     const QString firmwareName = QString("%1.mot").arg(QTest::currentDataTag()).replace(' ', '_');
     const QString firmware = m_dir.filePath(firmwareName);
     arguments.replaceInStrings(QRegularExpression("^OUT$"), firmwareName);
-    QVERIFY(run(tool, arguments, m_dir.path()));
+    QVERIFY(SRecordFiles::runTool(tool, arguments, m_dir.path()));
     const QString loaderBin = m_dir.filePath("loader.bin");
     const QString loaderFile = m_dir.filePath("7730F.REL");
     QVERIFY(SRecordFiles::writeFile(loaderBin, SRecordFiles::randomBytes(2048, 9)));
-    QVERIFY(run("srec_cat", {loaderBin, "-binary", "-o", loaderFile, "-address-length=3", "-obs=16", "-header=LD"}));
+    QVERIFY(SRecordFiles::runTool(
+        "srec_cat", {loaderBin, "-binary", "-o", loaderFile, "-address-length=3", "-obs=16", "-header=LD"}));
     // What an independent reader makes of the file: holes filled as erased flash.
     const QString expectedBin = m_dir.filePath("expected.bin");
-    QVERIFY(run("srec_cat", {firmware, "-fill", "0xFF", "0", "0x40000", "-o", expectedBin, "-binary"}));
+    QVERIFY(
+        SRecordFiles::runTool("srec_cat", {firmware, "-fill", "0xFF", "0", "0x40000", "-o", expectedBin, "-binary"}));
     const QString saved = m_dir.filePath("saved.bin");
 
     RecordingServices services;

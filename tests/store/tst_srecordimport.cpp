@@ -2,7 +2,6 @@
 #include "SRecordFiles.h"
 #include "store/SRecordImport.h"
 
-#include <QProcess>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -294,11 +293,7 @@ void TestSRecordImport::reassemblesToolOutput()
     QVERIFY(SRecordFiles::writeFile(in, binary));
     QStringList arguments = command.mid(1);
     arguments.replaceInStrings("{in}", "img.bin").replaceInStrings("{out}", "img.mot");
-    QProcess tool;
-    tool.setWorkingDirectory(m_dir.path());
-    tool.start(command.first(), arguments);
-    QVERIFY(tool.waitForFinished(60000));
-    QCOMPARE(tool.exitCode(), 0);
+    QVERIFY(SRecordFiles::runTool(command.first(), arguments, m_dir.path()));
 
     RecordingServices w;
     SRecordSummary summary;

@@ -1,6 +1,7 @@
 #include "SRecordFiles.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 
 namespace SRecordFiles {
@@ -67,6 +68,20 @@ bool writeFile(const QString &path, QByteArrayView contents)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(contents.data(), contents.size()) == contents.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool runTool(const QString &program, const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 } // namespace SRecordFiles

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 // S-record text for tests and benchmarks, written here independently of the import.
 namespace SRecordFiles {
@@ -19,5 +20,9 @@ QByteArray randomBytes(int size, quint32 seed = 7730);
 
 // Writes `contents` to `path`; false when it cannot.
 bool writeFile(const QString &path, QByteArrayView contents);
+// The file's bytes; "<unreadable>" when it cannot be read, so that it equals no expected contents.
+QByteArray readFile(const QString &path);
+// Runs a program to its end in `folder`; true when it exits with 0.
+bool runTool(const QString &program, const QStringList &arguments, const QString &folder = {});
 
 } // namespace SRecordFiles
