@@ -18,7 +18,10 @@ private slots:
     void summaryOfAToolFile();
 
 private:
-    bool runTool(const QString &program, const QStringList &arguments);
+    bool runTool(const QString &program, const QStringList &arguments)
+    {
+        return SRecordFiles::runTool(program, arguments, m_dir.path());
+    }
     QTemporaryDir m_dir;
 };
 
@@ -42,16 +45,6 @@ Run runBrisk(const QStringList &arguments)
 }
 
 } // namespace
-
-bool TestCheckCommand::runTool(const QString &program, const QStringList &arguments)
-{
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return false;
-    QProcess tool;
-    tool.setWorkingDirectory(m_dir.path());
-    tool.start(program, arguments);
-    return tool.waitForFinished(60000) && tool.exitCode() == 0;
-}
 
 void TestCheckCommand::initTestCase()
 {

@@ -29,8 +29,6 @@ private slots:
     void pacedAnswerTakesItsLineTime();
     void faultSeenByTheProgram_data();
     void faultSeenByTheProgram();
-    void slowAnswer_data();
-    void slowAnswer();
     void linkReplacesOnlyALink();
 };
 
@@ -156,33 +154,6 @@ void TestSimRadio::faultSeenByTheProgram()
     QCOMPARE(radio->lineClosed(), portFailed);
     QVERIFY(radio->waitUntilIdle());
     QCOMPARE(radio->receivedAfterFault(), receivedAfterFault);
-}
-
-void TestSimRadio::slowAnswer_data()
-{
-    QTest::addColumn<int>("slowMs");
-    QTest::addColumn<int>("limitMs");
-    QTest::addColumn<bool>("answered");
-    QTest::newRow("slower than the limit") << 400 << 100 << false;
-    QTest::newRow("slow within the real limit") << 300 << int(LinkTiming::DefaultReplyLimit.count()) << true;
-}
-
-void TestSimRadio::slowAnswer()
-{
-    QFETCH(int, slowMs);
-    QFETCH(int, limitMs);
-    QFETCH(bool, answered);
-    linkTiming().replyLimit = std::chrono::milliseconds(limitMs);
-    sim::LineFaults faults;
-    faults.slow = std::chrono::milliseconds(slowMs);
-    auto radio = startScriptedRadio({{"TY;", "TY001;"}}, {0, faults});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QString p1, p2;
-    QCOMPARE(link.TyRead(p1, p2), answered);
-    if (!answered) // the answer still comes, late
-        QCOMPARE(readUntil(link, 6), QByteArray("TY001;"));
 }
 
 void TestSimRadio::linkReplacesOnlyALink()

@@ -14,7 +14,6 @@ class TestWorkDatabase : public QObject
 
 private slots:
     void createsFiveTablesInOrder();
-    void staleFileIsReplaced();
     void failureLeavesNoFile();
     void insertsAreChecked_data();
     void insertsAreChecked();
@@ -33,22 +32,6 @@ void TestWorkDatabase::createsFiveTablesInOrder()
     QVERIFY(q.exec("SELECT sql FROM sqlite_master WHERE name='MemoryData'"));
     QVERIFY(q.next());
     QVERIFY(q.value(0).toString().contains("CONSTRAINT PrimaryKey PRIMARY KEY (P1, P2, P3)"));
-}
-
-void TestWorkDatabase::staleFileIsReplaced()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("x.mdb");
-    QFile stale(path);
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("not a database");
-    stale.close();
-    QVERIFY(WorkDatabase::create(path));
-    {
-        QSqlDatabase db = WorkDatabase::open(path, "stale");
-        QCOMPARE(WorkDatabase::countRows(db, "SELECT * FROM UserPrg"), 0);
-    }
-    WorkDatabase::close("stale");
 }
 
 void TestWorkDatabase::failureLeavesNoFile()
