@@ -128,7 +128,7 @@ private slots:
     void operationUnderFault();
 
 private:
-    void addRow(Operation operation, const char *fault, const RadioFault &spec, bool succeeds,
+    void addRow(Operation operation, const char *fault, const RadioFault &what, bool succeeds,
                 const QString &reason = {}, const QString &afterFault = {});
     void addFirmwareRows();
     void addReadRows(Operation operation, int at);
@@ -182,10 +182,10 @@ void TestRadioFaults::init()
     linkTiming().aiPause = 1ms;
 }
 
-void TestRadioFaults::addRow(Operation operation, const char *fault, const RadioFault &spec, bool succeeds,
+void TestRadioFaults::addRow(Operation operation, const char *fault, const RadioFault &what, bool succeeds,
                              const QString &reason, const QString &afterFault)
 {
-    QTest::addRow("%s | %s", nameOf(operation), fault) << operation << spec << succeeds << reason << afterFault;
+    QTest::addRow("%s | %s", nameOf(operation), fault) << operation << what << succeeds << reason << afterFault;
 }
 
 void TestRadioFaults::addFirmwareRows()
