@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -333,6 +334,11 @@ bool TestRadioFaults::prepare(Operation operation, const RadioFault &fault, Faul
     case Operation::MenuWrite:
     case Operation::ChannelWrite:
         return fault.emptyTable || fncImportCsvFile(services, m_settingsFile);
+    case Operation::MenuRead: // a read replaces what an earlier one left, even when it cannot open the port
+        return QSqlQuery(db).exec(QStringLiteral("INSERT INTO MenuData VALUES ('B','999','00','0','0','stale')"));
+    case Operation::ChannelRead:
+        return QSqlQuery(db).exec(QStringLiteral("INSERT INTO MemoryData VALUES "
+                                                 "('9','9','99','','','','','','','','','','','','','stale')"));
     default:
         return true;
     }
@@ -403,12 +409,14 @@ void TestRadioFaults::checkOutcome(Operation operation, const RadioFault &fault,
             QCOMPARE(services.rowCount(QStringLiteral("MenuData")), m_menuRows + (fault.typeUnanswered ? 4 : 0));
         else
             QVERIFY(services.rowCount(QStringLiteral("MenuData")) < m_menuRows);
+        QVERIFY(services.rows(QStringLiteral("MenuData")).filter(QStringLiteral("stale")).isEmpty());
         break;
     case Operation::ChannelRead:
         if (succeeded)
             QCOMPARE(services.rowCount(QStringLiteral("MemoryData")), 2 * MemoryChannelCount);
         else
             QVERIFY(services.rowCount(QStringLiteral("MemoryData")) < 2 * MemoryChannelCount);
+        QVERIFY(services.rows(QStringLiteral("MemoryData")).filter(QStringLiteral("stale")).isEmpty());
         break;
     case Operation::MenuWrite:
         if (succeeded)
