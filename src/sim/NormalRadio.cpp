@@ -104,11 +104,17 @@ void NormalRadio::fill(int contents)
 
 void NormalRadio::receive(char byte, std::vector<Reply> &replies)
 {
-    m_pending.append(byte);
+    // No command is longer than an MW; what runs past that is noise, kept short
+    // so that a line spewing bytes without ";" cannot grow the radio's memory.
+    if (m_pending.size() < MaxCommandLength)
+        m_pending.append(byte);
     if (byte != Terminator)
         return;
-    const QByteArray command = m_pending;
+    const QByteArray command = m_pending.endsWith(Terminator) ? m_pending : QByteArrayLiteral("?;");
     m_pending.clear();
+    // A radio serving for days keeps its recent history, not all of it.
+    if (m_commands.size() >= MaxRememberedCommands)
+        m_commands.removeFirst();
     m_commands.append(command);
     QByteArray reply = answer(command);
     if (reply.isEmpty())

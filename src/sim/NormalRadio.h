@@ -53,6 +53,8 @@ private:
 
     QMap<QByteArray, QByteArray> m_menus;
     QMap<QByteArray, QByteArray> m_channels;
+    static constexpr qsizetype MaxCommandLength = 64;          // an MW command is at most 53
+    static constexpr qsizetype MaxRememberedCommands = 100000; // commands() keeps the latest
     QList<QByteArray> m_commands;
     QByteArray m_pending;
     QByteArray m_typeFields = "800";

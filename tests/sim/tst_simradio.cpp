@@ -1,6 +1,7 @@
 #include "ScriptedRadio.h"
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
+#include "sim/NormalRadio.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@ private slots:
         clsBriskHx7730::clearPortOverrides();
     }
 
+    void noiseWithoutTerminatorStaysBounded();
     void repliesKeepTheirOrder_data();
     void repliesKeepTheirOrder();
     void pacedAnswerTakesItsLineTime_data();
@@ -174,6 +176,26 @@ void TestSimRadio::linkReplacesOnlyALink()
     radio.stop();
     QVERIFY(!QFileInfo(link).isSymLink());
     QVERIFY(QFileInfo(file).isFile());
+}
+
+// Found by fuzzing: a radio fed bytes for hours kept every one of them.
+void TestSimRadio::noiseWithoutTerminatorStaysBounded()
+{
+    sim::NormalRadio radio;
+    std::vector<sim::Reply> replies;
+    for (int i = 0; i < 1'000'000; ++i)
+        radio.receive('M', replies);
+    radio.receive(';', replies);
+    QCOMPARE(replies.size(), size_t(1));
+    QCOMPARE(replies.front().bytes, QByteArray("?;"));
+    QCOMPARE(radio.commands().last(), QByteArray("?;"));
+    for (int i = 0; i < 150'000; ++i)
+        radio.receive(';', replies);
+    QCOMPARE(radio.commands().size(), 100'000);
+    replies.clear();
+    for (char c : QByteArray("TY;"))
+        radio.receive(c, replies);
+    QCOMPARE(replies.front().bytes, QByteArray("TY800;"));
 }
 
 QTEST_GUILESS_MAIN(TestSimRadio)

@@ -1,0 +1,29 @@
+// Runs a fuzz target's entry point over the files of the folders it is given
+// (seeds and the inputs that once broke it), so that ctest keeps them passing
+// in every build, without libFuzzer.
+#include <QDir>
+#include <QFile>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+int main(int argc, char *argv[])
+{
+    int replayed = 0;
+    for (int i = 1; i < argc; ++i) {
+        const QDir folder(QString::fromLocal8Bit(argv[i]));
+        for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
+            QFile file(folder.filePath(name));
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+            const QByteArray bytes = file.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+            ++replayed;
+        }
+    }
+    std::printf("%d passed, 0 failed\n", replayed);
+    return replayed > 0 ? 0 : 1;
+}
