@@ -1,6 +1,7 @@
 // Firmware writes from the window end to end: the real import, boot-loader and
 // program transfers against the simulated radio in firmware-write mode.
 #include "AppHarness.h"
+#include "LinkTestCase.h"
 #include "SimulatedRadio.h"
 
 #include "app/ActionController.h"
@@ -18,18 +19,15 @@
 using namespace std::chrono_literals;
 using Icon = OperatorDialogs::Icon;
 
-class tst_WindowFlash : public QObject
+class tst_WindowFlash : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    tst_WindowFlash() : LinkTestCase(1000ms) {}
+
 private slots:
     void initTestCase() { useTemporarySettings(); }
-    void init() { linkTiming().replyLimit = 1000ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
 
     void firmwareWriteFillsTheRadio_data();
     void firmwareWriteFillsTheRadio();

@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "SRecordFiles.h"
 // The window's actions end to end: real operations against the simulated radio
 // on a pty mapped to COM1, the operator's answers scripted.
@@ -25,18 +26,15 @@ namespace {
 
 } // namespace
 
-class tst_WindowRuns : public QObject
+class tst_WindowRuns : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    tst_WindowRuns() : LinkTestCase(500ms) {}
+
 private slots:
     void initTestCase() { useTemporarySettings(); }
-    void init() { linkTiming().replyLimit = 500ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
 
     void settingsReadThenWriteCopiesOneRadioIntoAnother();
     void settingsReadOfJsRadioPicksItsAdjustFile();

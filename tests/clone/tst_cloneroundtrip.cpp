@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "RecordingServices.h"
 #include "SRecordFiles.h"
 #include "SimulatedRadio.h"
@@ -41,21 +42,14 @@ int runCli(const QStringList &arguments, const QString &device)
 } // namespace
 
 // A radio's settings carried through a file into another radio.
-class TestCloneRoundTrip : public QObject
+class TestCloneRoundTrip : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestCloneRoundTrip() : LinkTestCase(500ms) {}
+
 private slots:
-    void init()
-    {
-        linkTiming().replyLimit = 500ms;
-        QVERIFY(m_dir.isValid());
-    }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
     void radioToFileToRadioGivesSameFile();
     void settingsFileStartsTheSimulatedRadio();
     void cliWriteVerifyListsWhatDiffers();

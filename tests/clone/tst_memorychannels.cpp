@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "RecordingServices.h"
 #include "SimulatedRadio.h"
 #include "clone/MemoryChannels.h"
@@ -47,17 +48,14 @@ QList<QStringList> entries(const QString &entry, const QString &name = {})
 } // namespace
 
 // The 600 memory-channel entries between the radio and MemoryData, over a pty.
-class TestMemoryChannels : public QObject
+class TestMemoryChannels : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestMemoryChannels() : LinkTestCase(300ms) {}
+
 private slots:
-    void init() { linkTiming().replyLimit = 300ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
     void readStoresEveryEntryInOrder();
     void readStopsAtFault_data();
     void readStopsAtFault();

@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "RecordingServices.h"
 #include "SimulatedRadio.h"
 #include "clone/MenuTransfer.h"
@@ -43,17 +44,14 @@ bool insertMenuRow(RecordingServices &window, const QStringList &values)
 } // namespace
 
 // Both menu banks between the radio and MenuData, over a pty.
-class TestMenuTransfer : public QObject
+class TestMenuTransfer : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestMenuTransfer() : LinkTestCase(300ms) {}
+
 private slots:
-    void init() { linkTiming().replyLimit = 300ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
     void readRowsByType_data();
     void readRowsByType();
     void radioSilentAtThirtiethRead();

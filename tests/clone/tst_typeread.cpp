@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "RecordingServices.h"
 #include "SimulatedRadio.h"
 #include "clone/TypeRead.h"
@@ -9,17 +10,14 @@
 using namespace std::chrono_literals;
 
 // The radio's type answer turned into its market-type label, over a pty.
-class TestTypeRead : public QObject
+class TestTypeRead : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestTypeRead() : LinkTestCase(300ms) {}
+
 private slots:
-    void init() { linkTiming().replyLimit = 300ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
     void labelOfAnswer_data();
     void labelOfAnswer();
     void silentRadioGivesDefaultAfterRealLimit();

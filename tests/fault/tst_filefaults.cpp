@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "RecordingServices.h"
 #include "SRecordFiles.h"
 #include "SimulatedRadio.h"
@@ -107,18 +108,15 @@ Q_DECLARE_METATYPE(FileFault)
 
 // Every file operation through every file fault: a failed import leaves its tables
 // empty, a failed save leaves the old file byte for byte and no stray file beside it.
-class TestFileFaults : public QObject
+class TestFileFaults : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestFileFaults() : LinkTestCase(200ms, 1ms) {}
+
 private slots:
     void initTestCase();
-    void init()
-    {
-        linkTiming().replyLimit = 200ms;
-        linkTiming().aiPause = 1ms;
-    }
-    void cleanup() { linkTiming() = LinkTiming{}; }
     void fileOperationUnderFault_data();
     void fileOperationUnderFault();
 

@@ -1,4 +1,5 @@
 #include "FlashFixture.h"
+#include "LinkTestCase.h"
 #include "RecordingServices.h"
 
 #include "clone/MemoryChannels.h"
@@ -117,14 +118,15 @@ Q_DECLARE_METATYPE(RadioFault)
 // the table says which end in success by design and which fail; every row checks
 // that a failure says why, that the port is let go and that nothing was sent
 // after the fault that the exchange does not call for.
-class TestRadioFaults : public QObject
+class TestRadioFaults : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestRadioFaults() : LinkTestCase(ReplyLimit, 1ms) {}
+
 private slots:
     void initTestCase();
-    void init();
-    void cleanup() { linkTiming() = LinkTiming{}; }
     void operationUnderFault_data();
     void operationUnderFault();
 
@@ -175,12 +177,6 @@ void TestRadioFaults::initTestCase()
             m_expectedMenus.insert((v[0] + v[1] + v[2] + v[3] + v[4]).toLatin1(), v[5].toLatin1());
     }
     clsBriskHx7730::clearPortOverrides();
-}
-
-void TestRadioFaults::init()
-{
-    linkTiming().replyLimit = ReplyLimit;
-    linkTiming().aiPause = 1ms;
 }
 
 void TestRadioFaults::addRow(Operation operation, const char *fault, const RadioFault &what, bool succeeds,

@@ -2,6 +2,7 @@
 // each row names what the operator must see, and every row ends with the window
 // idle and the port free for the next action.
 #include "AppHarness.h"
+#include "LinkTestCase.h"
 
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
@@ -38,18 +39,15 @@ std::unique_ptr<sim::Personality> radioFor(Action action)
 
 } // namespace
 
-class tst_WindowFaults : public QObject
+class tst_WindowFaults : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    tst_WindowFaults() : LinkTestCase(200ms) {}
+
 private slots:
     void initTestCase() { useTemporarySettings(); }
-    void init() { linkTiming().replyLimit = 200ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
     void actionUnderFault_data();
     void actionUnderFault();
 };

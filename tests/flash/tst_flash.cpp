@@ -1,4 +1,5 @@
 #include "FlashFixture.h"
+#include "LinkTestCase.h"
 
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
@@ -33,13 +34,14 @@ QByteArray addressesOf(const QVector<quint32> &blocks)
 } // namespace
 
 // The firmware write, boot loader then program, against the simulated radio on a pty.
-class TestFlash : public QObject
+class TestFlash : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestFlash() : LinkTestCase(ShortReplyLimit) {}
+
 private slots:
-    void init() { linkTiming().replyLimit = ShortReplyLimit; }
-    void cleanup() { linkTiming() = LinkTiming{}; }
 
     void frameSum_data();
     void frameSum();

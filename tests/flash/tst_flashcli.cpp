@@ -1,4 +1,5 @@
 #include "FlashFixture.h"
+#include "LinkTestCase.h"
 #include "SRecordFiles.h"
 
 #include "cli/Commands.h"
@@ -37,18 +38,15 @@ private:
 } // namespace
 
 // `brisk flash` against the simulated radio: files in, exit code and memory out.
-class TestFlashCli : public QObject
+class TestFlashCli : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestFlashCli() : LinkTestCase(300ms) {}
+
 private slots:
     void initTestCase();
-    void init() { linkTiming().replyLimit = 300ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
     void flashEndsWithItsExitCode_data();
     void flashEndsWithItsExitCode();
     void ctrlCClosesThePortAndFails();

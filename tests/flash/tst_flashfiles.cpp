@@ -1,4 +1,5 @@
 #include "FlashFixture.h"
+#include "LinkTestCase.h"
 #include "SRecordFiles.h"
 
 #include "flash/BootTransfer.h"
@@ -23,14 +24,15 @@ namespace {
 
 // Firmware files made by independent tools, imported and written into the
 // simulated radio; what it saves must be what srec_cat reads from the file.
-class TestFlashFiles : public QObject
+class TestFlashFiles : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestFlashFiles() : LinkTestCase(300ms) {}
+
 private slots:
     void initTestCase();
-    void init() { linkTiming().replyLimit = 300ms; }
-    void cleanup() { linkTiming() = LinkTiming{}; }
     void fileIsWrittenByteForByte_data();
     void fileIsWrittenByteForByte();
 

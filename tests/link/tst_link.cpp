@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "ScriptedRadio.h"
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
@@ -10,18 +11,15 @@
 using namespace std::chrono_literals;
 
 // The radio link against a scripted radio on a pty.
-class TestLink : public QObject
+class TestLink : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestLink() : LinkTestCase(200ms) {}
+
 private slots:
     void initTestCase();
-    void init() { linkTiming().replyLimit = 200ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
 
     void openCloseAndReopen();
     void comNamesMapThroughUserSettings_data();

@@ -1,3 +1,4 @@
+#include "LinkTestCase.h"
 #include "ScriptedRadio.h"
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
@@ -12,17 +13,14 @@ using namespace std::chrono_literals;
 Q_DECLARE_METATYPE(sim::LineFaults)
 
 // The simulated radio's line model and faults, as a program on the pty sees them.
-class TestSimRadio : public QObject
+class TestSimRadio : public LinkTestCase
 {
     Q_OBJECT
 
+public:
+    TestSimRadio() : LinkTestCase(200ms) {}
+
 private slots:
-    void init() { linkTiming().replyLimit = 200ms; }
-    void cleanup()
-    {
-        linkTiming() = LinkTiming{};
-        clsBriskHx7730::clearPortOverrides();
-    }
 
     void noiseWithoutTerminatorStaysBounded();
     void repliesKeepTheirOrder_data();
