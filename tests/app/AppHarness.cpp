@@ -17,6 +17,8 @@
 void ScriptedDialogs::message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail)
 {
     messages.append({text, icon, title, detail});
+    shown << QStringLiteral("%1%2: %3").arg(icon == Icon::Critical ? "critical " : "", title, text) +
+                 (detail.isEmpty() ? QString() : " (" + detail + ")");
     if (onMessage)
         onMessage(messages.last());
 }

@@ -38,6 +38,7 @@ public:
     std::function<void(const Message &)> onMessage; // runs while the box would be up
     std::function<void()> onFileDialog;             // runs while the dialog would be up
     QList<Message> messages;
+    QStringList shown; // each box as "[critical ]title: text[ (detail)]"
     QList<FileRequest> fileRequests;
     QStringList documents;
 

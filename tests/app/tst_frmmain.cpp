@@ -20,7 +20,6 @@
 #include <QTimer>
 
 using Language = StringTable::Language;
-using Icon = OperatorDialogs::Icon;
 
 namespace {
 
@@ -156,10 +155,7 @@ void tst_frmMain::missingBootLoaderIsReportedOnceAfterTheTexts()
         instructionAtBox = h.ui().lblInstruction->text();
     };
     QVERIFY(h.start());
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("'7730F.REL' Not Found !!"));
-    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
-    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Error!!"));
+    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: '7730F.REL' Not Found !!"});
     QCOMPARE(titleAtBox, QStringLiteral("Q41-2290-07"));
     QCOMPARE(instructionAtBox, QStringLiteral("Select action from menu bar."));
     QVERIFY(!h.operations.calls.join(' ').contains("fncImportMotFile"));
@@ -188,9 +184,8 @@ void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
         frmMain second(MainSetup{first.folder(), StringTable(Language::English), &operations, &dialogs});
         QVERIFY(!second.startUp());
     }
-    QCOMPARE(dialogs.messages.size(), 1);
-    QCOMPARE(dialogs.messages[0].text, QStringLiteral("Brisk for HX-7730 is already running."));
-    QCOMPARE(dialogs.messages[0].icon, Icon::Critical);
+    QCOMPARE(dialogs.shown.size(), 1);
+    QVERIFY(dialogs.shown[0].startsWith("critical Error!!: Brisk for HX-7730 is already running. ("));
     QVERIFY(QFile::exists(first.window().databasePath()));
     QCOMPARE(WorkDatabase::countRows(first.window().WorkConnection(), "SELECT * FROM BootPrg"), 1);
 }
@@ -203,9 +198,8 @@ void tst_frmMain::noStartWithoutWorkingDatabase()
     const QString blocked = QDir(h.folder()).filePath(QCoreApplication::applicationName() + ".mdb");
     QVERIFY(QDir().mkpath(blocked + "/inside"));
     QVERIFY(!h.start());
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
-    QVERIFY(!h.dialogs.messages[0].detail.isEmpty());
+    QCOMPARE(h.dialogs.shown.size(), 1);
+    QVERIFY(h.dialogs.shown[0].startsWith("critical ") && h.dialogs.shown[0].endsWith(")"));
     QVERIFY(h.operations.calls.isEmpty());
     h.destroyWindow();
     QVERIFY(QFileInfo(blocked).isDir());
@@ -394,11 +388,7 @@ void tst_frmMain::failedPreparationShowsFailureBox()
     h.dialogs.files = QStringList{h.path("bad.file")};
     trigger(h, action, false);
 
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, FailedPreparation);
-    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
-    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Error!!"));
-    QCOMPARE(h.dialogs.messages[0].detail, QStringLiteral("line 7 is not an S-record"));
+    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: " + FailedPreparation + " (line 7 is not an S-record)"});
     QVERIFY(h.isIdle());
     QVERIFY(!QApplication::overrideCursor());
     if (failing == "isWritableImage") // a refused image is never left to be sent
@@ -462,10 +452,8 @@ void tst_frmMain::missingAdjustFileIsNamed()
     bool idleAtBox = false;
     h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
     h.ui().cmdAdjust->click();
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, "'ADJ" + QString(QDir::separator()) + "FPU.D3T' Not Found !!");
-    QCOMPARE(h.dialogs.messages[0].icon, Icon::Critical);
-    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Error!!"));
+    QCOMPARE(h.dialogs.shown,
+             QStringList{"critical Error!!: 'ADJ" + QString(QDir::separator()) + "FPU.D3T' Not Found !!"});
     QVERIFY(idleAtBox);
     QVERIFY(h.operations.calls.filter("fncImportFirmwareFile").isEmpty());
 }
@@ -539,12 +527,9 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
         QCOMPARE(running.barMaximum, WorkDatabase::countRows(h.window().WorkConnection(), memoryGroupQuery()) + 2 + 1);
     QCOMPARE(running.caution, runningText);
 
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    const auto &box = h.dialogs.messages[0];
-    QCOMPARE(box.text, succeeds ? QStringLiteral("Success") : QStringLiteral("Failure"));
-    QCOMPARE(box.icon, succeeds ? Icon::None : Icon::Critical);
-    QCOMPARE(box.title, succeeds ? QStringLiteral("Infomation") : QStringLiteral("Error!!"));
-    QCOMPARE(box.detail, succeeds ? QString() : QStringLiteral("no answer from the radio"));
+    QCOMPARE(h.dialogs.shown,
+             QStringList{succeeds ? QStringLiteral("Infomation: Success")
+                                  : QStringLiteral("critical Error!!: Failure (no answer from the radio)")});
     QVERIFY(reporting.windowEnabled && !reporting.barVisible && reporting.enabledMenus == 0);
     QVERIFY(h.isIdle());
     QVERIFY(!QApplication::overrideCursor());
@@ -563,9 +548,7 @@ void tst_frmMain::bootLoaderFailureNeverCallsTheProgramTransfer()
     h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
     h.ui().cmdExec->click();
     QVERIFY(h.operations.calls.filter("fncTransmitProgram").isEmpty());
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Failure"));
-    QCOMPARE(h.dialogs.messages[0].detail, QStringLiteral("no answer to the synchronisation"));
+    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: Failure (no answer to the synchronisation)"});
     QVERIFY(idleAtBox);
     QVERIFY(h.isIdle());
 }

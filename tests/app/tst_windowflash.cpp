@@ -17,7 +17,6 @@
 #include <QTest>
 
 using namespace std::chrono_literals;
-using Icon = OperatorDialogs::Icon;
 
 class tst_WindowFlash : public LinkTestCase
 {
@@ -63,10 +62,7 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     };
     h.ui().cmdExec->click();
 
-    QCOMPARE(h.dialogs.messages.size(), 1);
-    QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Success"));
-    QCOMPARE(h.dialogs.messages[0].icon, Icon::None);
-    QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Infomation"));
+    QCOMPARE(h.dialogs.shown, QStringList{"Infomation: Success"});
     QVERIFY(h.isIdle());
     QCOMPARE(radio.model(&sim::FirmwareRadio::loaderBytes), imageBytes(99, 2048));
     QVERIFY(radio.model(&sim::FirmwareRadio::memory) == imageBytes(seed));

@@ -57,9 +57,7 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
         h.ui().mnuMenu22->trigger();
         QVERIFY(h.ui().cmdExec->isEnabled());
         h.ui().cmdExec->click();
-        QCOMPARE(h.dialogs.messages.size(), 1);
-        QCOMPARE(h.dialogs.messages[0].text, QStringLiteral("Success"));
-        QCOMPARE(h.dialogs.messages[0].title, QStringLiteral("Infomation"));
+        QCOMPARE(h.dialogs.shown, QStringList{"Infomation: Success"});
         QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type K - EXT"));
         QVERIFY(h.isIdle());
         QVERIFY(readFile(csv).startsWith("MR,"));
@@ -73,8 +71,7 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
     QVERIFY(h.ui().cmdExec->isEnabled());
     QVERIFY(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM MemoryData") > 0);
     h.ui().cmdExec->click();
-    QCOMPARE(h.dialogs.messages.size(), 2);
-    QCOMPARE(h.dialogs.messages[1].text, QStringLiteral("Success"));
+    QCOMPARE(h.dialogs.shown, QStringList(2, "Infomation: Success"));
     QVERIFY(h.isIdle());
 
     SimulatedRadio copy(0);
@@ -93,7 +90,7 @@ void tst_WindowRuns::settingsReadOfJsRadioPicksItsAdjustFile()
     h.dialogs.files = QStringList{h.path("js.csv")};
     h.ui().cmdMRead->click();
     h.ui().cmdExec->click();
-    QCOMPARE(h.dialogs.messages.value(0).text, QStringLiteral("Success"));
+    QCOMPARE(h.dialogs.shown, QStringList{"Infomation: Success"});
     QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type J(S) - EXT"));
 
     h.ui().cmdAdjust->click();

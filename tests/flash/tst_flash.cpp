@@ -42,7 +42,6 @@ public:
     TestFlash() : LinkTestCase(ShortReplyLimit) {}
 
 private slots:
-
     void frameSum_data();
     void frameSum();
     void blockCheckOnTheWire_data();
@@ -53,12 +52,8 @@ private slots:
     void gapsAreFilledWithFF();
     void unwritableImageIsRefusedBeforeThePortOpens_data();
     void unwritableImageIsRefusedBeforeThePortOpens();
-    void loaderLengthIsAnnouncedHighByteFirst_data();
-    void loaderLengthIsAnnouncedHighByteFirst();
-    void synchronisationWaitsForTheRadio_data();
-    void synchronisationWaitsForTheRadio();
-    void replyWithAnotherByteInTheSameReadDoesNotCount_data();
-    void replyWithAnotherByteInTheSameReadDoesNotCount();
+    void bootTransferOnTheWire_data();
+    void bootTransferOnTheWire();
     void operatorStopClosesThePort();
 };
 
@@ -230,81 +225,50 @@ void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
     QCOMPARE(bench.line().received(), QByteArray());
 }
 
-void TestFlash::loaderLengthIsAnnouncedHighByteFirst_data()
+Q_DECLARE_METATYPE(sim::FirmwareFaults)
+
+void TestFlash::bootTransferOnTheWire_data()
 {
     QTest::addColumn<int>("size");
-    QTest::addColumn<QByteArray>("announced");
-    QTest::newRow("300 bytes") << 300 << QByteArray::fromHex("012C");
-    QTest::newRow("no loader rows: S0 only") << 0 << QByteArray::fromHex("0000");
+    QTest::addColumn<sim::FirmwareFaults>("faults");
+    QTest::addColumn<QString>("reason"); // part of the failure's reason; "" succeeds
+    QTest::addColumn<int>("zeros");      // at least this many sync zeros before the start request
+    QTest::newRow("300 bytes announced 01 2C") << 300 << sim::FirmwareFaults{} << "" << 1;
+    QTest::newRow("no loader rows: S0 only, 00 00") << 0 << sim::FirmwareFaults{} << "" << 1;
+    QTest::newRow("sync at the fifth zero") << 4 << sim::FirmwareFaults{.syncAfter = 5} << "" << 5;
+    // A reply with another byte in the same read does not count. Replies: 1 sync, 2 start,
+    // 3-4 length, 5-8 loader, 9 loader running.
+    QTest::newRow("doubled sync: the next zero is answered") << 4 << sim::FirmwareFaults{.doubleReplyAt = 1} << "" << 2;
+    QTest::newRow("doubled start") << 4 << sim::FirmwareFaults{.doubleReplyAt = 2} << "to the start request" << 0;
+    QTest::newRow("doubled length echo") << 4 << sim::FirmwareFaults{.doubleReplyAt = 3} << "high byte" << 0;
+    QTest::newRow("doubled loader echo") << 4 << sim::FirmwareFaults{.doubleReplyAt = 6} << "after loader byte 2 of 4"
+                                         << 0;
+    QTest::newRow("doubled loader running") << 4 << sim::FirmwareFaults{.doubleReplyAt = 9} << "loader running" << 0;
 }
 
-void TestFlash::loaderLengthIsAnnouncedHighByteFirst()
+void TestFlash::bootTransferOnTheWire()
 {
     QFETCH(int, size);
-    QFETCH(QByteArray, announced);
+    QFETCH(sim::FirmwareFaults, faults);
+    QFETCH(QString, reason);
+    QFETCH(int, zeros);
     RecordingServices services;
-    FirmwareBench bench;
+    FirmwareBench bench(faults);
     QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(size)));
 
-    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    const QByteArray received = bench.line().received();
-    QCOMPARE(received.mid(received.indexOf('\x55') + 1, 2).toHex(), announced.toHex());
-    QCOMPARE(received.size() - received.indexOf('\x55') - 3, size);
-    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
+    QCOMPARE(fncTransmitBootProgram(services), reason.isEmpty());
+    QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
     QVERIFY(bench.portIsFree());
-}
-
-void TestFlash::synchronisationWaitsForTheRadio_data()
-{
-    QTest::addColumn<int>("syncAfter");
-    QTest::newRow("first zero") << 1;
-    QTest::newRow("fifth zero") << 5;
-}
-
-void TestFlash::synchronisationWaitsForTheRadio()
-{
-    QFETCH(int, syncAfter);
-    RecordingServices services;
-    FirmwareBench bench({.syncAfter = syncAfter});
-    QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(4)));
-
-    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
+    if (!reason.isEmpty())
+        return;
     const QByteArray received = bench.line().received();
     const qsizetype start = received.indexOf('\x55');
-    QVERIFY(start >= syncAfter);
+    QVERIFY(start >= zeros);
     QCOMPARE(received.left(start), QByteArray(start, '\0'));
-}
-
-void TestFlash::replyWithAnotherByteInTheSameReadDoesNotCount_data()
-{
-    QTest::addColumn<int>("doubledReply");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<QString>("reason");
-    // Replies: 1 sync, 2 start, 3-4 length, 5-8 loader, 9 loader running.
-    QTest::newRow("sync: the next zero is answered") << 1 << true << "";
-    QTest::newRow("start") << 2 << false << "to the start request";
-    QTest::newRow("length echo") << 3 << false << "high byte";
-    QTest::newRow("loader echo") << 6 << false << "after loader byte 2 of 4";
-    QTest::newRow("loader running") << 9 << false << "loader running";
-}
-
-void TestFlash::replyWithAnotherByteInTheSameReadDoesNotCount()
-{
-    QFETCH(int, doubledReply);
-    QFETCH(bool, result);
-    QFETCH(QString, reason);
-    RecordingServices services;
-    FirmwareBench bench({.doubleReplyAt = doubledReply});
-    QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(4)));
-
-    QCOMPARE(fncTransmitBootProgram(services), result);
-    QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
-    if (doubledReply == 1)
-        QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.zerosReceived(); }) >= 2);
-    QVERIFY(bench.portIsFree());
+    QCOMPARE(received.mid(start + 1, 2).toHex(), QByteArray::number(size, 16).rightJustified(4, '0'));
+    QCOMPARE(received.size() - start - 3, size);
+    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
 }
 
 // Services whose operator asks to stop after a number of polls.

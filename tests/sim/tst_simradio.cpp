@@ -10,8 +10,6 @@
 
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(sim::LineFaults)
-
 // The simulated radio's line model and faults, as a program on the pty sees them.
 class TestSimRadio : public LinkTestCase
 {
@@ -21,14 +19,11 @@ public:
     TestSimRadio() : LinkTestCase(200ms) {}
 
 private slots:
-
     void noiseWithoutTerminatorStaysBounded();
     void repliesKeepTheirOrder_data();
     void repliesKeepTheirOrder();
     void pacedAnswerTakesItsLineTime_data();
     void pacedAnswerTakesItsLineTime();
-    void faultSeenByTheProgram_data();
-    void faultSeenByTheProgram();
     void linkReplacesOnlyALink();
 };
 
@@ -107,53 +102,6 @@ void TestSimRadio::pacedAnswerTakesItsLineTime()
                          p[15]),
              answered);
     QCOMPARE(p[15], answered ? QString("NAMENAME") : QString());
-}
-
-void TestSimRadio::faultSeenByTheProgram_data()
-{
-    QTest::addColumn<sim::LineFaults>("faults");
-    QTest::addColumn<QList<bool>>("reads"); // outcome of three TY reads in a row
-    QTest::addColumn<QByteArray>("receivedAfterFault");
-    QTest::addColumn<bool>("portFailed");
-
-    auto faults = [](auto set) {
-        sim::LineFaults f;
-        set(f);
-        return f;
-    };
-    QTest::newRow("none") << sim::LineFaults{} << QList<bool>{true, true, true} << QByteArray() << false;
-    QTest::newRow("silence from 2") << faults([](auto &f) { f.silenceFrom = 2; }) << QList<bool>{true, false, false}
-                                    << QByteArray("TY;") << false;
-    QTest::newRow("stray byte at 2") << faults([](auto &f) { f.strayByteAt = 2; }) << QList<bool>{true, false, true}
-                                     << QByteArray() << false;
-    QTest::newRow("two answers at 2") << faults([](auto &f) { f.doubleAt = 2; }) << QList<bool>{true, false, true}
-                                      << QByteArray() << false;
-    QTest::newRow("split at 2") << faults([](auto &f) { f.splitAt = 2; }) << QList<bool>{true, true, true}
-                                << QByteArray() << false;
-    QTest::newRow("line closed at 2") << faults([](auto &f) { f.closeAt = 2; }) << QList<bool>{true, false, false}
-                                      << QByteArray() << true;
-}
-
-void TestSimRadio::faultSeenByTheProgram()
-{
-    QFETCH(sim::LineFaults, faults);
-    QFETCH(QList<bool>, reads);
-    QFETCH(QByteArray, receivedAfterFault);
-    QFETCH(bool, portFailed);
-    auto radio = startScriptedRadio({{"TY;", "TY001;"}}, {0, faults});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QList<bool> outcomes;
-    for (qsizetype i = 0; i < reads.size(); ++i) {
-        QString p1, p2;
-        outcomes.append(link.TyRead(p1, p2));
-    }
-    QCOMPARE(outcomes, reads);
-    QCOMPARE(link.portFailed(), portFailed);
-    QCOMPARE(radio->lineClosed(), portFailed);
-    QVERIFY(radio->waitUntilIdle());
-    QCOMPARE(radio->receivedAfterFault(), receivedAfterFault);
 }
 
 void TestSimRadio::linkReplacesOnlyALink()
