@@ -23,9 +23,8 @@ private slots:
     void refusesFiles();
     void crLfAndLfGiveTheSameRows();
     void blankLinesLeaveGapsInRecNumber();
-    void firmwareImportDrivesTheBar_data();
-    void firmwareImportDrivesTheBar();
-    void bootImportLeavesTheBarAlone();
+    void importDrivesTheBar_data();
+    void importDrivesTheBar();
     void importsMoreThan32767Lines();
     void columnLimitHoldsAfterImport();
     void summaryCountsRecords();
@@ -199,35 +198,36 @@ void TestSRecordImport::blankLinesLeaveGapsInRecNumber()
     QCOMPARE(numbers, QList<int>({0, 2, 4}));
 }
 
-void TestSRecordImport::firmwareImportDrivesTheBar_data()
+void TestSRecordImport::importDrivesTheBar_data()
 {
+    QTest::addColumn<ImportMode>("mode");
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QList<int>>("values"); // empty: the bar is left alone
 
     // Four lines and the empty piece after the last line feed: five steps.
-    QTest::newRow("clean") << QByteArray(S0 + "\n" + S2 + "\n\nS9030000FC\n") << QList<int>{0, 1, 2, 3, 4, 5, 0};
-    QTest::newRow("refused at line 2") << QByteArray(S0 + "\nS30612345678AA3B\n\n") << QList<int>{0, 1, 2, 0};
+    const QByteArray clean = S0 + "\n" + S2 + "\n\nS9030000FC\n";
+    QTest::newRow("firmware") << ImportMode::Firmware << clean << QList<int>{0, 1, 2, 3, 4, 5, 0};
+    QTest::newRow("firmware refused at line 2")
+        << ImportMode::Firmware << QByteArray(S0 + "\nS30612345678AA3B\n\n") << QList<int>{0, 1, 2, 0};
+    QTest::newRow("boot") << ImportMode::Boot << clean << QList<int>{};
 }
 
-void TestSRecordImport::firmwareImportDrivesTheBar()
+void TestSRecordImport::importDrivesTheBar()
 {
+    QFETCH(ImportMode, mode);
     QFETCH(QByteArray, text);
     QFETCH(QList<int>, values);
     RecordingServices w;
     w.progress.minimum = 7;
-    import(w, ImportMode::Firmware, text);
+    import(w, mode, text);
+    QCOMPARE(w.progress.values, values);
+    if (values.isEmpty()) {
+        QVERIFY(w.progress.visibility.isEmpty());
+        return;
+    }
     QCOMPARE(w.progress.minimum, 0);
     QCOMPARE(w.progress.maximum, text.count('\n') + 1);
-    QCOMPARE(w.progress.values, values);
     QCOMPARE(w.progress.visibility, QList<bool>({true, false}));
-}
-
-void TestSRecordImport::bootImportLeavesTheBarAlone()
-{
-    RecordingServices w;
-    QVERIFY(import(w, ImportMode::Boot, S0 + "\n" + S2 + "\n"));
-    QVERIFY(w.progress.values.isEmpty());
-    QVERIFY(w.progress.visibility.isEmpty());
 }
 
 void TestSRecordImport::importsMoreThan32767Lines()
