@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 void ScriptedDialogs::message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail)
@@ -191,46 +190,17 @@ QString storedSerialSetting()
     return userSettings().value(QStringLiteral("Settings/Serial")).toString();
 }
 
-namespace {
-
-QByteArray srecords(const QByteArray &binary)
-{
-    QTemporaryDir dir;
-    const QString in = dir.filePath(QStringLiteral("image.bin"));
-    const QString out = dir.filePath(QStringLiteral("image.mot"));
-    if (!SRecordFiles::writeFile(in, binary) ||
-        !SRecordFiles::runTool(QStringLiteral("srec_cat"),
-                               {in, "-binary", "-o", out, "-address-length=3", "-line-length=46", "-header", "IMG"}))
-        return {};
-    return SRecordFiles::readFile(out);
-}
-
-QByteArray pattern(int seed, int size)
-{
-    QByteArray bytes(size, '\0');
-    quint32 x = 2463534242u + quint32(seed);
-    for (char &b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = char(x);
-    }
-    return bytes;
-}
-
-} // namespace
-
 QByteArray makeImage(int seed, int size)
 {
-    return srecords(pattern(seed, size));
+    return SRecordFiles::imageAsS2(imageBytes(seed, size));
 }
 
 QByteArray imageBytes(int seed, int size)
 {
-    return pattern(seed, size);
+    return SRecordFiles::randomBytes(size, quint32(seed));
 }
 
 QByteArray makeLoader()
 {
-    return srecords(pattern(99, 2048));
+    return makeImage(99, 2048);
 }

@@ -147,8 +147,8 @@ private:
     QMap<QByteArray, QByteArray> m_expectedMenus; // radio 0's menus once the file is written
     QMap<QByteArray, QByteArray> m_sourceChannels;
     int m_menuRows = 0;
-    QByteArray m_image = noiseBytes(FirmwareImage::FullImageBytes, 31);
-    QByteArray m_loader = noiseBytes(LoaderBytes, 5);
+    QByteArray m_image = randomBytes(FirmwareImage::FullImageBytes, 31);
+    QByteArray m_loader = randomBytes(LoaderBytes, 5);
 };
 
 void TestRadioFaults::initTestCase()

@@ -74,14 +74,3 @@ bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord)
 }
 
 } // namespace ImageRows
-
-QByteArray noiseBytes(int size, quint32 seed)
-{
-    QByteArray bytes(size, '\0');
-    quint32 state = seed;
-    for (char &b : bytes) {
-        state = state * 1664525u + 1013904223u;
-        b = char(state >> 24);
-    }
-    return bytes;
-}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecordingServices.h"
+#include "SRecordFiles.h"
 #include "SimulatedRadio.h"
 
 #include <QByteArray>
@@ -21,5 +22,4 @@ bool storeProgramRecord(QSqlDatabase db, const QString &table, int recNumber, co
 bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord = 16);
 } // namespace ImageRows
 
-// Deterministic bytes that are not a pattern the transfer could get right by accident.
-QByteArray noiseBytes(int size, quint32 seed = 7730);
+using SRecordFiles::randomBytes;

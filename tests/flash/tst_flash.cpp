@@ -94,7 +94,7 @@ void TestFlash::blockCheckOnTheWire()
     RecordingServices services;
     FirmwareBench bench;
     QVERIFY(services.isValid() && bench.start());
-    QByteArray image = noiseBytes(FullImageBytes);
+    QByteArray image = randomBytes(FullImageBytes);
     image.replace(0, firstBlock.size(), firstBlock);
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), {}));
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image));
@@ -115,10 +115,10 @@ void TestFlash::fullWriteIsByteExact_data()
     QTest::addColumn<int>("perRecord");
     QTest::addColumn<int>("s1Bytes"); // bytes from address 0 carried by S1 rows, stored after the S2 rows
     QTest::addColumn<int>("loaderSize");
-    QTest::newRow("S2, 16 bytes a record") << noiseBytes(FullImageBytes, 1) << 16 << 0 << 2048;
-    QTest::newRow("S2, 26 bytes a record") << noiseBytes(FullImageBytes, 2) << 26 << 0 << 300;
-    QTest::newRow("S1 below 64 KB, S2 above") << noiseBytes(FullImageBytes, 3) << 16 << 0x10000 << 100;
-    QTest::newRow("short last frame topped up") << noiseBytes(FullImageBytes - 100, 4) << 16 << 0 << 16;
+    QTest::newRow("S2, 16 bytes a record") << randomBytes(FullImageBytes, 1) << 16 << 0 << 2048;
+    QTest::newRow("S2, 26 bytes a record") << randomBytes(FullImageBytes, 2) << 26 << 0 << 300;
+    QTest::newRow("S1 below 64 KB, S2 above") << randomBytes(FullImageBytes, 3) << 16 << 0x10000 << 100;
+    QTest::newRow("short last frame topped up") << randomBytes(FullImageBytes - 100, 4) << 16 << 0 << 16;
 }
 
 void TestFlash::fullWriteIsByteExact()
@@ -130,7 +130,7 @@ void TestFlash::fullWriteIsByteExact()
     RecordingServices services;
     FirmwareBench bench;
     QVERIFY(services.isValid() && bench.start());
-    const QByteArray loader = noiseBytes(loaderSize, 99);
+    const QByteArray loader = randomBytes(loaderSize, 99);
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), loader));
     // S2 rows first in the file: the query still puts the S1 rows first.
     QVERIFY(
@@ -174,11 +174,11 @@ void TestFlash::gapsAreFilledWithFF()
     RecordingServices services;
     FirmwareBench bench;
     QVERIFY(services.isValid() && bench.start());
-    const QByteArray image = noiseBytes(FullImageBytes, 5);
+    const QByteArray image = randomBytes(FullImageBytes, 5);
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.left(gapAt)));
     QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.mid(gapAt + gapBytes), 16,
                                     quint32(gapAt + gapBytes), 50000));
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(32)));
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), randomBytes(32)));
 
     QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
     QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
@@ -211,10 +211,10 @@ void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
     RecordingServices services;
     FirmwareBench bench;
     QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(size), 16, quint32(origin)));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", randomBytes(size), 16, quint32(origin)));
     if (overlapAt >= 0)
         QVERIFY(ImageRows::storeProgramRecord(services.WorkConnection(), "UserPrg", 50000, "S2", quint32(overlapAt),
-                                              noiseBytes(16)));
+                                              randomBytes(16)));
 
     QString checkReason;
     QVERIFY(!isWritableImage(services.WorkConnection(), "UserPrg", &checkReason));
@@ -255,7 +255,7 @@ void TestFlash::bootTransferOnTheWire()
     RecordingServices services;
     FirmwareBench bench(faults);
     QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(size)));
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), randomBytes(size)));
 
     QCOMPARE(fncTransmitBootProgram(services), reason.isEmpty());
     QVERIFY2(services.failureReason().contains(reason), qPrintable(services.failureReason()));
@@ -285,8 +285,8 @@ void TestFlash::operatorStopClosesThePort()
     services.stopAfterPolls = 50;
     FirmwareBench bench;
     QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), noiseBytes(3)));
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", noiseBytes(FullImageBytes)));
+    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), randomBytes(3)));
+    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", randomBytes(FullImageBytes)));
 
     QVERIFY(fncTransmitBootProgram(services));
     QVERIFY(!fncTransmitProgram(services, "UserPrg"));
