@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
@@ -79,7 +80,8 @@ private slots:
 
     void startUpShowsIdleWindow_data();
     void startUpShowsIdleWindow();
-    void missingBootLoaderIsReportedOnceAfterTheTexts();
+    void missingFileIsNamedOnce_data();
+    void missingFileIsNamedOnce();
     void bootLoaderIsImportedAtStart();
     void secondStartLeavesTheFirstDatabaseAlone();
     void noStartWithoutWorkingDatabase();
@@ -94,10 +96,8 @@ private slots:
     void failedPreparationShowsFailureBox();
     void adjustFileFollowsTheType_data();
     void adjustFileFollowsTheType();
-    void missingAdjustFileIsNamed();
     void runShowsRunningStateThenResultThenIdle_data();
     void runShowsRunningStateThenResultThenIdle();
-    void bootLoaderFailureNeverCallsTheProgramTransfer();
     void settingsReadGoesOnAfterFailures();
 
     void portMenuIsStoredAtOnce();
@@ -146,19 +146,31 @@ void tst_frmMain::startUpShowsIdleWindow()
     QVERIFY(h.dialogs.messages.isEmpty());
 }
 
-void tst_frmMain::missingBootLoaderIsReportedOnceAfterTheTexts()
+void tst_frmMain::missingFileIsNamedOnce_data()
 {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("adjust"); // the box comes when ADJUST is chosen, else at start-up
+    QTest::newRow("boot loader, after the texts are set") << "7730F.REL" << false;
+    QTest::newRow("ADJUST file") << "ADJ/FPU.D3T" << true;
+}
+
+void tst_frmMain::missingFileIsNamedOnce()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, adjust);
     AppHarness h;
-    QString titleAtBox, instructionAtBox;
+    h.prepareScripted();
+    QVERIFY(QFile::remove(h.path(file)));
+    QString atBox;
     h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) {
-        titleAtBox = h.window().windowTitle();
-        instructionAtBox = h.ui().lblInstruction->text();
+        atBox = h.window().windowTitle() + "|" + h.ui().lblInstruction->text() + (adjust && h.isIdle() ? "|idle" : "");
     };
     QVERIFY(h.start());
-    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: '7730F.REL' Not Found !!"});
-    QCOMPARE(titleAtBox, QStringLiteral("Q41-2290-07"));
-    QCOMPARE(instructionAtBox, QStringLiteral("Select action from menu bar."));
-    QVERIFY(!h.operations.calls.join(' ').contains("fncImportMotFile"));
+    if (adjust)
+        h.ui().cmdAdjust->click();
+    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: '" + QDir::toNativeSeparators(file) + "' Not Found !!"});
+    QCOMPARE(atBox, QString("Q41-2290-07|Select action from menu bar.") + (adjust ? "|idle" : ""));
+    QVERIFY(h.operations.calls.filter(QRegularExpression("fncImport.*" + QRegularExpression::escape(file))).isEmpty());
     QVERIFY(h.isIdle());
 }
 
@@ -443,25 +455,10 @@ void tst_frmMain::adjustFileFollowsTheType()
     QVERIFY(h.ui().cmdExec->isEnabled());
 }
 
-void tst_frmMain::missingAdjustFileIsNamed()
-{
-    AppHarness h;
-    h.writeFile("7730F.REL", makeLoader());
-    h.operations.succeedWithoutRadio();
-    QVERIFY(h.start());
-    bool idleAtBox = false;
-    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
-    h.ui().cmdAdjust->click();
-    QCOMPARE(h.dialogs.shown,
-             QStringList{"critical Error!!: 'ADJ" + QString(QDir::separator()) + "FPU.D3T' Not Found !!"});
-    QVERIFY(idleAtBox);
-    QVERIFY(h.operations.calls.filter("fncImportFirmwareFile").isEmpty());
-}
-
 void tst_frmMain::runShowsRunningStateThenResultThenIdle_data()
 {
     QTest::addColumn<Action>("action");
-    QTest::addColumn<QString>("last"); // the run's last operation
+    QTest::addColumn<QString>("last"); // the run's last operation; nothing follows it
     QTest::addColumn<bool>("succeeds");
     QTest::addColumn<int>("barMaximum");
     QTest::addColumn<QString>("runningText");
@@ -475,6 +472,10 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle_data()
         QTest::addRow("ADJUST%s", result) << Action::Adjust << "fncTransmitProgram" << ok << 3 + 2049
                                           << "Now writing adjustment firmware. Please wait for a few minutes."
                                           << "cmdAdjust";
+        if (!ok) // the program transfer is never called
+            QTest::newRow("USER, boot loader fails") << Action::User << "fncTransmitBootProgram" << ok << 3 + 2049
+                                                     << "Now writing user firmware. Please wait for a few minutes."
+                                                     << "cmdUser";
         QTest::addRow("settings read%s", result)
             << Action::SettingsRead << "fncExportCsvFile" << ok << 730 << "Now reading menu and memory channel data"
             << "cmdMRead";
@@ -530,27 +531,12 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
     QCOMPARE(h.dialogs.shown,
              QStringList{succeeds ? QStringLiteral("Infomation: Success")
                                   : QStringLiteral("critical Error!!: Failure (no answer from the radio)")});
-    QVERIFY(reporting.windowEnabled && !reporting.barVisible && reporting.enabledMenus == 0);
+    QVERIFY(h.operations.calls.last().startsWith(last));
+    // A boot-loader failure is back in Idle before its box; a run's box comes first.
+    QVERIFY(reporting.windowEnabled && !reporting.barVisible);
+    QCOMPARE(reporting.enabledMenus, last == "fncTransmitBootProgram" ? 5 : 0);
     QVERIFY(h.isIdle());
     QVERIFY(!QApplication::overrideCursor());
-}
-
-void tst_frmMain::bootLoaderFailureNeverCallsTheProgramTransfer()
-{
-    AppHarness h;
-    h.prepareScripted();
-    h.operations.replaced.insert("fncTransmitBootProgram", [] { return false; });
-    h.operations.reasons.insert("fncTransmitBootProgram", "no answer to the synchronisation");
-    QVERIFY(h.start());
-    h.dialogs.files = QStringList{h.path("USER.mot")};
-    h.ui().cmdUser->click();
-    bool idleAtBox = false;
-    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { idleAtBox = h.isIdle(); };
-    h.ui().cmdExec->click();
-    QVERIFY(h.operations.calls.filter("fncTransmitProgram").isEmpty());
-    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: Failure (no answer to the synchronisation)"});
-    QVERIFY(idleAtBox);
-    QVERIFY(h.isIdle());
 }
 
 void tst_frmMain::settingsReadGoesOnAfterFailures()
