@@ -51,8 +51,8 @@ bool isFirmware(Operation operation)
 // Everything that can go wrong on the line, in the radio or with the port, for one row.
 struct RadioFault
 {
-    sim::LineFaults line;
-    sim::FirmwareFaults firmware;
+    sim::LineFaults line{};
+    sim::FirmwareFaults firmware{};
     int duplicateEchoAt = 0;
     int joinAt = 0;
     bool typeUnanswered = false;
@@ -60,27 +60,6 @@ struct RadioFault
     int vanishAtPoll = 0;    // the line goes away at this poll of the operation
     bool emptyTable = false; // a write with nothing to write
 };
-
-RadioFault lineFault(const std::function<void(sim::LineFaults &)> &set)
-{
-    RadioFault fault;
-    set(fault.line);
-    return fault;
-}
-
-RadioFault firmwareFault(const std::function<void(sim::FirmwareFaults &)> &set)
-{
-    RadioFault fault;
-    set(fault.firmware);
-    return fault;
-}
-
-RadioFault radioFault(const std::function<void(RadioFault &)> &set)
-{
-    RadioFault fault;
-    set(fault);
-    return fault;
-}
 
 // The window's services whose poll can pull the line away mid-operation.
 class FaultServices : public RecordingServices
@@ -98,6 +77,14 @@ public:
     std::function<void()> vanish;
     bool vanished = false;
 };
+
+// What `fn` (a member or a callable) finds in the radio's model.
+template <typename Radio, typename Fn> auto inModel(sim::SimRadio &radio, Fn fn)
+{
+    std::invoke_result_t<Fn, Radio &> result{};
+    radio.withPersonality([&](sim::Personality &p) { result = std::invoke(fn, static_cast<Radio &>(p)); });
+    return result;
+}
 
 // Descriptors of this process open on `device` (the simulated radio holds one of its own).
 int descriptorsOn(const QString &device)
@@ -192,7 +179,7 @@ void TestRadioFaults::addFirmwareRows()
     const auto slowBeyond = std::chrono::duration_cast<std::chrono::milliseconds>(ReplyLimit * 2);
     addRow(boot, "none", {}, true);
     // Silence in every waiting state; only the synchronisation goes on sending (zeros).
-    addRow(boot, "silent from the sync", lineFault([](auto &f) { f.silenceFrom = 1; }), false, "to the synchronisation",
+    addRow(boot, "silent from the sync", {.line = {.silenceFrom = 1}}, false, "to the synchronisation",
            QStringLiteral("\\x00*"));
     const std::pair<int, const char *> bootSilences[] = {{2, "to the start request 0x55 (waited 0.2 s)"},
                                                          {3, "length's high byte"},
@@ -200,22 +187,18 @@ void TestRadioFaults::addFirmwareRows()
                                                          {6, "after loader byte 2 of 3"},
                                                          {8, "loader running"}};
     for (const auto &[at, reason] : bootSilences)
-        addRow(boot, qPrintable(QStringLiteral("silent from reply %1").arg(at)),
-               lineFault([at](auto &f) { f.silenceFrom = at; }), false, reason);
-    addRow(boot, "stray byte apart before the start reply",
-           lineFault([](auto &f) { f.strayByteAt = 2, f.strayGap = 30ms; }), true);
-    addRow(boot, "stray byte run into the start reply", lineFault([](auto &f) { f.doubleAt = 2; }), false,
-           "to the start request");
-    addRow(boot, "split reply", lineFault([](auto &f) { f.splitAt = 2; }), true);
-    addRow(boot, "reply twice, run together", lineFault([](auto &f) { f.doubleAt = 3; }), false, "high byte");
-    addRow(boot, "line gone at a loader byte", lineFault([](auto &f) { f.closeAt = 6; }), false, "went away");
-    addRow(boot, "slow within the limit", lineFault([](auto &f) { f.slow = 20ms; }), true);
-    addRow(boot, "slow beyond the limit", lineFault([=](auto &f) { f.slow = slowBeyond; }), false,
-           "to the synchronisation");
-    addRow(boot, "sync answered from the third zero", firmwareFault([](auto &f) { f.syncAfter = 3; }), true);
-    addRow(boot, "wrong echo", firmwareFault([](auto &f) { f.wrongEchoAt = 4; }), false, "after loader byte 2 of 3");
-    addRow(boot, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
-           "cannot open COM1");
+        addRow(boot, qPrintable(QStringLiteral("silent from reply %1").arg(at)), {.line = {.silenceFrom = at}}, false,
+               reason);
+    addRow(boot, "stray byte apart before the start reply", {.line = {.strayByteAt = 2, .strayGap = 30ms}}, true);
+    addRow(boot, "stray byte run into the start reply", {.line = {.doubleAt = 2}}, false, "to the start request");
+    addRow(boot, "split reply", {.line = {.splitAt = 2}}, true);
+    addRow(boot, "reply twice, run together", {.line = {.doubleAt = 3}}, false, "high byte");
+    addRow(boot, "line gone at a loader byte", {.line = {.closeAt = 6}}, false, "went away");
+    addRow(boot, "slow within the limit", {.line = {.slow = 20ms}}, true);
+    addRow(boot, "slow beyond the limit", {.line = {.slow = slowBeyond}}, false, "to the synchronisation");
+    addRow(boot, "sync answered from the third zero", {.firmware = {.syncAfter = 3}}, true);
+    addRow(boot, "wrong echo", {.firmware = {.wrongEchoAt = 4}}, false, "after loader byte 2 of 3");
+    addRow(boot, "port held by another program", {.portHeld = true}, false, "cannot open COM1");
 
     addRow(program, "none", {}, true);
     const std::pair<int, const char *> programSilences[] = {
@@ -225,20 +208,17 @@ void TestRadioFaults::addFirmwareRows()
         {BootReplies + 35, "to the block check of block 1"},
         {BootReplies + 36, "to the write request for block 2 (address 0x001000)"}};
     for (const auto &[at, reason] : programSilences)
-        addRow(program, qPrintable(QStringLiteral("silent from reply %1").arg(at)),
-               lineFault([at](auto &f) { f.silenceFrom = at; }), false, reason);
+        addRow(program, qPrintable(QStringLiteral("silent from reply %1").arg(at)), {.line = {.silenceFrom = at}},
+               false, reason);
     addRow(program, "stray byte apart before the header reply",
-           lineFault([](auto &f) { f.strayByteAt = BootReplies + 2, f.strayGap = 30ms; }), true);
-    addRow(program, "reply twice, run together", lineFault([](auto &f) { f.doubleAt = BootReplies + 2; }), false,
-           "header of block 1");
-    addRow(program, "line gone at a frame", lineFault([](auto &f) { f.closeAt = BootReplies + 4; }), false,
-           "went away");
-    addRow(program, "block refused", firmwareFault([](auto &f) { f.refuseBlock = 3; }), false,
+           {.line = {.strayByteAt = BootReplies + 2, .strayGap = 30ms}}, true);
+    addRow(program, "reply twice, run together", {.line = {.doubleAt = BootReplies + 2}}, false, "header of block 1");
+    addRow(program, "line gone at a frame", {.line = {.closeAt = BootReplies + 4}}, false, "went away");
+    addRow(program, "block refused", {.firmware = {.refuseBlock = 3}}, false,
            "block check of block 3 (address 0x002000)");
-    addRow(program, "double reply to the header", firmwareFault([](auto &f) { f.doubleReplyAt = BootReplies + 2; }),
-           false, "header of block 1");
-    addRow(program, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
-           "cannot open COM1");
+    addRow(program, "double reply to the header", {.firmware = {.doubleReplyAt = BootReplies + 2}}, false,
+           "header of block 1");
+    addRow(program, "port held by another program", {.portHeld = true}, false, "cannot open COM1");
 }
 
 // Text-mode reads; `at` is the reply counted from the first that the fault hits.
@@ -246,32 +226,26 @@ void TestRadioFaults::addReadRows(Operation operation, int at)
 {
     const auto slowBeyond = std::chrono::duration_cast<std::chrono::milliseconds>(ReplyLimit * 2);
     addRow(operation, "none", {}, true);
-    addRow(operation, "silent", lineFault([=](auto &f) { f.silenceFrom = at; }), false, "no answer to");
-    addRow(operation, "stray byte apart before a reply",
-           lineFault([=](auto &f) { f.strayByteAt = at, f.strayGap = 30ms; }), false, "no valid answer");
-    addRow(operation, "split reply", lineFault([=](auto &f) { f.splitAt = at; }), true);
-    addRow(operation, "reply twice, run together", lineFault([=](auto &f) { f.doubleAt = at; }), false,
+    addRow(operation, "silent", {.line = {.silenceFrom = at}}, false, "no answer to");
+    addRow(operation, "stray byte apart before a reply", {.line = {.strayByteAt = at, .strayGap = 30ms}}, false,
            "no valid answer");
-    addRow(operation, "line gone", lineFault([=](auto &f) { f.closeAt = at; }), false, "port failed");
-    addRow(operation, "slow beyond the limit", lineFault([=](auto &f) { f.slow = slowBeyond; }), false);
-    addRow(operation, "answer joined to the next", radioFault([=](auto &f) { f.joinAt = at; }), false,
-           "no valid answer");
-    addRow(operation, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
-           "cannot open COM1");
+    addRow(operation, "split reply", {.line = {.splitAt = at}}, true);
+    addRow(operation, "reply twice, run together", {.line = {.doubleAt = at}}, false, "no valid answer");
+    addRow(operation, "line gone", {.line = {.closeAt = at}}, false, "port failed");
+    addRow(operation, "slow beyond the limit", {.line = {.slow = slowBeyond}}, false);
+    addRow(operation, "answer joined to the next", {.joinAt = at}, false, "no valid answer");
+    addRow(operation, "port held by another program", {.portHeld = true}, false, "cannot open COM1");
 }
 
 // A set command has no answer: faults of the radio's replies leave a write alone.
 void TestRadioFaults::addWriteRows(Operation operation)
 {
     addRow(operation, "none", {}, true);
-    addRow(operation, "silent", lineFault([](auto &f) { f.silenceFrom = 1; }), true, {}, QStringLiteral(".*"));
-    addRow(operation, "port held by another program", radioFault([](auto &f) { f.portHeld = true; }), false,
-           "cannot open COM1");
+    addRow(operation, "silent", {.line = {.silenceFrom = 1}}, true, {}, QStringLiteral(".*"));
+    addRow(operation, "port held by another program", {.portHeld = true}, false, "cannot open COM1");
     // With no rows every row was sent: the port's open is not examined, so nothing fails.
-    addRow(operation, "port held, nothing to write", radioFault([](auto &f) { f.portHeld = f.emptyTable = true; }),
-           true);
-    addRow(operation, "line gone mid-write", radioFault([](auto &f) { f.vanishAtPoll = 5; }), false,
-           "cannot write to the port");
+    addRow(operation, "port held, nothing to write", {.portHeld = true, .emptyTable = true}, true);
+    addRow(operation, "line gone mid-write", {.vanishAtPoll = 5}, false, "cannot write to the port");
 }
 
 void TestRadioFaults::operationUnderFault_data()
@@ -285,21 +259,18 @@ void TestRadioFaults::operationUnderFault_data()
     addFirmwareRows();
 
     addReadRows(Operation::TypeRead, 1);
-    addRow(Operation::TypeRead, "slow within the limit", lineFault([](auto &f) { f.slow = 20ms; }), true);
-    addRow(Operation::TypeRead, "no type answer", radioFault([](auto &f) { f.typeUnanswered = true; }), false,
-           "no answer to TY;");
+    addRow(Operation::TypeRead, "slow within the limit", {.line = {.slow = 20ms}}, true);
+    addRow(Operation::TypeRead, "no type answer", {.typeUnanswered = true}, false, "no answer to TY;");
 
     // Replies of the menu read: 1 TY, 2 onwards EX.
     addReadRows(Operation::MenuRead, 3);
-    addRow(Operation::MenuRead, "silent from the type query", lineFault([](auto &f) { f.silenceFrom = 1; }), false,
+    addRow(Operation::MenuRead, "silent from the type query", {.line = {.silenceFrom = 1}}, false,
            "menu bank A: no answer to EX0000000;", QStringLiteral("MF0;EX0000000;"));
-    addRow(Operation::MenuRead, "no type answer", radioFault([](auto &f) { f.typeUnanswered = true; }), true);
+    addRow(Operation::MenuRead, "no type answer", {.typeUnanswered = true}, true);
 
     addReadRows(Operation::ChannelRead, 2);
-    addRow(Operation::ChannelRead, "line gone in the second pass", lineFault([](auto &f) { f.closeAt = 301; }), false,
-           "port failed");
-    addRow(Operation::ChannelRead, "answer names another channel", radioFault([](auto &f) { f.duplicateEchoAt = 2; }),
-           false, "stored already");
+    addRow(Operation::ChannelRead, "line gone in the second pass", {.line = {.closeAt = 301}}, false, "port failed");
+    addRow(Operation::ChannelRead, "answer names another channel", {.duplicateEchoAt = 2}, false, "stored already");
 
     addWriteRows(Operation::MenuWrite);
     addWriteRows(Operation::ChannelWrite);
@@ -367,27 +338,18 @@ bool TestRadioFaults::run(Operation operation, FaultServices &services, QString 
 void TestRadioFaults::checkOutcome(Operation operation, const RadioFault &fault, bool succeeded,
                                    FaultServices &services, sim::SimRadio &radio, const QString &typeLabel)
 {
-    auto firmware = [&](auto fn) {
-        decltype(fn(std::declval<sim::FirmwareRadio &>())) result{};
-        radio.withPersonality([&](sim::Personality &p) { result = fn(static_cast<sim::FirmwareRadio &>(p)); });
-        return result;
-    };
-    auto normal = [&](auto fn) {
-        decltype(fn(std::declval<sim::NormalRadio &>())) result{};
-        radio.withPersonality([&](sim::Personality &p) { result = fn(static_cast<sim::NormalRadio &>(p)); });
-        return result;
-    };
     switch (operation) {
     case Operation::BootTransfer:
         if (succeeded)
-            QCOMPARE(firmware([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), m_loader);
+            QCOMPARE(inModel<sim::FirmwareRadio>(radio, &sim::FirmwareRadio::loaderBytes), m_loader);
         else if (fault.line.silenceFrom != BootReplies) // there the loader runs; only its report is lost
-            QVERIFY(!firmware([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
+            QVERIFY(!inModel<sim::FirmwareRadio>(radio, &sim::FirmwareRadio::loaderRunning));
         break;
     case Operation::ProgramTransfer: {
-        const int written = firmware([](sim::FirmwareRadio &r) { return int(r.blocksWritten().size()); });
+        const int written =
+            inModel<sim::FirmwareRadio>(radio, [](sim::FirmwareRadio &r) { return int(r.blocksWritten().size()); });
         if (succeeded) {
-            QVERIFY(firmware([](sim::FirmwareRadio &r) { return r.memory(); }) == m_image);
+            QVERIFY(inModel<sim::FirmwareRadio>(radio, &sim::FirmwareRadio::memory) == m_image);
             QCOMPARE(written, int(FirmwareImage::Layout.size()));
         } else {
             QVERIFY(written < int(FirmwareImage::Layout.size()));
@@ -416,12 +378,12 @@ void TestRadioFaults::checkOutcome(Operation operation, const RadioFault &fault,
         break;
     case Operation::MenuWrite:
         if (succeeded)
-            QVERIFY(normal([](sim::NormalRadio &r) { return r.menus(); }) ==
+            QVERIFY(inModel<sim::NormalRadio>(radio, &sim::NormalRadio::menus) ==
                     (fault.emptyTable ? sim::NormalRadio(0).menus() : m_expectedMenus));
         break;
     case Operation::ChannelWrite:
         if (succeeded)
-            QVERIFY(normal([](sim::NormalRadio &r) { return r.channels(); }) ==
+            QVERIFY(inModel<sim::NormalRadio>(radio, &sim::NormalRadio::channels) ==
                     (fault.emptyTable ? sim::NormalRadio(0).channels() : m_sourceChannels));
         break;
     }
