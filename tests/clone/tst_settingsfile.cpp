@@ -40,13 +40,12 @@ class TestSettingsFile : public QObject
 
 private slots:
     void init() { QVERIFY(m_dir.isValid()); }
-    void exportWritesMrThenExWithCrLf();
-    void exportOfEmptyTablesIsEmptyFile();
+    void exportWrites_data();
+    void exportWrites();
     void importLoads_data();
     void importLoads();
     void importRefuses_data();
     void importRefuses();
-    void bytesAbove127SurviveBothWays();
     void failedSaveLeavesOldFile();
     void exportThenImportReproducesTables();
 
@@ -55,21 +54,33 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestSettingsFile::exportWritesMrThenExWithCrLf()
+void TestSettingsFile::exportWrites_data()
 {
-    RecordingServices window;
-    QVERIFY(insertRow(window, "MenuData", {"A", "045", "01", "3", "1", ""}));
-    QVERIFY(insertRow(window, "MemoryData", channel("0", "01", "")));
-    QVERIFY(insertRow(window, "MenuData", {" B ", "000", "00", "0", "0", " x y "}));
-    QVERIFY(fncExportCsvFile(window, path("out.csv")));
-    QCOMPARE(readFile(path("out.csv")), QByteArray(EmptyChannel) + "\r\nEX,A,045,01,3,1,\r\nEX,B,000,00,0,0,x y\r\n");
+    QTest::addColumn<QStringList>("menu"); // rows as "A|045|01|3|1|value"
+    QTest::addColumn<QStringList>("memory");
+    QTest::addColumn<QByteArray>("file");
+    const QString emptyRow = "0|0|01|00000000000|0|0|0|00|00|000|0|0|000000000|00|0|";
+    QTest::newRow("empty tables: empty file") << QStringList{} << QStringList{} << QByteArray();
+    QTest::newRow("MR, then EX in table order, trimmed, CR LF")
+        << QStringList{"A|045|01|3|1|", " B |000|00|0|0| x y "} << QStringList{emptyRow}
+        << QByteArray(EmptyChannel) + "\r\nEX,A,045,01,3,1,\r\nEX,B,000,00,0,0,x y\r\n";
+    QTest::newRow("bytes above 127") << QStringList{QString::fromLatin1("B|020|00|0|0|\xB0")}
+                                     << QStringList{emptyRow + QString::fromLatin1("CAF\xC9\xFF")}
+                                     << QByteArray(EmptyChannel) + "CAF\xC9\xFF\r\nEX,B,020,00,0,0,\xB0\r\n";
 }
 
-void TestSettingsFile::exportOfEmptyTablesIsEmptyFile()
+void TestSettingsFile::exportWrites()
 {
+    QFETCH(QStringList, menu);
+    QFETCH(QStringList, memory);
+    QFETCH(QByteArray, file);
     RecordingServices window;
-    QVERIFY(fncExportCsvFile(window, path("empty.csv")));
-    QCOMPARE(readFile(path("empty.csv")), QByteArray());
+    for (const QString &row : menu)
+        QVERIFY(insertRow(window, "MenuData", row.split('|')));
+    for (const QString &row : memory)
+        QVERIFY(insertRow(window, "MemoryData", row.split('|')));
+    QVERIFY(fncExportCsvFile(window, path("out.csv")));
+    QCOMPARE(readFile(path("out.csv")), file);
 }
 
 void TestSettingsFile::importLoads_data()
@@ -86,6 +97,9 @@ void TestSettingsFile::importLoads_data()
         << QByteArray("EX,B,001,00,0,0,1,2\r\n") << QStringList{} << QStringList{"B|001|00|0|0|1,2"};
     QTest::newRow("surplus commas stay in the name") << QByteArray(EmptyChannel) + "NET,2\r\n"
                                                      << QStringList{emptyRow + "NET,2"} << QStringList{};
+    QTest::newRow("bytes above 127") << QByteArray(EmptyChannel) + "CAF\xC9\xFF\r\nEX,B,020,00,0,0,\xB0\r\n"
+                                     << QStringList{emptyRow + QString::fromLatin1("CAF\xC9\xFF")}
+                                     << QStringList{QString::fromLatin1("B|020|00|0|0|\xB0")};
     QTest::newRow("MR and EX interleaved, lone CR ends a line")
         << QByteArray("EX,A,000,00,0,0,5\r") + EmptyChannel + "\r\nEX,B,000,00,0,0,6" << QStringList{emptyRow}
         << QStringList{"A|000|00|0|0|5", "B|000|00|0|0|6"};
@@ -143,22 +157,6 @@ void TestSettingsFile::importRefuses()
     QCOMPARE(window.rowCount("MemoryData"), 0);
 }
 
-void TestSettingsFile::bytesAbove127SurviveBothWays()
-{
-    const QByteArray file = QByteArray(EmptyChannel) + "CAF\xC9\xFF\r\nEX,B,020,00,0,0,\xB0"
-                                                       "C\r\n";
-    RecordingServices window;
-    QVERIFY(writeFile(path("latin1.csv"), file));
-    QVERIFY(fncImportCsvFile(window, path("latin1.csv")));
-    QVERIFY(window.rows("MemoryData").first().endsWith(QString::fromLatin1("|CAF\xC9\xFF")));
-    QVERIFY(window.rows("MenuData")
-                .first()
-                .endsWith(QString::fromLatin1("|\xB0"
-                                              "C")));
-    QVERIFY(fncExportCsvFile(window, path("again.csv")));
-    QCOMPARE(readFile(path("again.csv")), file);
-}
-
 void TestSettingsFile::failedSaveLeavesOldFile()
 {
     QTemporaryDir dir;
@@ -177,7 +175,7 @@ void TestSettingsFile::failedSaveLeavesOldFile()
 void TestSettingsFile::exportThenImportReproducesTables()
 {
     RecordingServices source;
-    QVERIFY(insertRow(source, "MemoryData", channel("1", "07", "NET,2")));
+    QVERIFY(insertRow(source, "MemoryData", channel("1", "07", QString::fromLatin1("NET,\xC9\xFF"))));
     QVERIFY(insertRow(source, "MemoryData", channel("0", "07", "")));
     QVERIFY(insertRow(source, "MenuData", {"B", "045", "01", "9", "1", "0123456789ABCDEF"}));
     QVERIFY(insertRow(source, "MenuData", {"A", "000", "00", "0", "0", ""}));
