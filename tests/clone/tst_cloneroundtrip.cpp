@@ -66,8 +66,7 @@ void TestCloneRoundTrip::radioToFileToRadioGivesSameFile()
     for (auto *radio : {&a, &b})
         radio->model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
     QVERIFY(a.start() && b.start());
-    QVERIFY(a.model([](sim::NormalRadio &r) { return r.channels(); }) !=
-            b.model([](sim::NormalRadio &r) { return r.channels(); }));
+    QVERIFY(a.model(&sim::NormalRadio::channels) != b.model(&sim::NormalRadio::channels));
 
     a.useAsCom1();
     QVERIFY(readRadioToFile(path("a.csv")));
@@ -98,8 +97,8 @@ void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
     sim::NormalRadio b(1);
     QString reason;
     QVERIFY2(b.loadSettings(readFile(path("a.csv")), &reason), qPrintable(reason));
-    QCOMPARE(b.channels(), a.model([](sim::NormalRadio &r) { return r.channels(); }));
-    QCOMPARE(b.menus(), a.model([](sim::NormalRadio &r) { return r.menus(); }));
+    QCOMPARE(b.channels(), a.model(&sim::NormalRadio::channels));
+    QCOMPARE(b.menus(), a.model(&sim::NormalRadio::menus));
 }
 
 void TestCloneRoundTrip::cliWriteVerifyListsWhatDiffers()

@@ -73,7 +73,7 @@ void TestMemoryChannels::readStoresEveryEntryInOrder()
 
     const QStringList table = window.rows("MemoryData");
     QCOMPARE(table.size(), 600);
-    const auto channels = radio.model([](sim::NormalRadio &r) { return r.channels(); });
+    const auto channels = radio.model(&sim::NormalRadio::channels);
     QList<QByteArray> expectedCommands{"AI0;"};
     for (int i = 0; i < 600; ++i) {
         const QByteArray key = QByteArray::number(i / 300) + QByteArray::number(i % 300).rightJustified(3, '0');

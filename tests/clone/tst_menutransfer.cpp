@@ -92,7 +92,7 @@ void TestMenuTransfer::readRowsByType()
     QVERIFY(table.at(rows / 2 - 1).startsWith("A|") && table.at(rows / 2).startsWith("B|"));
     QCOMPARE(table.filter("|061|").isEmpty(), !has061);
     QCOMPARE(table.filter("|062|").isEmpty(), !has062);
-    QCOMPARE(table, modelRows(radio.model([](sim::NormalRadio &r) { return r.menus(); }), keysOfTable(table)));
+    QCOMPARE(table, modelRows(radio.model(&sim::NormalRadio::menus), keysOfTable(table)));
     // Sorted by key the table keeps its order: the plan runs in ascending order.
     QStringList sorted = keysOfTable(table);
     sorted.sort();
@@ -146,8 +146,7 @@ void TestMenuTransfer::writeSendsBankBeforeEveryRow()
                                         "0123456789ABCDEF;"));
     QCOMPARE(window.progress.current, 220);
     QCOMPARE(window.waitCursorCalls, 126 + 220);
-    QCOMPARE(target.model([](sim::NormalRadio &r) { return r.menus(); }),
-             source.model([](sim::NormalRadio &r) { return r.menus(); }));
+    QCOMPARE(target.model(&sim::NormalRadio::menus), source.model(&sim::NormalRadio::menus));
 }
 
 void TestMenuTransfer::writeBankSelect_data()

@@ -185,15 +185,9 @@ QByteArray TestFileFaults::goodContents(FileOperation operation) const
 bool TestFileFaults::fillTables(FileOperation operation, RecordingServices &services)
 {
     const QString path = m_dir.filePath(QStringLiteral("before.dat"));
-    switch (operation) {
-    case FileOperation::ImportBoot:
-        return SRecordFiles::writeFile(path, m_image) && fncImportMotFile(services, path, QStringLiteral("BootPrg"));
-    case FileOperation::ImportFirmware:
-        return SRecordFiles::writeFile(path, m_image) &&
-               fncImportFirmwareFile(services, path, QStringLiteral("UserPrg"));
-    default:
-        return SRecordFiles::writeFile(path, m_settings) && fncImportCsvFile(services, path);
-    }
+    const FileOperation import = isImport(operation) ? operation : FileOperation::ImportSettings;
+    const QByteArray contents = import == FileOperation::ImportSettings ? m_settings : m_image;
+    return SRecordFiles::writeFile(path, contents) && perform(import, services, path, {});
 }
 
 bool TestFileFaults::perform(FileOperation operation, RecordingServices &services, const QString &path,

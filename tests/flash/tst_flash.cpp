@@ -106,7 +106,7 @@ void TestFlash::blockCheckOnTheWire()
 
     constexpr int FirstCheckAt = 2 + 8 + 32 * 129; // write request, header, 32 frames
     QCOMPARE(bench.line().received().mid(programStart + FirstCheckAt, 2).toHex(), check.toHex());
-    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.blocksRefused(); }), 0);
+    QCOMPARE(bench.model(&sim::FirmwareRadio::blocksRefused), 0);
 }
 
 void TestFlash::fullWriteIsByteExact_data()
@@ -147,10 +147,10 @@ void TestFlash::fullWriteIsByteExact()
 
     QByteArray expected = image;
     expected.append(QByteArray(FullImageBytes - image.size(), char(0xFF)));
-    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), loader);
-    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.announcedLength(); }), loaderSize);
-    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
-    QCOMPARE(addressesOf(bench.model([](sim::FirmwareRadio &r) { return r.blocksWritten(); })), fullLayoutAddresses());
+    QCOMPARE(bench.model(&sim::FirmwareRadio::loaderBytes), loader);
+    QCOMPARE(bench.model(&sim::FirmwareRadio::announcedLength), loaderSize);
+    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == expected);
+    QCOMPARE(addressesOf(bench.model(&sim::FirmwareRadio::blocksWritten)), fullLayoutAddresses());
     // One step per loader row but S0, one per frame, and back to 0 at the end.
     QCOMPARE(services.progress.values.size(), bootRows - 1 + 2048 + 1);
     QCOMPARE(services.progress.values.at(bootRows - 1 + 2048 - 1), bootRows - 1 + 2048);
@@ -185,7 +185,7 @@ void TestFlash::gapsAreFilledWithFF()
 
     QByteArray expected = image;
     expected.replace(gapAt, gapBytes, QByteArray(gapBytes, char(0xFF)));
-    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == expected);
 }
 
 void TestFlash::unwritableImageIsRefusedBeforeThePortOpens_data()
@@ -268,7 +268,7 @@ void TestFlash::bootTransferOnTheWire()
     QCOMPARE(received.left(start), QByteArray(start, '\0'));
     QCOMPARE(received.mid(start + 1, 2).toHex(), QByteArray::number(size, 16).rightJustified(4, '0'));
     QCOMPARE(received.size() - start - 3, size);
-    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.loaderRunning(); }));
+    QVERIFY(bench.model(&sim::FirmwareRadio::loaderRunning));
 }
 
 // Services whose operator asks to stop after a number of polls.

@@ -97,10 +97,10 @@ void TestFlashFiles::fileIsWrittenByteForByte()
     QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
     QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
 
-    QCOMPARE(bench.model([](sim::FirmwareRadio &r) { return r.loaderBytes(); }), readFile(loaderBin));
+    QCOMPARE(bench.model(&sim::FirmwareRadio::loaderBytes), readFile(loaderBin));
     const QByteArray expected = readFile(expectedBin);
     QCOMPARE(expected.size(), FirmwareImage::FullImageBytes);
-    QVERIFY(bench.model([](sim::FirmwareRadio &r) { return r.memory(); }) == expected);
+    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == expected);
     QVERIFY(readFile(saved) == expected);
 }
 
