@@ -144,7 +144,7 @@ void useTemporarySettings();
 void storeSerialSetting(const QString &value); // empty: remove
 QString storedSerialSetting();
 
-// A 256 KB image as S2 records of 16 bytes, and a 2 KB loader, made by srec_cat.
+// A 256 KB image as S2 records of 16 bytes, and a 2 KB loader.
 QByteArray makeImage(int seed, int size = 256 * 1024);
 // The bytes makeImage(seed, size) holds.
 QByteArray imageBytes(int seed, int size = 256 * 1024);
