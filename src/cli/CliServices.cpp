@@ -8,7 +8,8 @@
 
 namespace {
 constexpr qint64 RedrawIntervalMs = 200;
-}
+constexpr double MinSecondsForRate = 0.5;
+} // namespace
 
 TerminalProgress::TerminalProgress(bool quiet) : m_quiet(quiet), m_terminal(::isatty(fileno(stderr)) != 0)
 {
@@ -62,19 +63,28 @@ void TerminalProgress::draw(bool force)
     m_lastPlainPercent = percent;
     const double seconds = elapsed / 1000.0;
     const double done = (m_value - m_min) * m_perStep;
-    const double rate = seconds > 0.2 ? done / seconds : 0.0;
-    const double left = fraction > 0.0 ? seconds * (1.0 - fraction) / fraction : 0.0;
-    QString text = QStringLiteral("%1 %2% ").arg(m_label).arg(percent, 3);
+    // Rate and time left mean nothing until some time has passed.
+    const bool measured = seconds >= MinSecondsForRate;
+    QStringList parts;
+    if (!m_unit.isEmpty()) {
+        QString amount = QStringLiteral("%1 %2").arg(qint64(done)).arg(m_unit);
+        if (measured)
+            amount += QStringLiteral(", %1 %2/s").arg(done / seconds, 0, 'f', 0).arg(m_unit);
+        parts << amount;
+    }
+    if (measured && fraction > 0.0 && fraction < 1.0) {
+        const int left = int(seconds * (1.0 - fraction) / fraction);
+        parts << QStringLiteral("%1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    }
+    QString text = QStringLiteral("%1 %2%").arg(m_label).arg(percent, 3);
     if (m_terminal) {
         constexpr int Width = 30;
         const int filled = int(fraction * Width);
-        text += QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(Width - filled, QLatin1Char('.')) +
-                QStringLiteral("] ");
+        text += QStringLiteral(" [") + QString(filled, QLatin1Char('#')) + QString(Width - filled, QLatin1Char('.')) +
+                QLatin1Char(']');
     }
-    if (!m_unit.isEmpty())
-        text += QStringLiteral("%1 %2, %3 %2/s").arg(qint64(done)).arg(m_unit).arg(rate, 0, 'f', 0);
-    if (fraction > 0.0 && fraction < 1.0)
-        text += QStringLiteral(", %1:%2 left").arg(int(left) / 60).arg(int(left) % 60, 2, 10, QLatin1Char('0'));
+    if (!parts.isEmpty())
+        text += QLatin1Char(' ') + parts.join(QStringLiteral(", "));
     if (m_terminal)
         std::fprintf(stderr, "\r%s\x1b[K", qPrintable(text));
     else
