@@ -1,7 +1,7 @@
 #include "MemoryChannels.h"
 
+#include "ReadStart.h"
 #include "link/clsBriskHx7730.h"
-#include "store/WorkDatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -84,17 +84,9 @@ QString memoryGroupQuery()
 bool fncMemoryChennelRead(WindowServices &window)
 {
     QSqlQuery insert(window.WorkConnection());
-    QString reason;
-    if (!WorkDatabase::prepareRefill(window.WorkConnection(), QStringLiteral("MemoryData"), 16, insert, &reason)) {
-        window.setFailure(reason);
-        return false;
-    }
     clsBriskHx7730 link;
-    if (!link.CommOpen(window.settingsText())) {
-        window.setFailure(link.lastError());
+    if (!startRead(window, QStringLiteral("MemoryData"), 16, insert, link))
         return false;
-    }
-    link.AiWrite(QStringLiteral("0"));
     for (const char *pass : Passes)
         if (!readPass(window, link, insert, QLatin1String(pass)))
             return false;

@@ -1,8 +1,8 @@
 #include "MenuTransfer.h"
 
+#include "ReadStart.h"
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
-#include "store/WorkDatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -126,17 +126,9 @@ QList<QList<MenuReadStep>> menuReadPlan(bool ext, bool tyP2IsZero)
 bool fncMenuRead(WindowServices &window)
 {
     QSqlQuery insert(window.WorkConnection());
-    QString reason;
-    if (!WorkDatabase::prepareRefill(window.WorkConnection(), QStringLiteral("MenuData"), 6, insert, &reason)) {
-        window.setFailure(reason);
-        return false;
-    }
     clsBriskHx7730 link;
-    if (!link.CommOpen(window.settingsText())) {
-        window.setFailure(link.lastError());
+    if (!startRead(window, QStringLiteral("MenuData"), 6, insert, link))
         return false;
-    }
-    link.AiWrite(QStringLiteral("0"));
     // Without a type answer both fields stay empty: EXT present, P2 not "0".
     TypeAnswer type;
     link.TyRead(type.P1, type.P2);

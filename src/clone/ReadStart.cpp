@@ -1,0 +1,18 @@
+#include "ReadStart.h"
+
+#include "store/WorkDatabase.h"
+
+bool startRead(WindowServices &window, const QString &table, int columns, QSqlQuery &insert, clsBriskHx7730 &link)
+{
+    QString reason;
+    if (!WorkDatabase::prepareRefill(window.WorkConnection(), table, columns, insert, &reason)) {
+        window.setFailure(reason);
+        return false;
+    }
+    if (!link.CommOpen(window.settingsText())) {
+        window.setFailure(link.lastError());
+        return false;
+    }
+    link.AiWrite(QStringLiteral("0"));
+    return true;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "link/clsBriskHx7730.h"
+#include "store/Services.h"
+
+#include <QSqlQuery>
+
+// The start every read from the radio shares: empty the table it fills and
+// prepare its insert, open the port, and silence unasked output with AI0 (which
+// also empties the receive queue). False with the reason left on the window.
+bool startRead(WindowServices &window, const QString &table, int columns, QSqlQuery &insert, clsBriskHx7730 &link);
