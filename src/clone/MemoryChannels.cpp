@@ -1,6 +1,6 @@
 #include "MemoryChannels.h"
 
-#include "ReadStart.h"
+#include "RadioSession.h"
 #include "link/clsBriskHx7730.h"
 
 #include <QSqlError>
@@ -108,16 +108,10 @@ bool fncMemoryChennelWrite(WindowServices &window)
         for (int i = 0; i < FieldCount; ++i)
             fields[size_t(i)] = rows.value(i).toString();
         if (!writeChannel(link, fields)) {
-            window.setFailure(link.lastError().isEmpty() ? QStringLiteral("the port is not open") : link.lastError());
-            return false;
+            return writeFailed(window, link);
         }
         window.barMain().step();
         window.fncWaitCursor();
     }
-    // The commands count as sent once they have left the port, not its buffer.
-    if (link.isOpen() && !link.drain()) {
-        window.setFailure(link.lastError());
-        return false;
-    }
-    return true;
+    return finishWrite(window, link);
 }

@@ -1,6 +1,6 @@
 #include "MenuTransfer.h"
 
-#include "ReadStart.h"
+#include "RadioSession.h"
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
 
@@ -157,16 +157,10 @@ bool fncMenuWrite(WindowServices &window)
         if (!link.ExWrite(rows.value(QStringLiteral("P1")).toString(), rows.value(QStringLiteral("P2")).toString(),
                           rows.value(QStringLiteral("P3")).toString(), rows.value(QStringLiteral("P4")).toString(),
                           rows.value(QStringLiteral("P5")).toString())) {
-            window.setFailure(link.lastError().isEmpty() ? QStringLiteral("the port is not open") : link.lastError());
-            return false;
+            return writeFailed(window, link);
         }
         window.barMain().step();
         window.fncWaitCursor();
     }
-    // The commands count as sent once they have left the port, not its buffer.
-    if (link.isOpen() && !link.drain()) {
-        window.setFailure(link.lastError());
-        return false;
-    }
-    return true;
+    return finishWrite(window, link);
 }

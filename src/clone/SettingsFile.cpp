@@ -1,4 +1,5 @@
 #include "SettingsFile.h"
+#include "store/FileContents.h"
 
 #include <QDir>
 #include <QFile>
@@ -273,21 +274,6 @@ bool storeRows(QSqlDatabase db, const SettingsRows &rows, QString &reason)
         reason = db.lastError().text();
     db.rollback();
     return false;
-}
-
-bool readWholeFile(const QString &path, QByteArray &bytes, QString &reason)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return true;
 }
 
 } // namespace

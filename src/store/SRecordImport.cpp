@@ -1,4 +1,5 @@
 #include "SRecordImport.h"
+#include "FileContents.h"
 
 #include "ImageRowReader.h"
 
@@ -42,21 +43,6 @@ QLatin1StringView text(QByteArrayView line, qsizetype from, qsizetype count)
     if (from >= line.size() || count <= 0)
         return QLatin1StringView("");
     return QLatin1StringView(line.sliced(from, std::min(count, line.size() - from)));
-}
-
-bool readWholeFile(const QString &path, QByteArray &contents, QString &reason)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    contents = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return true;
 }
 
 // A piece as a line: carriage returns count as spaces and spaces at both ends

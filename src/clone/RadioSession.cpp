@@ -1,4 +1,4 @@
-#include "ReadStart.h"
+#include "RadioSession.h"
 
 #include "store/WorkDatabase.h"
 
@@ -14,5 +14,20 @@ bool startRead(WindowServices &window, const QString &table, int columns, QSqlQu
         return false;
     }
     link.AiWrite(QStringLiteral("0"));
+    return true;
+}
+
+bool writeFailed(WindowServices &window, const clsBriskHx7730 &link)
+{
+    window.setFailure(link.lastError().isEmpty() ? QStringLiteral("the port is not open") : link.lastError());
+    return false;
+}
+
+bool finishWrite(WindowServices &window, clsBriskHx7730 &link)
+{
+    if (link.isOpen() && !link.drain()) {
+        window.setFailure(link.lastError());
+        return false;
+    }
     return true;
 }
