@@ -15,11 +15,10 @@
 
 void ScriptedDialogs::message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail)
 {
-    messages.append({text, icon, title, detail});
     shown << QStringLiteral("%1%2: %3").arg(icon == Icon::Critical ? "critical " : "", title, text) +
                  (detail.isEmpty() ? QString() : " (" + detail + ")");
     if (onMessage)
-        onMessage(messages.last());
+        onMessage();
 }
 
 QString ScriptedDialogs::chooseFileToOpen(QWidget *, const QString &title, const QString &filter)
@@ -107,7 +106,7 @@ void AppHarness::writeFile(const QString &relative, const QByteArray &content)
 
 void AppHarness::addDeliveredFiles()
 {
-    writeFile(QStringLiteral("7730F.REL"), makeLoader());
+    writeFile(QStringLiteral("7730F.REL"), makeImage(99, 2048)); // a 2 KB loader
     writeFile(QStringLiteral("ADJ/FPU.D3T"), makeImage(1));
     writeFile(QStringLiteral("ADJ/FPU_SJ.D3T"), makeImage(2));
     writeFile(QStringLiteral("ADJ/FPU_VJ.D3T"), makeImage(3));
@@ -198,9 +197,4 @@ QByteArray makeImage(int seed, int size)
 QByteArray imageBytes(int seed, int size)
 {
     return SRecordFiles::randomBytes(size, quint32(seed));
-}
-
-QByteArray makeLoader()
-{
-    return makeImage(99, 2048);
 }

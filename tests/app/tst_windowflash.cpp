@@ -48,7 +48,7 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     h.addDeliveredFiles();
     h.writeFile("USER.mot", makeImage(7));
     QVERIFY(h.start());
-    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(h.dialogs.shown.isEmpty());
     FirmwareBench radio;
     QVERIFY(radio.start());
 
@@ -56,7 +56,7 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     (user ? h.ui().mnuMenu11 : h.ui().mnuMenu12)->trigger();
     QVERIFY(h.ui().cmdExec->isEnabled());
     int barMaximum = 0, barValue = 0;
-    h.dialogs.onMessage = [&](const ScriptedDialogs::Message &) {
+    h.dialogs.onMessage = [&] {
         barMaximum = h.ui().barMain->maximum();
         barValue = h.ui().barMain->value();
     };

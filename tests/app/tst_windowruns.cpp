@@ -45,7 +45,7 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
     AppHarness h;
     h.addDeliveredFiles();
     QVERIFY(h.start());
-    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(h.dialogs.shown.isEmpty());
     const QString csv = h.path("radio-a.csv");
     h.writeFile("radio-a.csv", "stale contents"); // a settings read overwrites without asking
 
