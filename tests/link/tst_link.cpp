@@ -26,13 +26,11 @@ private slots:
     void comNamesMapThroughUserSettings();
     void portHeldByAnotherFailsToOpen();
     void openOnAnOpenInstanceKeepsItsPort();
-    void binWriteSendsPairs_data();
-    void binWriteSendsPairs();
+    void writeSendsItsBytes_data();
+    void writeSendsItsBytes();
     void binReadReturnsWaitingBytes_data();
     void binReadReturnsWaitingBytes();
     void replyLargerThanThePtyArrivesWhole();
-    void txtWriteSendsOneBytePerCharacter_data();
-    void txtWriteSendsOneBytePerCharacter();
     void replyInTwoPiecesReadByTwoCalls();
     void readCommandAcceptsItsAnswerForm_data();
     void readCommandAcceptsItsAnswerForm();
@@ -51,6 +49,19 @@ void TestLink::initTestCase()
 }
 
 namespace {
+
+// A scripted radio and a link open on it.
+struct OpenLink
+{
+    std::unique_ptr<sim::SimRadio> radio;
+    clsBriskHx7730 link;
+
+    bool open(const ScriptedAnswers &answers, const sim::SimOptions &options = {})
+    {
+        radio = startScriptedRadio(answers, options);
+        return radio && link.CommOpen(com1Settings());
+    }
+};
 
 // The fields a read starts with (its query) and, for each kind, what it sends.
 QStringList startingFields(const QString &kind)
@@ -196,38 +207,44 @@ void TestLink::openOnAnOpenInstanceKeepsItsPort()
     QCOMPARE(other->received(), QByteArray());
 }
 
-void TestLink::binWriteSendsPairs_data()
+// BinWrite takes hex pairs, TxtWrite one byte per character; both stop at the first
+// thing they cannot send, after the bytes before it.
+void TestLink::writeSendsItsBytes_data()
 {
+    QTest::addColumn<bool>("binary");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<bool>("result");
-    QTest::newRow("two pairs") << "0A1B" << QByteArray("\x0A\x1B") << true;
-    QTest::newRow("odd length: last digit alone") << "ABC" << QByteArray("\xAB\x0C") << true;
-    QTest::newRow("lower case") << "ff" << QByteArray("\xFF") << true;
-    QTest::newRow("empty") << "" << QByteArray() << true;
-    QTest::newRow("bytes above 127") << "80fE7f" << QByteArray("\x80\xFE\x7F") << true;
+    QTest::newRow("two pairs") << true << "0A1B" << QByteArray("\x0A\x1B") << true;
+    QTest::newRow("odd length: last digit alone") << true << "ABC" << QByteArray("\xAB\x0C") << true;
+    QTest::newRow("lower case") << true << "ff" << QByteArray("\xFF") << true;
+    QTest::newRow("empty") << true << "" << QByteArray() << true;
+    QTest::newRow("bytes above 127") << true << "80fE7f" << QByteArray("\x80\xFE\x7F") << true;
     QByteArray many(40000, '\0');
     for (qsizetype i = 0; i < many.size(); ++i)
         many[i] = char(i * 7 + i / 256);
-    QTest::newRow("beyond 16-bit counts") << QString::fromLatin1(many.toHex()) << many << true;
-    QTest::newRow("bad first pair") << "0G" << QByteArray() << false;
-    QTest::newRow("bad second pair") << "010G" << QByteArray("\x01") << false;
-    QTest::newRow("sign is not a digit") << "+1" << QByteArray() << false;
+    QTest::newRow("beyond 16-bit counts") << true << QString::fromLatin1(many.toHex()) << many << true;
+    QTest::newRow("bad first pair") << true << "0G" << QByteArray() << false;
+    QTest::newRow("bad second pair") << true << "010G" << QByteArray("\x01") << false;
+    QTest::newRow("sign is not a digit") << true << "+1" << QByteArray() << false;
+    QTest::newRow("text TY;") << false << "TY;" << QByteArray("\x54\x59\x3B") << true;
+    QTest::newRow("text Latin-1 above 127")
+        << false << QString::fromLatin1("\xE9\xFF\x80") << QByteArray("\xE9\xFF\x80") << true;
+    QTest::newRow("text character beyond one byte") << false << QString("AB\u3042C") << QByteArray("AB") << false;
 }
 
-void TestLink::binWriteSendsPairs()
+void TestLink::writeSendsItsBytes()
 {
+    QFETCH(bool, binary);
     QFETCH(QString, text);
     QFETCH(QByteArray, sent);
     QFETCH(bool, result);
-    auto radio = startScriptedRadio({});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QCOMPARE(link.BinWrite(text), result);
-    QCOMPARE(link.lastError().isEmpty(), result);
-    QVERIFY(radio->waitUntilIdle());
-    QCOMPARE(radio->received(), sent);
+    OpenLink r;
+    QVERIFY(r.open({}));
+    QCOMPARE(binary ? r.link.BinWrite(text) : r.link.TxtWrite(text), result);
+    QCOMPARE(r.link.lastError().isEmpty(), result);
+    QVERIFY(r.radio->waitUntilIdle());
+    QCOMPARE(r.radio->received(), sent);
 }
 
 void TestLink::binReadReturnsWaitingBytes_data()
@@ -243,16 +260,14 @@ void TestLink::binReadReturnsWaitingBytes()
 {
     QFETCH(QByteArray, reply);
     QFETCH(QString, text);
-    auto radio = startScriptedRadio({{"Q;", reply}});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QVERIFY(link.TxtWrite("Q;"));
-    QVERIFY(radio->waitUntilIdle());
+    OpenLink r;
+    QVERIFY(r.open({{"Q;", reply}}));
+    QVERIFY(r.link.TxtWrite("Q;"));
+    QVERIFY(r.radio->waitUntilIdle());
     if (!reply.isEmpty())
-        QVERIFY(link.waitForInput(QDeadlineTimer(5s)));
-    QCOMPARE(link.BinRead(), text);
-    QCOMPARE(link.BinRead(), QString());
+        QVERIFY(r.link.waitForInput(QDeadlineTimer(5s)));
+    QCOMPARE(r.link.BinRead(), text);
+    QCOMPARE(r.link.BinRead(), QString());
 }
 
 void TestLink::replyLargerThanThePtyArrivesWhole()
@@ -260,41 +275,15 @@ void TestLink::replyLargerThanThePtyArrivesWhole()
     QByteArray reply(100000, '\0');
     for (qsizetype i = 0; i < reply.size(); ++i)
         reply[i] = char(i % 251);
-    auto radio = startScriptedRadio({{"Q;", reply}});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QVERIFY(link.TxtWrite("Q;"));
+    OpenLink r;
+    QVERIFY(r.open({{"Q;", reply}}));
+    QVERIFY(r.link.TxtWrite("Q;"));
     QString hex;
     const QDeadlineTimer deadline(10s);
-    while (hex.size() < reply.size() * 2 && link.waitForInput(deadline))
-        hex += link.BinRead();
+    while (hex.size() < reply.size() * 2 && r.link.waitForInput(deadline))
+        hex += r.link.BinRead();
     QCOMPARE(hex, QString::fromLatin1(reply.toHex().toUpper()));
-    QVERIFY(radio->waitUntilIdle());
-}
-
-void TestLink::txtWriteSendsOneBytePerCharacter_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<bool>("result");
-    QTest::newRow("TY;") << "TY;" << QByteArray("\x54\x59\x3B") << true;
-    QTest::newRow("Latin-1 above 127") << QString::fromLatin1("\xE9\xFF\x80") << QByteArray("\xE9\xFF\x80") << true;
-    QTest::newRow("character beyond one byte") << QString("AB\u3042C") << QByteArray("AB") << false;
-}
-
-void TestLink::txtWriteSendsOneBytePerCharacter()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, sent);
-    QFETCH(bool, result);
-    auto radio = startScriptedRadio({{"TY;", ""}});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QCOMPARE(link.TxtWrite(text), result);
-    QVERIFY(radio->waitUntilIdle());
-    QCOMPARE(radio->received(), sent);
+    QVERIFY(r.radio->waitUntilIdle());
 }
 
 void TestLink::replyInTwoPiecesReadByTwoCalls()
@@ -302,15 +291,13 @@ void TestLink::replyInTwoPiecesReadByTwoCalls()
     sim::SimOptions options;
     options.faults.splitAt = 1;
     options.faults.splitGap = 300ms; // far longer than a wake-up, so the pieces arrive apart
-    auto radio = startScriptedRadio({{"TY;", "TY001;"}}, options);
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QVERIFY(link.TxtWrite("TY;"));
-    QVERIFY(link.waitForInput(QDeadlineTimer(5s)));
-    QCOMPARE(link.TxtRead(), QString("TY0"));
-    QVERIFY(link.waitForInput(QDeadlineTimer(5s)));
-    QCOMPARE(link.TxtRead(), QString("01;"));
+    OpenLink r;
+    QVERIFY(r.open({{"TY;", "TY001;"}}, options));
+    QVERIFY(r.link.TxtWrite("TY;"));
+    QVERIFY(r.link.waitForInput(QDeadlineTimer(5s)));
+    QCOMPARE(r.link.TxtRead(), QString("TY0"));
+    QVERIFY(r.link.waitForInput(QDeadlineTimer(5s)));
+    QCOMPARE(r.link.TxtRead(), QString("01;"));
 }
 
 void TestLink::readCommandAcceptsItsAnswerForm_data()
@@ -353,53 +340,47 @@ void TestLink::readCommandAcceptsItsAnswerForm()
     QFETCH(QString, kind);
     QFETCH(QByteArray, answer);
     QFETCH(QStringList, fields);
-    auto radio = startScriptedRadio({{queryOf(kind), answer}});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
+    OpenLink r;
+    QVERIFY(r.open({{queryOf(kind), answer}}));
 
     const QStringList before = startingFields(kind);
     QStringList params = before;
-    const bool accepted = readInto(link, kind, params);
+    const bool accepted = readInto(r.link, kind, params);
     QCOMPARE(accepted, !fields.isEmpty());
     QCOMPARE(params, accepted ? fields : before);
-    QVERIFY(radio->waitUntilIdle());
-    QCOMPARE(radio->received(), queryOf(kind));
+    QVERIFY(r.radio->waitUntilIdle());
+    QCOMPARE(r.radio->received(), queryOf(kind));
     if (!accepted)
-        QVERIFY2(link.lastError().startsWith("no valid answer to " + queryOf(kind)), qPrintable(link.lastError()));
+        QVERIFY2(r.link.lastError().startsWith("no valid answer to " + queryOf(kind)), qPrintable(r.link.lastError()));
 }
 
 // Keeps the real 100 ms pause.
 void TestLink::aiWriteDiscardsWaitingInput()
 {
-    auto radio = startScriptedRadio({{"TY;", "TY001;"}, {"AI0;", ""}});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
-    QVERIFY(link.TxtWrite("TY;"));
-    QVERIFY(link.waitForInput(QDeadlineTimer(5s)));
+    OpenLink r;
+    QVERIFY(r.open({{"TY;", "TY001;"}, {"AI0;", ""}}));
+    QVERIFY(r.link.TxtWrite("TY;"));
+    QVERIFY(r.link.waitForInput(QDeadlineTimer(5s)));
 
-    QVERIFY(link.AiWrite("0"));
-    QVERIFY(radio->waitUntilIdle());
-    QCOMPARE(radio->received(), QByteArray("TY;AI0;"));
-    QCOMPARE(link.TxtRead(), QString());
+    QVERIFY(r.link.AiWrite("0"));
+    QVERIFY(r.radio->waitUntilIdle());
+    QCOMPARE(r.radio->received(), QByteArray("TY;AI0;"));
+    QCOMPARE(r.link.TxtRead(), QString());
     QString p1, p2;
-    QVERIFY(link.TyRead(p1, p2)); // the next read starts from an empty queue
+    QVERIFY(r.link.TyRead(p1, p2)); // the next read starts from an empty queue
 }
 
 void TestLink::mwFromAnMrAnswerEqualsIt()
 {
     const QByteArray answer = answerOf("MR", MrFixedFields + QStringList{QString::fromLatin1("CH\xB0\xE9")});
-    auto radio = startScriptedRadio({{"MR0001;", answer}});
-    QVERIFY(radio);
-    clsBriskHx7730 link;
-    QVERIFY(link.CommOpen(com1Settings()));
+    OpenLink r;
+    QVERIFY(r.open({{"MR0001;", answer}}));
     QStringList p = startingFields("MR");
-    QVERIFY(readInto(link, "MR", p));
-    QVERIFY(link.MrWrite(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12], p[13], p[14],
-                         p[15]));
-    QVERIFY(radio->waitUntilIdle());
-    QCOMPARE(radio->received(), "MR0001;MW" + answer.mid(2));
+    QVERIFY(readInto(r.link, "MR", p));
+    QVERIFY(r.link.MrWrite(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12], p[13],
+                           p[14], p[15]));
+    QVERIFY(r.radio->waitUntilIdle());
+    QCOMPARE(r.radio->received(), "MR0001;MW" + answer.mid(2));
 }
 
 QTEST_GUILESS_MAIN(TestLink)
