@@ -4,7 +4,6 @@
 #include "app/ActionController.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
