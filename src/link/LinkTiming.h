@@ -14,3 +14,15 @@ struct LinkTiming
 };
 
 LinkTiming &linkTiming();
+
+// The line: 9600 baud, 10 bits a character (start bit, 8 data bits, stop bit).
+using LineClock = std::chrono::steady_clock;
+inline constexpr int LineBaud = 9600;
+inline constexpr int BitsPerCharacter = 10;
+inline constexpr std::chrono::nanoseconds CharacterTime{1'000'000'000LL * BitsPerCharacter / LineBaud};
+
+// How long `bytes` take to cross the line.
+constexpr std::chrono::milliseconds lineTime(long long bytes)
+{
+    return std::chrono::ceil<std::chrono::milliseconds>(CharacterTime * bytes);
+}

@@ -2,16 +2,22 @@
 
 #include "LinkTiming.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QSettings>
 #include <QThread>
 
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 
 LinkTiming &linkTiming()
@@ -51,7 +57,83 @@ void requestLowLatency([[maybe_unused]] QSerialPort &port)
 #endif
 }
 
+bool isOverridden(const QString &comName)
+{
+    QMutexLocker lock(&portOverrides().mutex);
+    return portOverrides().devices.contains(comName);
+}
+
+// A port is locked and opened by its canonical path: a link and the device it
+// points to are one port, so the second of two opens fails, even as root ("" when
+// there is no such device).
+QString canonicalDevice(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    const QString path = device.contains(QLatin1Char('/')) ? device : QSerialPortInfo(device).systemLocation();
+    return QFileInfo(path).canonicalFilePath();
+#else
+    return device;
+#endif
+}
+
+QString noDevice(const QString &shown)
+{
+    return QStringLiteral("there is no device %1: check the cable (or the USB serial adapter) and the port").arg(shown);
+}
+
+QString openFailure(const QSerialPort &port, const QString &shown, const QString &device)
+{
+    if (port.error() == QSerialPort::DeviceNotFoundError)
+        return noDevice(shown);
+#ifdef Q_OS_UNIX
+    if (port.error() == QSerialPort::PermissionError && ::access(QFile::encodeName(device), R_OK | W_OK) != 0) {
+        QString group = QFileInfo(device).group();
+        if (group.isEmpty() || group == QLatin1String("root"))
+            group = QStringLiteral("dialout");
+        return QStringLiteral("no permission to open %1: add your user to the group %2 "
+                              "(sudo usermod -aG %2 $USER), then log in again")
+            .arg(shown, group);
+    }
+#endif
+    // The lock file or TIOCEXCL of another open: someone else has the port.
+    if (port.error() == QSerialPort::PermissionError)
+        return QStringLiteral("%1 is in use by another program: close it, or choose another port").arg(shown);
+    return QStringLiteral("cannot open %1: %2").arg(shown, port.errorString());
+}
+
+// What a command asks, in words.
+QString describeQuery(const QString &command)
+{
+    if (command.startsWith(QLatin1String("TY")))
+        return QStringLiteral("the type query");
+    if (command.startsWith(QLatin1String("EX")))
+        return QStringLiteral("a menu read");
+    return QStringLiteral("a memory-channel read");
+}
+
 } // namespace
+
+QString secondsText(std::chrono::milliseconds duration)
+{
+    return QStringLiteral("%1 s").arg(double(duration.count()) / 1000.0);
+}
+
+QString quotedReceived(QByteArrayView received)
+{
+    constexpr qsizetype MaxQuoted = 60;
+    QString text;
+    for (char c : received) {
+        const auto byte = quint8(c);
+        const bool printable = (byte >= 0x20 && byte < 0x7F) || byte >= 0xA0;
+        text += printable ? QString(QChar(byte))
+                          : QStringLiteral("\\x") + QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+        if (text.size() > MaxQuoted)
+            break;
+    }
+    if (text.size() > MaxQuoted)
+        text = text.left(MaxQuoted - 1) + QChar(0x2026);
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 
 namespace HexText {
 
@@ -152,25 +234,35 @@ bool clsBriskHx7730::CommOpen(const QString &CommSettings)
     if (m_port)
         return true;
     m_lastError.clear();
+    const QString comName = CommSettings.left(4);
     const QString device = deviceFor(CommSettings);
+    // A device named directly is named so; a COM name with the device it maps to.
+    m_portText = isOverridden(comName) ? device : QStringLiteral("%1 (%2)").arg(comName, device);
+    const QString canonical = canonicalDevice(device);
+    if (canonical.isEmpty()) {
+        m_lastError = noDevice(m_portText);
+        return false;
+    }
     auto port = std::make_unique<QSerialPort>();
-    port->setPortName(device);
+    port->setPortName(canonical);
     // QSerialPort takes a lock file and TIOCEXCL: a port another program holds fails here.
     if (!port->open(QIODevice::ReadWrite)) {
-        m_lastError = QStringLiteral("cannot open %1 (%2): %3").arg(CommSettings.left(4), device, port->errorString());
+        m_lastError = openFailure(*port, m_portText, canonical);
         return false;
     }
     const bool configured = port->setBaudRate(QSerialPort::Baud9600) && port->setDataBits(QSerialPort::Data8) &&
                             port->setParity(QSerialPort::NoParity) && port->setStopBits(QSerialPort::OneStop) &&
                             port->setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
-        m_lastError =
-            QStringLiteral("cannot set %1 (%2) to 9600 8N1: %3").arg(CommSettings.left(4), device, port->errorString());
+        m_lastError = QStringLiteral("cannot set %1 to 9600 8N1: %2").arg(m_portText, port->errorString());
         port->close();
         return false;
     }
     requestLowLatency(*port);
     m_port = std::move(port);
+    m_bytesWritten = 0;
+    m_lastCommand.clear();
+    m_lineFree = {};
     return true;
 }
 
@@ -196,10 +288,52 @@ bool clsBriskHx7730::portFailed() const
            error == QSerialPort::PermissionError;
 }
 
+void clsBriskHx7730::discardInput()
+{
+    if (!m_port)
+        return;
+    readWaiting();
+    m_port->clear(QSerialPort::Input);
+}
+
+qint64 clsBriskHx7730::bytesHeld() const
+{
+    if (!m_port)
+        return 0;
+    qint64 held = m_port->bytesToWrite();
+#ifdef Q_OS_UNIX
+    int queued = 0;
+    if (::ioctl(int(m_port->handle()), TIOCOUTQ, &queued) == 0)
+        held += queued;
+#endif
+    return held;
+}
+
+qint64 clsBriskHx7730::bytesNotOnWire() const
+{
+    // A pty reports no output queue, and an adapter may hold more than it says;
+    // but no line carries faster than its rate.
+    const auto ahead = m_lineFree - LineClock::now();
+    const qint64 onTheLine =
+        ahead.count() > 0 ? qint64((ahead + CharacterTime - LineClock::duration(1)) / CharacterTime) : 0;
+    return std::max(bytesHeld(), onTheLine);
+}
+
+QString clsBriskHx7730::normalModeAdvice() const
+{
+    return QStringLiteral("check that the radio is switched on normally (not in firmware-write mode), the cable "
+                          "and the port %1")
+        .arg(m_portText);
+}
+
 bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return true;
+    const auto now = LineClock::now();
+    m_lineFree =
+        std::max(m_lineFree, now) + std::chrono::duration_cast<LineClock::duration>(CharacterTime * bytes.size());
+    m_bytesWritten += bytes.size();
     if (m_port->write(bytes) != bytes.size()) {
         m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
         return false;
@@ -287,6 +421,7 @@ bool clsBriskHx7730::TxtWrite(const QString &WriteStrings)
     qsizetype sendable = 0;
     while (sendable < WriteStrings.size() && WriteStrings.at(sendable).unicode() < 256)
         ++sendable;
+    m_lastCommand = WriteStrings;
     if (!writeBytes(WriteStrings.left(sendable).toLatin1()))
         return false;
     if (sendable < WriteStrings.size()) {
@@ -321,20 +456,30 @@ bool clsBriskHx7730::readAnswer(const QString &command, const RadioAnswer::Form 
             return true;
         }
         if (portFailed()) {
-            m_lastError = QStringLiteral("the port failed while waiting for the answer to %1: %2")
-                              .arg(command, m_port->errorString());
+            m_lastError = QStringLiteral("the line to the radio went away during %1 (%2: %3): check the cable and "
+                                         "the port %4")
+                              .arg(describeQuery(command), command, m_port->errorString(), m_portText);
             return false;
         }
         if (deadline.hasExpired()) {
-            m_lastError = answer.isEmpty() ? QStringLiteral("no answer to %1 (waited %2 s)")
-                                                 .arg(command)
-                                                 .arg(double(linkTiming().replyLimit.count()) / 1000.0)
-                                           : QStringLiteral("no valid answer to %1: received \"%2\"")
-                                                 .arg(command, QString::fromLatin1(answer.left(60)));
+            m_lastError = unansweredReason(command, answer);
             return false;
         }
         waitForInput(deadline);
     }
+}
+
+QString clsBriskHx7730::unansweredReason(const QString &command, const QByteArray &received) const
+{
+    const QString what = describeQuery(command);
+    const QString waited = secondsText(linkTiming().replyLimit);
+    if (received.isEmpty())
+        return QStringLiteral("the radio did not answer %1 (%2, waited %3): %4")
+            .arg(what, command, waited, normalModeAdvice());
+    if (received == "?;")
+        return QStringLiteral("the radio refused %1 (%2: it answered \"?;\")").arg(what, command);
+    return QStringLiteral("the radio answered %1 with something else (%2: %3): %4")
+        .arg(what, command, quotedReceived(received), normalModeAdvice());
 }
 
 bool clsBriskHx7730::AiWrite(const QString &P1)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LinkTiming.h"
 #include "RadioAnswer.h"
 
 #include <QByteArray>
@@ -51,9 +52,26 @@ public:
     bool drain();
     // True once the device has failed under an open port (unplugged, pty closed).
     bool portFailed() const;
+    // Drops whatever the radio has sent and nobody has read.
+    void discardInput();
+
+    // Every byte handed to the port since it was opened, and the last command sent.
+    qint64 bytesWritten() const { return m_bytesWritten; }
+    QString lastCommand() const { return m_lastCommand; }
+    // Bytes handed to the port that the port and the OS still hold: the rest may
+    // have crossed the line (a pty, or an adapter's own buffer, holds more).
+    qint64 bytesHeld() const;
+    // Bytes handed to the port that cannot have crossed the line yet: those held,
+    // and at least what the line's rate cannot have carried since.
+    qint64 bytesNotOnWire() const;
 
     // Why the last operation failed, in one line ("" when nothing failed).
     QString lastError() const { return m_lastError; }
+    // The port as the operator knows it: the device when it was named directly
+    // (--port), else "COM1 (/dev/ttyS0)". Set by CommOpen, also when it fails.
+    QString portText() const { return m_portText; }
+    // What to check when the radio does not answer as a radio in normal mode would.
+    QString normalModeAdvice() const;
 
     // The device a settings text names: "COM1"/"COM2" through the per-user settings
     // Ports/COM1 and Ports/COM2, unless a process-wide mapping overrides them.
@@ -66,10 +84,22 @@ private:
     bool writeBytes(const QByteArray &bytes);
     QByteArray readWaiting();
     bool readAnswer(const QString &command, const RadioAnswer::Form &form, QStringList &fields);
+    QString unansweredReason(const QString &command, const QByteArray &received) const;
 
     std::unique_ptr<QSerialPort> m_port;
     QString m_lastError;
+    QString m_portText;
+    QString m_lastCommand;
+    qint64 m_bytesWritten = 0;
+    LineClock::time_point m_lineFree{}; // when the line has carried everything written
 };
+
+// "5 s", "0.2 s": a time limit as the operator reads it.
+QString secondsText(std::chrono::milliseconds duration);
+
+// Text received from the radio as the operator is shown it: at most 60 characters,
+// bytes that are not printable as \xNN, in quotes.
+QString quotedReceived(QByteArrayView received);
 
 // Hex text <-> bytes, one pair per byte. Lower case accepted, upper case produced.
 namespace HexText {
