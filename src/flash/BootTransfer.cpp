@@ -80,8 +80,8 @@ bool sendLength(FlashLink &link, int length)
 {
     const quint8 high = quint8(length >> 8);
     const quint8 low = quint8(length & 0xFF);
-    return link.exchange(QByteArray(1, char(high)), high, QStringLiteral("to the loader length's high byte")) &&
-           link.exchange(QByteArray(1, char(low)), low, QStringLiteral("to the loader length's low byte"));
+    return link.exchange(QByteArray(1, char(high)), high, QStringLiteral("the loader length's high byte")) &&
+           link.exchange(QByteArray(1, char(low)), low, QStringLiteral("the loader length's low byte"));
 }
 
 bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &loader)
@@ -90,9 +90,9 @@ bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &load
     for (const LoaderRow &row : loader.rows) {
         for (char byte : row.bytes) {
             ++sent;
-            const QString context =
-                QStringLiteral("after loader byte %1 of %2 (line %3)").arg(sent).arg(loader.length).arg(row.line);
-            if (!link.exchange(QByteArray(1, byte), quint8(byte), context))
+            const QString what =
+                QStringLiteral("loader byte %1 of %2 (line %3)").arg(sent).arg(loader.length).arg(row.line);
+            if (!link.exchange(QByteArray(1, byte), quint8(byte), what))
                 return false;
         }
         window.barMain().step();
@@ -127,10 +127,9 @@ bool fncTransmitBootProgram(WindowServices &window)
     FlashLink link(window);
     const bool done =
         link.open() && !link.stopRequested() && link.synchronise() &&
-        link.exchange(QByteArray(1, char(StartRequest)), StartReply, QStringLiteral("to the start request 0x55")) &&
+        link.exchange(QByteArray(1, char(StartRequest)), StartReply, QStringLiteral("the start request 0x55")) &&
         sendLength(link, loader.length) && sendLoaderBytes(window, link, loader) &&
-        link.expect(LoaderRunning, QStringLiteral("after the loader was sent: it did not report "
-                                                  "the loader running"));
+        link.expect(LoaderRunning, QStringLiteral("the whole loader, which should now be running"));
     link.close();
     return done;
 }

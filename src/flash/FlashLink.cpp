@@ -6,11 +6,26 @@
 
 namespace {
 constexpr quint8 SyncByte = 0x00;
+constexpr quint8 Refused = 0x15;
+constexpr qsizetype MaxHeard = 12; // quoted as "0x06 0x06 ...": at most 60 characters
+
+QString byteText(quint8 byte)
+{
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
 }
+
+QString bytesText(const QByteArray &bytes)
+{
+    QStringList parts;
+    for (char byte : bytes.right(MaxHeard))
+        parts << byteText(quint8(byte));
+    return parts.join(QLatin1Char(' '));
+}
+} // namespace
 
 QString waitedText()
 {
-    return QStringLiteral("%1 s").arg(double(linkTiming().replyLimit.count()) / 1000.0);
+    return secondsText(linkTiming().replyLimit);
 }
 
 bool FlashLink::open()
@@ -25,12 +40,14 @@ bool FlashLink::stopRequested()
 {
     if (!m_window.cancelRequested())
         return false;
-    m_window.setFailure(QStringLiteral("stopped at the operator's request; the radio must be written again"));
+    m_window.setFailure(QStringLiteral("stopped at the operator's request: the radio holds part of the firmware "
+                                       "and must be written again"));
     return true;
 }
 
 bool FlashLink::send(const QByteArray &message)
 {
+    m_sent = message;
     if (m_port.BinWrite(HexText::fromBytes(message)))
         return true;
     m_window.setFailure(m_port.lastError());
@@ -49,8 +66,9 @@ FlashLink::Outcome FlashLink::await(quint8 reply, QDeadlineTimer deadline)
             const QString heard = m_port.BinRead();
             if (heard == wanted)
                 return Outcome::Received;
-            if (!heard.isEmpty())
-                m_lastHeard = heard;
+            QByteArray bytes;
+            HexText::toBytes(heard, bytes);
+            m_heard = (m_heard + bytes).right(MaxHeard);
         } else if (m_port.portFailed()) {
             return Outcome::LineLost;
         }
@@ -59,7 +77,13 @@ FlashLink::Outcome FlashLink::await(quint8 reply, QDeadlineTimer deadline)
     }
 }
 
-bool FlashLink::report(Outcome outcome, const QString &context)
+QString FlashLink::advice() const
+{
+    return QStringLiteral("check that the radio is in firmware-write mode, the cable and the port %1")
+        .arg(m_port.portText());
+}
+
+bool FlashLink::report(Outcome outcome, quint8 reply, const QString &what, const QString &refused)
 {
     switch (outcome) {
     case Outcome::Received:
@@ -68,36 +92,48 @@ bool FlashLink::report(Outcome outcome, const QString &context)
         stopRequested();
         return false;
     case Outcome::LineLost:
-        m_window.setFailure(QStringLiteral("the line to the radio went away %1").arg(context));
+        m_window.setFailure(QStringLiteral("the line to the radio went away after %1: check the cable and the port %2")
+                                .arg(what, m_port.portText()));
         return false;
     case Outcome::TimedOut:
-        QString text = QStringLiteral("no answer from the radio %1 (waited %2").arg(context, waitedText());
-        if (!m_lastHeard.isEmpty())
-            text += QStringLiteral("; last heard %1").arg(m_lastHeard.left(16));
-        m_window.setFailure(text + QLatin1Char(')'));
-        return false;
+        break;
     }
+    const bool echo = m_sent.size() == 1 && quint8(m_sent.at(0)) == reply;
+    QString text;
+    if (m_heard.isEmpty())
+        text = QStringLiteral("the radio stayed silent after %1 (waited %2 for %3): %4")
+                   .arg(what, waitedText(), byteText(reply), advice());
+    else if (m_heard.size() == 1 && echo)
+        text = QStringLiteral("the radio echoed %1 for %2 (%3): check the cable and the port %4")
+                   .arg(byteText(quint8(m_heard.at(0))), byteText(reply), what, m_port.portText());
+    else if (m_heard.size() == 1 && quint8(m_heard.at(0)) == Refused)
+        text = QStringLiteral("the radio refused %1 (%2)").arg(refused.isEmpty() ? what : refused, byteText(Refused));
+    else
+        text = QStringLiteral("the radio answered something else after %1 (%2 where %3 was due): %4")
+                   .arg(what, bytesText(m_heard), byteText(reply), advice());
+    m_window.setFailure(text);
     return false;
 }
 
-bool FlashLink::exchange(const QByteArray &message, quint8 reply, const QString &context)
+bool FlashLink::exchange(const QByteArray &message, quint8 reply, const QString &what, const QString &refused)
 {
-    m_lastHeard.clear();
+    m_heard.clear();
     const QDeadlineTimer deadline(linkTiming().replyLimit);
     if (!send(message))
         return false;
-    return report(await(reply, deadline), context);
+    return report(await(reply, deadline), reply, what, refused);
 }
 
-bool FlashLink::expect(quint8 reply, const QString &context)
+bool FlashLink::expect(quint8 reply, const QString &what)
 {
-    m_lastHeard.clear();
-    return report(await(reply, QDeadlineTimer(linkTiming().replyLimit)), context);
+    m_heard.clear();
+    m_sent.clear();
+    return report(await(reply, QDeadlineTimer(linkTiming().replyLimit)), reply, what);
 }
 
 bool FlashLink::synchronise()
 {
-    m_lastHeard.clear();
+    m_heard.clear();
     const QDeadlineTimer deadline(linkTiming().replyLimit);
     for (;;) {
         if (!send(QByteArray(1, char(SyncByte))))
@@ -108,7 +144,9 @@ bool FlashLink::synchronise()
         m_port.drain();
         const QDeadlineTimer window(std::min<qint64>(deadline.remainingTime(), SyncAnswerWindow.count()));
         const Outcome outcome = await(SyncByte, window);
-        if (outcome != Outcome::TimedOut || deadline.hasExpired())
-            return report(outcome, QStringLiteral("to the synchronisation; is it in firmware-write mode?"));
+        if (outcome != Outcome::TimedOut || deadline.hasExpired()) {
+            m_sent.clear(); // a zero's answer is not its echo
+            return report(outcome, SyncByte, QStringLiteral("the synchronisation"));
+        }
     }
 }

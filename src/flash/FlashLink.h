@@ -25,11 +25,12 @@ public:
     bool open();
     void close() { m_port.CommClose(); }
 
-    // Sends `message` and waits for `reply`; on a miss the reason names `context`
-    // ("after block 3, frame 17").
-    bool exchange(const QByteArray &message, quint8 reply, const QString &context);
-    // Waits, without sending, for `reply`.
-    bool expect(quint8 reply, const QString &context);
+    // Sends `message` and waits for `reply`. `what` names the message in a failure
+    // ("frame 17 of block 3 (address 0x002000)"); `refused`, when the radio answers
+    // 0x15, says in words what it refused.
+    bool exchange(const QByteArray &message, quint8 reply, const QString &what, const QString &refused = {});
+    // Waits, without sending, for `reply` after `what`.
+    bool expect(quint8 reply, const QString &what);
     // Sends 0x00 until one read brings a single 0x00 back, within the reply limit.
     bool synchronise();
     // A failure reason is set when the operator stopped the transfer.
@@ -39,11 +40,13 @@ private:
     enum class Outcome { Received, TimedOut, LineLost, Cancelled };
     bool send(const QByteArray &message);
     Outcome await(quint8 reply, QDeadlineTimer deadline);
-    bool report(Outcome outcome, const QString &context);
+    bool report(Outcome outcome, quint8 reply, const QString &what, const QString &refused = {});
+    QString advice() const;
 
     WindowServices &m_window;
     clsBriskHx7730 m_port;
-    QString m_lastHeard;
+    QByteArray m_sent;  // the message of the exchange under way
+    QByteArray m_heard; // what came instead of the reply, latest last
 };
 
 // The reply limit as the operator reads it: "5 s".

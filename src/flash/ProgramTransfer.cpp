@@ -47,19 +47,20 @@ bool writeBlock(WindowServices &window, FlashLink &link, const QByteArray &image
     const QString where = QStringLiteral("block %1 (address 0x%2)")
                               .arg(blockNumber)
                               .arg(QString::number(block.address, 16).toUpper().rightJustified(6, QLatin1Char('0')));
-    if (!link.exchange(writeRequest(), Ready, QStringLiteral("to the write request for ") + where))
+    if (!link.exchange(writeRequest(), Ready, QStringLiteral("the write request for ") + where))
         return false;
-    if (!link.exchange(blockHeader(block), Next, QStringLiteral("to the header of ") + where))
+    if (!link.exchange(blockHeader(block), Next, QStringLiteral("the header of ") + where))
         return false;
     int blockSum = 0;
     for (int i = 0; i < block.frameCount(); ++i) {
         const QByteArray message = frame(image, block.firstFrame() + i);
         blockSum += fncFrameSum(HexText::fromBytes(message));
-        if (!link.exchange(message, Next, QStringLiteral("after %1, frame %2").arg(where).arg(i + 1)))
+        if (!link.exchange(message, Next, QStringLiteral("frame %1 of %2").arg(i + 1).arg(where)))
             return false;
         window.barMain().step();
     }
-    return link.exchange(blockCheckMessage(blockSum), Ready, QStringLiteral("to the block check of ") + where);
+    return link.exchange(blockCheckMessage(blockSum), Ready, QStringLiteral("the block check of ") + where,
+                         where + QStringLiteral(": its check did not match"));
 }
 
 bool writeBlocks(WindowServices &window, FlashLink &link, const QByteArray &image, int blockCount)
