@@ -1,5 +1,6 @@
 #include "MemoryChannels.h"
 
+#include "ConfirmedWrite.h"
 #include "RadioSession.h"
 #include "link/clsBriskHx7730.h"
 
@@ -70,6 +71,8 @@ bool readPass(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
             return false;
         window.barMain().step();
         window.fncWaitCursor();
+        if (readStopRequested(window, QStringLiteral("memory-channel entry %1-%2").arg(pass, number)))
+            return false;
     }
     return true;
 }
@@ -101,17 +104,17 @@ bool fncMemoryChennelWrite(WindowServices &window)
         window.setFailure(QStringLiteral("cannot read MemoryData: %1").arg(rows.lastError().text()));
         return false;
     }
-    clsBriskHx7730 link;
-    link.CommOpen(window.settingsText());
+    ConfirmedWrite write(window, QStringLiteral("memory channels"));
     while (rows.next()) {
         ChannelFields fields;
         for (int i = 0; i < FieldCount; ++i)
             fields[size_t(i)] = rows.value(i).toString();
-        if (!writeChannel(link, fields)) {
-            return writeFailed(window, link);
-        }
+        if (!write.begin() || !write.sent(writeChannel(write.link(), fields)))
+            return false;
         window.barMain().step();
         window.fncWaitCursor();
+        if (write.stopRequested())
+            return false;
     }
-    return finishWrite(window, link);
+    return write.finish();
 }

@@ -1,5 +1,6 @@
 #include "MenuTransfer.h"
 
+#include "ConfirmedWrite.h"
 #include "RadioSession.h"
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
@@ -109,8 +110,26 @@ bool readBank(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
         }
         window.barMain().step();
         window.fncWaitCursor();
+        if (readStopRequested(window, QStringLiteral("menu bank %1, menu %2").arg(bank, reads.value(0).P1)))
+            return false;
     }
     return true;
+}
+
+// An EX command without a value has the length of a read: the radio would answer
+// it, not empty the setting. Such rows are left out and the result says so.
+void noteLeftOut(WindowServices &window, const QStringList &leftOut)
+{
+    constexpr int Named = 3;
+    if (leftOut.isEmpty())
+        return;
+    QString named = leftOut.mid(0, Named).join(QStringLiteral(", "));
+    if (leftOut.size() > Named)
+        named += QStringLiteral(" and %1 more").arg(leftOut.size() - Named);
+    window.addNote(QStringLiteral("left out %1 menu settings whose value is empty (an EX command without a value "
+                                  "would read the setting, not empty it): %2")
+                       .arg(leftOut.size())
+                       .arg(named));
 }
 
 } // namespace
@@ -148,19 +167,27 @@ bool fncMenuWrite(WindowServices &window)
         window.setFailure(QStringLiteral("cannot read MenuData: %1").arg(rows.lastError().text()));
         return false;
     }
-    clsBriskHx7730 link;
-    link.CommOpen(window.settingsText());
+    ConfirmedWrite write(window, QStringLiteral("menu settings"));
+    QStringList leftOut;
     while (rows.next()) {
-        const bool bankA = rows.value(QStringLiteral("AB")).toString() == QLatin1String(BankA);
-        // The bank is selected before every row, whether or not it changed.
-        link.MfWrite(QLatin1String(bankA ? BankSelectA : BankSelectB));
-        if (!link.ExWrite(rows.value(QStringLiteral("P1")).toString(), rows.value(QStringLiteral("P2")).toString(),
-                          rows.value(QStringLiteral("P3")).toString(), rows.value(QStringLiteral("P4")).toString(),
-                          rows.value(QStringLiteral("P5")).toString())) {
-            return writeFailed(window, link);
+        QStringList row;
+        for (const char *column : {"AB", "P1", "P2", "P3", "P4", "P5"})
+            row << rows.value(QLatin1String(column)).toString();
+        if (row.at(5).isEmpty()) {
+            leftOut << QStringLiteral("EX,") + row.mid(0, 5).join(QLatin1Char(','));
+        } else {
+            clsBriskHx7730 &link = write.link();
+            // The bank is selected before every row, whether or not it changed.
+            const QString bank = QLatin1String(row.at(0) == QLatin1String(BankA) ? BankSelectA : BankSelectB);
+            if (!write.begin() || !write.sent(link.MfWrite(bank)) ||
+                !write.sent(link.ExWrite(row.at(1), row.at(2), row.at(3), row.at(4), row.at(5))))
+                return false;
         }
         window.barMain().step();
         window.fncWaitCursor();
+        if (write.stopRequested())
+            return false;
     }
-    return finishWrite(window, link);
+    noteLeftOut(window, leftOut);
+    return write.finish();
 }

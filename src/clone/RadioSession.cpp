@@ -17,17 +17,11 @@ bool startRead(WindowServices &window, const QString &table, int columns, QSqlQu
     return true;
 }
 
-bool writeFailed(WindowServices &window, const clsBriskHx7730 &link)
+bool readStopRequested(WindowServices &window, const QString &progress)
 {
-    window.setFailure(link.lastError().isEmpty() ? QStringLiteral("the port is not open") : link.lastError());
-    return false;
-}
-
-bool finishWrite(WindowServices &window, clsBriskHx7730 &link)
-{
-    if (link.isOpen() && !link.drain()) {
-        window.setFailure(link.lastError());
+    if (!window.cancelRequested())
         return false;
-    }
+    window.setFailure(
+        QStringLiteral("stopped at the operator's request at %1; the radio's settings are unchanged").arg(progress));
     return true;
 }

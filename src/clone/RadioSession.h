@@ -10,9 +10,6 @@
 // also empties the receive queue). False with the reason left on the window.
 bool startRead(WindowServices &window, const QString &table, int columns, QSqlQuery &insert, clsBriskHx7730 &link);
 
-// A write command could not be sent: the reason goes to the window.
-bool writeFailed(WindowServices &window, const clsBriskHx7730 &link);
-
-// The end every write to the radio shares: its commands count as sent once they
-// have left the port, not its buffer.
-bool finishWrite(WindowServices &window, clsBriskHx7730 &link);
+// At a read's per-item poll: true, with the reason left, once the operator has
+// asked it to stop. `progress` says how far it got ("entry 12 of 600").
+bool readStopRequested(WindowServices &window, const QString &progress);

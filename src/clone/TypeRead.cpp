@@ -20,17 +20,20 @@ int marketDigit(const QString &p2)
     return !p2.isEmpty() && p2.at(0).unicode() >= '0' && p2.at(0).unicode() <= '9' ? p2.at(0).unicode() - '0' : 0;
 }
 
+struct Destination
+{
+    char destination;
+    const char *label;
+};
+constexpr Destination Destinations[] = {{'0', "K"},  {'1', "E2"}, {'2', "E"},  {'4', "M"}, {'6', "E4"},
+                                        {'8', "K2"}, {'9', "E5"}, {'A', "E3"}, {'C', "X"}};
+constexpr const char *MarketLabels[] = {"J(S)", "J(V)"}; // by P2: 1, 2
+
 // Destination character → label; compared with case, so "a" and "c" match nothing.
 QString destinationLabel(const QString &p1)
 {
-    static const struct
-    {
-        char destination;
-        const char *label;
-    } table[] = {{'0', "K"},  {'1', "E2"}, {'2', "E"},  {'4', "M"}, {'6', "E4"},
-                 {'8', "K2"}, {'9', "E5"}, {'A', "E3"}, {'C', "X"}};
     if (p1.size() >= 2)
-        for (const auto &row : table)
+        for (const auto &row : Destinations)
             if (p1.at(1) == QLatin1Char(row.destination))
                 return QString::fromLatin1(row.label);
     return QStringLiteral("K");
@@ -48,15 +51,25 @@ QString typeLabel(const TypeAnswer &answer)
     QString label;
     switch (marketDigit(answer.P2)) {
     case 1:
-        label = QStringLiteral("J(S)");
-        break;
     case 2:
-        label = QStringLiteral("J(V)");
+        label = QString::fromLatin1(MarketLabels[marketDigit(answer.P2) - 1]);
         break;
     default:
         label = destinationLabel(answer.P1);
     }
     return typeHasExt(answer) ? label + QLatin1String(ExtSuffix) : label;
+}
+
+QStringList typeLabels()
+{
+    QStringList labels;
+    for (const auto &row : Destinations)
+        labels << QString::fromLatin1(row.label);
+    for (const char *label : MarketLabels)
+        labels << QString::fromLatin1(label);
+    for (qsizetype i = 0, plain = labels.size(); i < plain; ++i)
+        labels << labels.at(i) + QLatin1String(ExtSuffix);
+    return labels;
 }
 
 QString fncTypeRead(WindowServices &window)

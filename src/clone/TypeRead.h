@@ -3,6 +3,7 @@
 #include "store/Services.h"
 
 #include <QString>
+#include <QStringList>
 
 // Asks the radio for its type and returns its market-type label ("K", "J(S) - EXT", ...).
 // A radio that does not answer gives "K - EXT" (the reason is left in the window).
@@ -20,3 +21,5 @@ struct TypeAnswer
 bool typeHasExt(const TypeAnswer &answer);
 // The market-type label of a TY answer.
 QString typeLabel(const TypeAnswer &answer);
+// Every label typeLabel can give: K, E2, ..., J(S), J(V), then each with " - EXT".
+QStringList typeLabels();

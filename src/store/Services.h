@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // Progress of a long operation. The window draws it as its progress bar `barMain`,
 // the command line as a terminal bar, tests record it.
@@ -39,8 +40,15 @@ public:
     void clearFailure() { m_failure.clear(); }
     QString failureReason() const { return m_failure; }
 
+    // What the operator must know about a run besides its outcome ("left out 2 menu
+    // settings ..."); shown with the result, whichever it is.
+    void addNote(const QString &note) { m_notes << note; }
+    QStringList notes() const { return m_notes; }
+    void clearNotes() { m_notes.clear(); }
+
 private:
     QString m_failure;
+    QStringList m_notes;
 };
 
 // Settings texts of the two ports, as the radio operations open them.

@@ -99,10 +99,11 @@ void TestMemoryChannels::readStopsAtFault_data()
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("reason");
     QTest::newRow("silent at channel 150 of the second pass")
-        << 451 << 0 << 0 << 450 << "no answer to MR1150; (waited 0.3 s)";
+        << 451 << 0 << 0 << 450 << "the radio did not answer a memory-channel read (MR1150;, waited 0.3 s): check";
     QTest::newRow("channel 150 echoes channel 149")
         << 0 << 151 << 0 << 150 << "the answer to MR0150; names entry 0-149, which is stored already";
-    QTest::newRow("two answers run together") << 0 << 0 << 20 << 19 << "no valid answer to MR0019;";
+    QTest::newRow("two answers run together")
+        << 0 << 0 << 20 << 19 << "the radio answered a memory-channel read with something else (MR0019;";
 }
 
 void TestMemoryChannels::readStopsAtFault()
@@ -164,10 +165,12 @@ void TestMemoryChannels::writeMergesAgreeingEntries()
     RecordingServices window;
     QVERIFY(insertChannelRows(window, table));
     QVERIFY2(fncMemoryChennelWrite(window), qPrintable(window.failureReason()));
-    QCOMPARE(radio.commands(), commands);
+    // The type is asked before the first command and after the last.
+    QCOMPARE(radio.commands(),
+             commands.isEmpty() ? commands : QList<QByteArray>{"TY;"} + commands + QList<QByteArray>{"TY;"});
     QCOMPARE(window.progress.current, commands.size());
-    QCOMPARE(window.waitCursorCalls, commands.size());
-    if (!commands.isEmpty() && commands.first().startsWith("MW0001"))
+    QVERIFY(window.waitCursorCalls >= commands.size());
+    if (!commands.isEmpty() && commands.first().startsWith("MW0000"))
         QCOMPARE(commands.at(1).size(), 42); // no name: the command ends after field 15
 }
 
