@@ -5,6 +5,7 @@
 #include "store/SRecordImport.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
@@ -41,40 +42,43 @@ QStringList describeImport(const QString &path, const SRecordSummary &summary)
     return lines;
 }
 
+// "can be written: no (overlap at line 7)" as a failure's reason.
+QString whyNot(const QString &verdict)
+{
+    const auto match = QRegularExpression(QStringLiteral("^can be (\\w+): no \\((.*)\\)$")).match(verdict);
+    return match.hasMatch() ? QStringLiteral("it cannot be %1: %2").arg(match.captured(1), match.captured(2)) : verdict;
+}
+
 } // namespace
 
 int runCheck(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    addCommonOptions(parser, QStringLiteral("check FILE [--boot]"),
-                     QStringLiteral("Validates an S-record file as a firmware image and prints a summary."));
-    parser.addOption({QStringLiteral("boot"), QStringLiteral("Check FILE as the boot loader.")});
-    CommonOptions options;
-    int exitCode = ExitDone;
-    if (!parseCommand(parser, arguments.mid(1), options, exitCode))
-        return exitCode;
-    if (parser.positionalArguments().size() != 1) {
-        std::fprintf(stderr, "brisk check: give one FILE\n%s", qPrintable(parser.helpText()));
-        return ExitUsage;
-    }
-    const QString path = parser.positionalArguments().constFirst();
-    const bool boot = parser.isSet(QStringLiteral("boot"));
+    CommandLine line(QStringLiteral("check FILE [--boot]"),
+                     QStringLiteral("Validates an S-record file as a firmware image and prints a summary."), false);
+    line.parser.addOption({QStringLiteral("boot"), QStringLiteral("Check FILE as the boot loader.")});
+    if (!line.parse(arguments, 1, 1))
+        return line.exitCode();
+    const QString path = line.positional().constFirst();
+    const bool boot = line.parser.isSet(QStringLiteral("boot"));
 
-    CliServices window(options.settingsText, options.quiet);
+    CliServices window(QString(), line.quiet());
     QString reason;
     if (!window.isValid(&reason))
-        return reportResult(false, reason);
+        return window.finish(false, reason);
     window.progress.setLabel(QStringLiteral("import"));
     SRecordSummary summary;
     importSRecordFile(window, path, boot ? QStringLiteral("BootPrg") : QStringLiteral("UserPrg"),
                       boot ? ImportMode::Boot : ImportMode::Firmware, &summary);
+    if (window.stopped())
+        return window.finish(false, QStringLiteral("the check was not finished"));
     noteMissingData(summary);
-    for (const QString &line : describeImport(path, summary))
-        std::printf("%s\n", qPrintable(line));
+    for (const QString &text : describeImport(path, summary))
+        std::printf("%s\n", qPrintable(text));
     if (!summary.problem.isEmpty())
-        return ExitFailed;
+        return window.finish(false, summary.problem);
     bool writable = false;
-    for (const QString &line : describeWritability(window, boot, writable))
-        std::printf("%s\n", qPrintable(line));
-    return writable ? ExitDone : ExitFailed;
+    const QStringList writability = describeWritability(window, boot, writable);
+    for (const QString &text : writability)
+        std::printf("%s\n", qPrintable(text));
+    return window.finish(writable, whyNot(writability.value(writability.size() - 1)));
 }

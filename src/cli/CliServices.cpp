@@ -1,15 +1,47 @@
 #include "CliServices.h"
 
+#include "Commands.h"
 #include "store/WorkDatabase.h"
 
 #include <QDateTime>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 constexpr qint64 RedrawIntervalMs = 200;
 constexpr double MinSecondsForRate = 0.5;
+constexpr int StopSignalNumbers[] = {SIGINT, SIGTERM};
+
+volatile std::sig_atomic_t stopSignal = 0;
+struct sigaction previousActions[std::size(StopSignalNumbers)];
+
+extern "C" void noteStopSignal(int signal)
+{
+    stopSignal = signal;
+}
 } // namespace
+
+StopSignals::StopSignals()
+{
+    stopSignal = 0;
+    struct sigaction action = {};
+    action.sa_handler = noteStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(StopSignalNumbers); ++i)
+        sigaction(StopSignalNumbers[i], &action, &previousActions[i]);
+}
+
+StopSignals::~StopSignals()
+{
+    for (size_t i = 0; i < std::size(StopSignalNumbers); ++i)
+        sigaction(StopSignalNumbers[i], &previousActions[i], nullptr);
+}
+
+int StopSignals::received()
+{
+    return stopSignal;
+}
 
 TerminalProgress::TerminalProgress(bool quiet) : m_quiet(quiet), m_terminal(::isatty(fileno(stderr)) != 0)
 {
@@ -45,9 +77,17 @@ void TerminalProgress::finish()
     m_lastPlainPercent = -1;
 }
 
+void TerminalProgress::complete()
+{
+    if (!m_visible)
+        return;
+    m_value = m_max;
+    setVisible(false);
+}
+
 void TerminalProgress::draw(bool force)
 {
-    if (m_quiet)
+    if (m_quiet || !m_visible)
         return;
     const qint64 elapsed = m_clock.elapsed();
     const int span = std::max(1, m_max - m_min);
@@ -105,6 +145,28 @@ CliServices::CliServices(const QString &settingsText, bool quiet) : progress(qui
 CliServices::~CliServices()
 {
     WorkDatabase::close(m_connection);
+}
+
+int CliServices::finish(bool ok, const QString &reason)
+{
+    progress.setVisible(false);
+    for (const QString &note : notes())
+        std::printf("Note: %s\n", qPrintable(note));
+    QString why = reason.isEmpty() ? failureReason() : reason;
+    int code = ExitDone;
+    if (ok) {
+        std::printf("Success\n");
+    } else if (stopped()) {
+        if (why.startsWith(QLatin1String("stopped ")))
+            why.remove(0, 8); // "Stopped: at the operator's request after ..."
+        std::printf("Stopped%s\n", qPrintable(why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+        code = ExitStopped + StopSignals::received();
+    } else {
+        std::printf("Failure: %s\n", qPrintable(why.isEmpty() ? QStringLiteral("no reason was given") : why));
+        code = ExitFailed;
+    }
+    std::fflush(stdout);
+    return code;
 }
 
 bool CliServices::isValid(QString *reason) const

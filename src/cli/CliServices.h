@@ -24,7 +24,10 @@ public:
     void setValue(int v) override;
     int value() const override { return m_value; }
     void setVisible(bool visible) override;
+    // Ends the bar's line, so that nothing else shares it.
     void finish();
+    // A part that went through whole: the bar at 100 %, then its line ended.
+    void complete();
 
 private:
     void draw(bool force);
@@ -43,8 +46,23 @@ private:
     QElapsedTimer m_clock;
 };
 
+// Ctrl-C (SIGINT) and SIGTERM, while one is alive, only raise a flag: the
+// operation sees it at its next poll, closes the port and says what the radio may
+// now hold, and the command ends normally, so its working database is removed.
+class StopSignals
+{
+public:
+    StopSignals();
+    ~StopSignals();
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+    // The signal that asked to stop; 0 while none has.
+    static int received();
+};
+
 // The window's services for `brisk`: a working database in a temporary folder (so
-// several can run at once, beside the window), the chosen port, the terminal bar.
+// several can run at once, beside the window), the chosen port, the terminal bar,
+// and the operator's stop signals.
 class CliServices : public WindowServices
 {
 public:
@@ -58,10 +76,20 @@ public:
     QString settingsText() const override { return m_settings; }
     ProgressSink &barMain() override { return progress; }
     void fncWaitCursor() override {}
+    bool cancelRequested() const override { return stopped(); }
+
+    // True once Ctrl-C or SIGTERM asked the command to stop.
+    bool stopped() const { return StopSignals::received() != 0; }
+
+    // Ends the command: the progress line, the notes, then "Success", "Stopped: ..."
+    // or "Failure: reason" (the reason left by the operations when `reason` is
+    // empty). Returns the exit code.
+    int finish(bool ok, const QString &reason = {});
 
     TerminalProgress progress;
 
 private:
+    StopSignals m_signals;
     QTemporaryDir m_dir;
     QString m_connection;
     QString m_settings;

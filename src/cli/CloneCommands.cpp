@@ -74,22 +74,6 @@ QStringList differences(const Snapshot &file, const Snapshot &radio)
     return lines;
 }
 
-bool parseWithFile(QCommandLineParser &parser, const QStringList &arguments, CommonOptions &options, QString &file,
-                   int &exitCode)
-{
-    if (!parseCommand(parser, arguments, options, exitCode))
-        return false;
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
-        std::fprintf(stderr, "brisk: %s needs one FILE.csv\n%s", qPrintable(positional.value(0)),
-                     qPrintable(parser.helpText()));
-        exitCode = ExitUsage;
-        return false;
-    }
-    file = positional.at(1);
-    return true;
-}
-
 void startProgress(CliServices &services, const QString &label, int maximum)
 {
     services.progress.setLabel(label);
@@ -99,25 +83,37 @@ void startProgress(CliServices &services, const QString &label, int maximum)
     services.barMain().setVisible(true);
 }
 
+// Ends the progress line: whole when the part went through.
+bool endProgress(CliServices &services, bool ok)
+{
+    if (ok)
+        services.progress.complete();
+    else
+        services.progress.setVisible(false);
+    return ok;
+}
+
 // Type, menus and channels into the working database; the first failure's reason.
 bool readRadio(CliServices &services, QString &reason)
 {
-    startProgress(services, QStringLiteral("Reading"), ReadRange);
     services.clearFailure();
     const QString type = fncTypeRead(services);
-    std::printf("Type %s\n", qPrintable(type));
+    if (services.failureReason().isEmpty())
+        std::printf("Type %s\n", qPrintable(type));
+    else
+        std::printf("Type unknown: %s\n", qPrintable(services.failureReason()));
     std::fflush(stdout);
-    if (!services.failureReason().isEmpty())
-        std::fprintf(stderr, "brisk: the type query went unanswered: %s\n", qPrintable(services.failureReason()));
     services.clearFailure();
+    startProgress(services, QStringLiteral("Reading"), ReadRange);
     // The channels are read even when the menus failed, as the window does.
     const bool menusRead = fncMenuRead(services);
     reason = services.failureReason();
-    const bool channelsRead = fncMemoryChennelRead(services);
+    if (menusRead && services.stopped())
+        services.setFailure(QStringLiteral("stopped at the operator's request after the menus were read"));
+    const bool channelsRead = !services.stopped() && fncMemoryChennelRead(services);
     if (menusRead)
         reason = services.failureReason();
-    services.barMain().setVisible(false);
-    return menusRead && channelsRead;
+    return endProgress(services, menusRead && channelsRead);
 }
 
 bool writeRadio(CliServices &services)
@@ -128,89 +124,81 @@ bool writeRadio(CliServices &services)
     startProgress(services, QStringLiteral("Writing"), groups + menus + 1);
     const bool menusWritten = fncMenuWrite(services);
     const QString menuReason = services.failureReason();
-    const bool channelsWritten = fncMemoryChennelWrite(services);
+    if (menusWritten && services.stopped())
+        services.setFailure(QStringLiteral("stopped at the operator's request after the menu settings were written; "
+                                           "the radio holds its own memory channels"));
+    const bool channelsWritten = !services.stopped() && fncMemoryChennelWrite(services);
     if (!menusWritten)
         services.setFailure(menuReason);
-    services.barMain().setVisible(false);
-    return menusWritten && channelsWritten;
+    return endProgress(services, menusWritten && channelsWritten);
 }
 
 int verify(CliServices &services, const Snapshot &file)
 {
     QString reason;
     if (!readRadio(services, reason))
-        return reportResult(false, QStringLiteral("reading back: ") + reason);
+        return services.finish(false, QStringLiteral("reading back: ") + reason);
     const QStringList lines = differences(file, snapshot(services.WorkConnection()));
     for (const QString &line : lines)
         std::printf("%s\n", qPrintable(line));
-    return reportResult(lines.isEmpty(), QStringLiteral("%1 entries differ from the file").arg(lines.size()));
+    return services.finish(lines.isEmpty(), QStringLiteral("%1 entries differ from the file").arg(lines.size()));
 }
 
 } // namespace
 
 int runType(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    addCommonOptions(parser, QStringLiteral("type"), QStringLiteral("Show the radio's market type."));
-    CommonOptions options;
-    int exitCode = ExitDone;
-    if (!parseCommand(parser, arguments, options, exitCode))
-        return exitCode;
-    CliServices services(options.settingsText, options.quiet);
+    CommandLine line(QStringLiteral("type"), QStringLiteral("Show the radio's market type."), true);
+    if (!line.parse(arguments, 0, 0))
+        return line.exitCode();
+    CliServices services(line.settingsText(), line.quiet());
     QString problem;
     if (!services.isValid(&problem))
-        return reportResult(false, problem);
+        return services.finish(false, problem);
     const QString type = fncTypeRead(services);
-    std::printf("Type %s\n", qPrintable(type));
-    if (services.failureReason().isEmpty())
-        return ExitDone;
-    // Without an answer the label is only the default; say so and fail.
-    std::printf("(no answer from the radio: %s)\n", qPrintable(services.failureReason()));
-    return ExitFailed;
+    // Without an answer the label is only the default: it is not shown.
+    const bool answered = services.failureReason().isEmpty();
+    if (answered)
+        std::printf("Type %s\n", qPrintable(type));
+    return services.finish(answered);
 }
 
 int runRead(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    addCommonOptions(parser, QStringLiteral("read FILE.csv"),
-                     QStringLiteral("Read the radio's menus and memory channels into a settings file."));
-    CommonOptions options;
-    QString file;
-    int exitCode = ExitDone;
-    if (!parseWithFile(parser, arguments, options, file, exitCode))
-        return exitCode;
-    CliServices services(options.settingsText, options.quiet);
+    CommandLine line(QStringLiteral("read FILE.csv"),
+                     QStringLiteral("Read the radio's menus and memory channels into a settings file."), true);
+    if (!line.parse(arguments, 1, 1))
+        return line.exitCode();
+    const QString file = line.positional().at(0);
+    CliServices services(line.settingsText(), line.quiet());
     QString reason;
     if (!services.isValid(&reason))
-        return reportResult(false, reason);
+        return services.finish(false, reason);
     if (!readRadio(services, reason))
-        return reportResult(false, reason);
-    const bool saved = fncExportCsvFile(services, file);
-    return reportResult(saved, services.failureReason());
+        return services.finish(false, reason);
+    if (services.stopped())
+        return services.finish(false, QStringLiteral("nothing was saved"));
+    return services.finish(fncExportCsvFile(services, file));
 }
 
 int runWrite(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    addCommonOptions(parser, QStringLiteral("write FILE.csv"),
-                     QStringLiteral("Write a settings file's menus and memory channels into the radio."));
-    parser.addOption({QStringLiteral("verify"),
-                      QStringLiteral("Read the radio back afterwards and list every entry that differs.")});
-    CommonOptions options;
-    QString file;
-    int exitCode = ExitDone;
-    if (!parseWithFile(parser, arguments, options, file, exitCode))
-        return exitCode;
-    CliServices services(options.settingsText, options.quiet);
+    CommandLine line(QStringLiteral("write FILE.csv [--verify]"),
+                     QStringLiteral("Write a settings file's menus and memory channels into the radio."), true);
+    line.parser.addOption({QStringLiteral("verify"),
+                           QStringLiteral("Read the radio back afterwards and list every entry that differs.")});
+    if (!line.parse(arguments, 1, 1))
+        return line.exitCode();
+    CliServices services(line.settingsText(), line.quiet());
     QString reason;
     if (!services.isValid(&reason))
-        return reportResult(false, reason);
-    if (!fncImportCsvFile(services, file))
-        return reportResult(false, services.failureReason());
+        return services.finish(false, reason);
+    if (!fncImportCsvFile(services, line.positional().at(0)))
+        return services.finish(false);
     const Snapshot loaded = snapshot(services.WorkConnection());
     if (!writeRadio(services))
-        return reportResult(false, services.failureReason());
-    if (!parser.isSet(QStringLiteral("verify")))
-        return reportResult(true, {});
+        return services.finish(false);
+    if (!line.parser.isSet(QStringLiteral("verify")))
+        return services.finish(true);
     return verify(services, loaded);
 }

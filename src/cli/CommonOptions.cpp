@@ -5,57 +5,99 @@
 #include "store/Services.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 
-void addCommonOptions(QCommandLineParser &parser, const QString &commandSyntax, const QString &description)
+CommandLine::CommandLine(const QString &syntax, const QString &description, bool talksToRadio)
+    : m_syntax(syntax), m_description(description), m_talksToRadio(talksToRadio)
 {
-    parser.setApplicationDescription(description);
-    parser.addPositionalArgument(QStringLiteral("command"), commandSyntax);
-    parser.addOption({QStringLiteral("port"),
-                      QStringLiteral("Serial port: COM1, COM2 or a device path (default COM1)."),
-                      QStringLiteral("port"), QStringLiteral("COM1")});
+    if (talksToRadio)
+        parser.addOption({QStringLiteral("port"),
+                          QStringLiteral("Serial port: %1 (default COM1).").arg(QLatin1String(PortChoices)),
+                          QStringLiteral("port"), QStringLiteral("COM1")});
     parser.addOption({{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Print no progress.")});
-    parser.addHelpOption();
-    parser.addVersionOption();
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
+    parser.addOption({QStringLiteral("version"), QStringLiteral("Show the version.")});
 }
 
-bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, CommonOptions &options, int &exitCode)
+QString CommandLine::helpText() const
 {
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "brisk: %s\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
-        exitCode = ExitUsage;
+    // Qt's own text starts with the path the program was started by: keep its options only.
+    const QString qtText = parser.helpText();
+    return QStringLiteral("Usage: brisk %1 [options]\n%2\n\n%3")
+        .arg(m_syntax, m_description, qtText.mid(qtText.indexOf(QLatin1String("Options:"))));
+}
+
+int CommandLine::usageError(const QString &reason)
+{
+    const QString command = m_syntax.section(QLatin1Char(' '), 0, 0);
+    std::fprintf(stderr, "brisk %s: %s\n\n%s", qPrintable(command), qPrintable(reason), qPrintable(helpText()));
+    m_exitCode = ExitUsage;
+    return ExitUsage;
+}
+
+bool CommandLine::parse(const QStringList &arguments, int least, int most)
+{
+    if (!parser.parse(arguments.mid(1))) {
+        usageError(parser.errorText());
         return false;
     }
+    m_exitCode = ExitDone;
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        exitCode = ExitDone;
+        std::fputs(qPrintable(helpText()), stdout);
         return false;
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("brisk %s\n", qPrintable(QCoreApplication::applicationVersion()));
-        exitCode = ExitDone;
         return false;
     }
-    const QString port = parser.value(QStringLiteral("port"));
-    if (port.compare(QLatin1String("COM2"), Qt::CaseInsensitive) == 0) {
-        options.settingsText = QString::fromLatin1(SettingsCom2);
-    } else {
-        options.settingsText = QString::fromLatin1(SettingsCom1);
-        if (port.compare(QLatin1String("COM1"), Qt::CaseInsensitive) != 0)
-            clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), port);
+    m_positional = parser.positionalArguments();
+    if (m_positional.size() > most) {
+        usageError(QStringLiteral("unexpected argument \"%1\"").arg(m_positional.at(most)));
+        return false;
     }
-    options.quiet = parser.isSet(QStringLiteral("quiet"));
+    if (m_positional.size() < least) {
+        usageError(QStringLiteral("missing arguments: brisk %1").arg(m_syntax));
+        return false;
+    }
+    QString reason;
+    if (m_talksToRadio && !choosePort(reason)) {
+        usageError(reason);
+        return false;
+    }
+    m_quiet = parser.isSet(QStringLiteral("quiet"));
     return true;
 }
 
-int reportResult(bool ok, const QString &reason)
+// COM1 and COM2 go through the port choice; anything else names the device
+// itself. A name without a slash is a file in the current folder, never /dev/NAME
+// behind the operator's back; COM3 and the like are no port of this program.
+bool CommandLine::choosePort(QString &reason)
 {
-    if (ok) {
-        std::printf("Success\n");
-        return ExitDone;
+    const QString port = parser.value(QStringLiteral("port"));
+    for (const auto *settings : {SettingsCom1, SettingsCom2}) {
+        if (port.compare(QLatin1String(settings).left(4), Qt::CaseInsensitive) == 0) {
+            m_settingsText = QLatin1String(settings);
+            return true;
+        }
     }
-    std::printf("Failure\n");
-    if (!reason.isEmpty())
-        std::printf("%s\n", qPrintable(reason));
-    return ExitFailed;
+    const bool comName = QRegularExpression(QStringLiteral("^COM[0-9]+$"), QRegularExpression::CaseInsensitiveOption)
+                             .match(port)
+                             .hasMatch();
+    if (port.isEmpty() || comName) {
+        reason = QStringLiteral("--port takes %1, not \"%2\"").arg(QLatin1String(PortChoices), port);
+        return false;
+    }
+    const QString device = QDir::current().absoluteFilePath(port);
+    const QString devName = QStringLiteral("/dev/") + port;
+    if (!port.contains(QLatin1Char('/')) && !QFileInfo::exists(device) && QFileInfo::exists(devName)) {
+        reason = QStringLiteral("--port %1 names %2, which does not exist; for the device give its path: --port %3")
+                     .arg(port, device, devName);
+        return false;
+    }
+    m_settingsText = QLatin1String(SettingsCom1);
+    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), device);
+    return true;
 }

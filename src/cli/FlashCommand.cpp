@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "CommonOptions.h"
 #include "clone/RadioType.h"
+#include "clone/TypeRead.h"
 #include "flash/AdjustFile.h"
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -22,33 +22,6 @@ namespace {
 const QString BootFileName = QStringLiteral("7730F.REL");
 const QString AdjustFolder = QStringLiteral("ADJ");
 const QString DefaultTypeText = QStringLiteral("K");
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void noteInterrupt(int)
-{
-    interrupted = 1;
-}
-
-// Ctrl-C only raises a flag: the transfer sees it at its next poll (within
-// 25 ms), closes the port and reports, so the line is never left mid-frame
-// without the operator being told.
-class InterruptGuard
-{
-public:
-    InterruptGuard()
-    {
-        interrupted = 0;
-        struct sigaction action = {};
-        action.sa_handler = noteInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
-
-private:
-    struct sigaction m_previous = {};
-};
 
 // The terminal bar, but the transfer's closing reset to 0 is not drawn: the
 // operator's last view is the finished bar.
@@ -89,7 +62,6 @@ class FlashServices : public CliServices
 public:
     FlashServices(const QString &settingsText, bool quiet) : CliServices(settingsText, quiet), bar(progress) {}
     ProgressSink &barMain() override { return bar; }
-    bool cancelRequested() const override { return interrupted != 0; }
     FlashProgress bar;
 };
 
@@ -104,10 +76,15 @@ bool fail(WindowServices &window, const QString &reason)
     return false;
 }
 
-bool importFile(WindowServices &window, const QString &path, const QString &shownName, const QString &table)
+// A file that is not there: where it was looked for, and the option that points elsewhere.
+QString missingFile(const QString &kind, const QString &path, const QString &option)
 {
-    if (!QFileInfo::exists(path))
-        return fail(window, QStringLiteral("'%1' Not Found !!").arg(shownName));
+    return QStringLiteral("%1 %2 is not there (looked for %3); give its place with %4")
+        .arg(kind, QFileInfo(path).fileName(), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), option);
+}
+
+bool importFile(WindowServices &window, const QString &path, const QString &table)
+{
     window.clearFailure();
     const bool boot = table == QLatin1String("BootPrg");
     const bool imported = boot ? fncImportMotFile(window, path, table) : fncImportFirmwareFile(window, path, table);
@@ -125,7 +102,7 @@ bool writeFirmware(FlashServices &window, const QString &table)
     int loaderRows = 0;
     if (!measureBootProgram(window, loaderBytes, loaderRows))
         return false;
-    if (interrupted)
+    if (window.stopped())
         return fail(window, QStringLiteral("stopped before anything was sent to the radio"));
     window.bar.startPhase(QStringLiteral("loader"), loaderRows, loaderRows ? double(loaderBytes) / loaderRows : 0.0);
     if (!fncTransmitBootProgram(window))
@@ -140,52 +117,65 @@ bool writeFirmware(FlashServices &window, const QString &table)
 
 int runFlash(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    addCommonOptions(parser, QStringLiteral("flash user FILE | flash adjust [--type TEXT]"),
+    const QStringList types = typeLabels();
+    CommandLine line(QStringLiteral("flash user FILE | flash adjust [--type TYPE]"),
                      QStringLiteral("Writes firmware into a radio in firmware-write mode: the boot loader first, "
-                                    "then the USER firmware FILE or the ADJUST firmware for the radio's type."));
-    parser.addOption({QStringLiteral("boot"), QStringLiteral("Boot loader file (default 7730F.REL beside brisk)."),
-                      QStringLiteral("FILE")});
-    parser.addOption({QStringLiteral("adj-dir"),
-                      QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk)."), QStringLiteral("DIR")});
-    parser.addOption({QStringLiteral("type"), QStringLiteral("Radio type text that picks the ADJUST file (default K)."),
-                      QStringLiteral("TEXT"), DefaultTypeText});
-    CommonOptions options;
-    int exitCode = ExitDone;
-    if (!parseCommand(parser, arguments.mid(1), options, exitCode))
-        return exitCode;
-    const QStringList positional = parser.positionalArguments();
+                                    "then the USER firmware FILE or the ADJUST firmware for the radio's type."),
+                     true);
+    line.parser.addOption({QStringLiteral("boot"), QStringLiteral("Boot loader file (default 7730F.REL beside brisk)."),
+                           QStringLiteral("FILE")});
+    line.parser.addOption({QStringLiteral("adj-dir"),
+                           QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk)."),
+                           QStringLiteral("DIR")});
+    line.parser.addOption({QStringLiteral("type"),
+                           QStringLiteral("The radio's type as 'brisk type' shows it, which picks the ADJUST file: "
+                                          "J(S) and J(S) - EXT write FPU_SJ.D3T, J(V) and J(V) - EXT FPU_VJ.D3T, "
+                                          "K, K2, E, E2, E3, E4, E5, M, X and their - EXT forms FPU.D3T (default K)."),
+                           QStringLiteral("TYPE"), DefaultTypeText});
+    if (!line.parse(arguments, 1, 2))
+        return line.exitCode();
+    const QStringList positional = line.positional();
     const bool user = positional.size() == 2 && positional.at(0) == QLatin1String("user");
     const bool adjust = positional.size() == 1 && positional.at(0) == QLatin1String("adjust");
-    if (!user && !adjust) {
-        std::fprintf(stderr, "brisk flash: give 'user FILE' or 'adjust'\n%s", qPrintable(parser.helpText()));
-        return ExitUsage;
-    }
+    if (!user && !adjust)
+        return line.usageError(QStringLiteral("give 'user FILE' or 'adjust'"));
+    const QString typeText = line.parser.value(QStringLiteral("type"));
+    if (adjust && !types.contains(typeText))
+        return line.usageError(QStringLiteral("--type takes a type as 'brisk type' shows it (%1), not \"%2\"")
+                                   .arg(types.join(QStringLiteral(", ")), typeText));
+    if (user && line.parser.isSet(QStringLiteral("type")))
+        return line.usageError(QStringLiteral("--type picks the ADJUST file; a USER write takes its FILE"));
 
-    FlashServices window(options.settingsText, options.quiet);
+    FlashServices window(line.settingsText(), line.quiet());
     QString reason;
     if (!window.isValid(&reason))
-        return reportResult(false, reason);
-    InterruptGuard guard;
+        return window.finish(false, reason);
 
-    const QString bootPath =
-        parser.isSet(QStringLiteral("boot")) ? parser.value(QStringLiteral("boot")) : besideProgram(BootFileName);
+    const bool bootGiven = line.parser.isSet(QStringLiteral("boot"));
+    const QString bootPath = bootGiven ? line.parser.value(QStringLiteral("boot")) : besideProgram(BootFileName);
+    if (!QFileInfo::exists(bootPath))
+        return window.finish(false,
+                             missingFile(QStringLiteral("the boot loader"), bootPath, QStringLiteral("--boot FILE")));
     const QString table = user ? QStringLiteral("UserPrg") : QStringLiteral("AdjustPrg");
     QString firmwarePath = user ? positional.at(1) : QString();
-    QString firmwareShown = firmwarePath;
     if (adjust) {
-        const QString folder = parser.isSet(QStringLiteral("adj-dir")) ? parser.value(QStringLiteral("adj-dir"))
-                                                                       : besideProgram(AdjustFolder);
-        const int radioType = radioTypeOf(parser.value(QStringLiteral("type")));
-        firmwarePath = QDir(folder).filePath(adjustFileName(radioType));
-        firmwareShown = parser.isSet(QStringLiteral("adj-dir")) ? QDir::toNativeSeparators(firmwarePath)
-                                                                : adjustRelativeName(radioType);
+        const QString folder = line.parser.isSet(QStringLiteral("adj-dir"))
+                                   ? line.parser.value(QStringLiteral("adj-dir"))
+                                   : besideProgram(AdjustFolder);
+        firmwarePath = QDir(folder).filePath(adjustFileName(radioTypeOf(typeText)));
+        if (!QFileInfo::exists(firmwarePath))
+            return window.finish(
+                false, missingFile(QStringLiteral("the ADJUST file"), firmwarePath, QStringLiteral("--adj-dir DIR")));
+        std::printf("ADJUST file: %s\n",
+                    qPrintable(QDir::toNativeSeparators(QFileInfo(firmwarePath).absoluteFilePath())));
+        std::fflush(stdout);
+    } else if (!QFileInfo::exists(firmwarePath)) {
+        return window.finish(false, QStringLiteral("there is no file %1").arg(QDir::toNativeSeparators(firmwarePath)));
     }
     window.progress.setLabel(QStringLiteral("import"));
-    const bool ok = importFile(window, bootPath, parser.isSet(QStringLiteral("boot")) ? bootPath : BootFileName,
-                               QStringLiteral("BootPrg")) &&
-                    importFile(window, firmwarePath, firmwareShown, table) && writeFirmware(window, table);
-    return reportResult(ok, window.failureReason());
+    const bool ok = importFile(window, bootPath, QStringLiteral("BootPrg")) &&
+                    importFile(window, firmwarePath, table) && writeFirmware(window, table);
+    return window.finish(ok);
 }
 
 QStringList describeWritability(WindowServices &window, bool boot, bool &writable)

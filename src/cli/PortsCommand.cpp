@@ -1,8 +1,8 @@
 #include "Commands.h"
+#include "CommonOptions.h"
 
 #include "link/clsBriskHx7730.h"
 
-#include <QCommandLineParser>
 #include <QSerialPortInfo>
 #include <QSettings>
 
@@ -44,21 +44,12 @@ void listMapping()
 
 int runPorts(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("List the serial ports and what COM1 and COM2 map to."));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports"));
-    parser.addHelpOption();
-    if (!parser.parse(arguments) || !parser.positionalArguments().value(1).isEmpty()) {
-        const QString error =
-            parser.errorText().isEmpty() ? QStringLiteral("ports takes no arguments") : parser.errorText();
-        std::fprintf(stderr, "brisk: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return ExitDone;
-    }
+    CommandLine line(QStringLiteral("ports"), QStringLiteral("List the serial ports and what COM1 and COM2 map to."),
+                     false);
+    if (!line.parse(arguments, 0, 0))
+        return line.exitCode();
     listPorts();
     listMapping();
+    std::printf("Success\n");
     return ExitDone;
 }

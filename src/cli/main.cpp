@@ -14,7 +14,7 @@ struct Command
 
 constexpr Command Commands[] = {
     {"check", runCheck, "check FILE [--boot]               validate an S-record file"},
-    {"flash", runFlash, "flash user FILE | adjust [--type TEXT]   write firmware into a radio"},
+    {"flash", runFlash, "flash user FILE | adjust [--type TYPE]   write firmware into a radio"},
     {"type", runType, "type                              show the radio's market type"},
     {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
     {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},
@@ -27,8 +27,10 @@ int usage(FILE *out)
     std::fprintf(out, "Usage: brisk COMMAND [options]\n\nService tool for the HX-7730 radio.\n\nCommands:\n");
     for (const Command &c : Commands)
         std::fprintf(out, "  %s\n", c.summary);
-    std::fprintf(out, "\nCommon options: --port COM1|COM2|DEVICE, -q/--quiet, --help, --version\n"
-                      "Run 'brisk COMMAND --help' for a command's options.\n");
+    std::fprintf(out, "\nCommon options: --port COM1|COM2|DEVICE (radio commands), -q/--quiet, --help, --version\n"
+                      "Run 'brisk COMMAND --help' for a command's options.\n\n"
+                      "Every command ends with \"Success\", \"Failure: reason\" or \"Stopped\". Exit codes: 0 done,\n"
+                      "1 failed, 2 usage, 130 or 143 stopped by Ctrl-C or SIGTERM (128 + the signal).\n");
     return out == stdout ? ExitDone : ExitUsage;
 }
 
