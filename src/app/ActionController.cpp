@@ -221,6 +221,7 @@ void ActionController::cmdExec()
 void ActionController::startRun()
 {
     m_reasons.clear();
+    m_window.clearNotes();
     ui.cmdExec->setEnabled(false);
     ui.cmdCancel->setEnabled(false);
     ui.barMain->show();
@@ -244,6 +245,12 @@ void ActionController::runFirmware()
     setRange(qMax(bootRecords, 0) + FirmwareSteps);
     (user ? ui.cmdUser : ui.cmdAdjust)->setEnabled(false);
     setText(ui.lblCaution, user ? Txt::WritingUser : Txt::WritingAdjust);
+    // The result box names the file an ADJUST write chose by the radio's type.
+    if (!user)
+        m_window.addNote(QStringLiteral("ADJUST file: %1")
+                             .arg(QDir::toNativeSeparators(
+                                 QDir(m_window.programFolder())
+                                     .filePath(QDir::fromNativeSeparators(adjustRelativeName(m_radioType))))));
 
     Operations &ops = m_window.operations();
     if (!step([&] { return ops.fncTransmitBootProgram(m_window); })) {
@@ -330,14 +337,16 @@ void ActionController::noteFailure(const QString &reason)
 void ActionController::showSuccess()
 {
     m_window.dialogs().message(&m_window, QLatin1String(SuccessText), OperatorDialogs::Icon::None,
-                               QLatin1String(SuccessTitle));
+                               QLatin1String(SuccessTitle), m_window.notes().join(QLatin1Char('\n')));
+    m_window.clearNotes();
 }
 
 void ActionController::showFailure(const QString &text)
 {
     m_window.dialogs().message(&m_window, text, OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle),
-                               m_reasons.join(QLatin1Char('\n')));
+                               (m_reasons + m_window.notes()).join(QLatin1Char('\n')));
     m_reasons.clear();
+    m_window.clearNotes();
 }
 
 void ActionController::showMissingFile(const QString &relativeName)

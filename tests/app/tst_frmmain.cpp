@@ -527,9 +527,13 @@ void tst_frmMain::runShowsRunningStateThenResultThenIdle()
         QCOMPARE(running.barMaximum, WorkDatabase::countRows(h.window().WorkConnection(), memoryGroupQuery()) + 2 + 1);
     QCOMPARE(running.caution, runningText);
 
+    // An ADJUST write's box names the file it wrote.
+    const QString adjustFile =
+        action == Action::Adjust ? "ADJUST file: " + QDir::toNativeSeparators(h.path("ADJ/FPU.D3T")) : QString();
     QCOMPARE(h.dialogs.shown,
-             QStringList{succeeds ? QStringLiteral("Infomation: Success")
-                                  : QStringLiteral("critical Error!!: Failure (no answer from the radio)")});
+             QStringList{succeeds ? "Infomation: Success" + (adjustFile.isEmpty() ? QString() : " (" + adjustFile + ")")
+                                  : "critical Error!!: Failure (no answer from the radio" +
+                                        (adjustFile.isEmpty() ? QString() : "\n" + adjustFile) + ")"});
     QVERIFY(h.operations.calls.last().startsWith(last));
     // A boot-loader failure is back in Idle before its box; a run's box comes first.
     QVERIFY(reporting.windowEnabled && !reporting.barVisible);

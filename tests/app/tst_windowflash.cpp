@@ -11,6 +11,7 @@
 #include "sim/SimRadio.h"
 #include "store/WorkDatabase.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -62,7 +63,10 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     };
     h.ui().cmdExec->click();
 
-    QCOMPARE(h.dialogs.shown, QStringList{"Infomation: Success"});
+    // An ADJUST write names the file it chose in the box's detail.
+    QCOMPARE(h.dialogs.shown, QStringList{user ? QStringLiteral("Infomation: Success")
+                                               : "Infomation: Success (ADJUST file: " +
+                                                     QDir::toNativeSeparators(h.path("ADJ/FPU.D3T")) + ")"});
     QVERIFY(h.isIdle());
     QCOMPARE(radio.model(&sim::FirmwareRadio::loaderBytes), imageBytes(99, 2048));
     QVERIFY(radio.model(&sim::FirmwareRadio::memory) == imageBytes(seed));
