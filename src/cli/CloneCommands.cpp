@@ -5,6 +5,7 @@
 #include "clone/MenuTransfer.h"
 #include "clone/SettingsFile.h"
 #include "clone/TypeRead.h"
+#include "store/OutputPath.h"
 #include "store/WorkDatabase.h"
 
 #include <QMap>
@@ -179,8 +180,11 @@ int runRead(const QStringList &arguments)
     int exitCode = ExitDone;
     if (!parseWithFile(parser, arguments, options, file, exitCode))
         return exitCode;
-    CliServices services(options.settingsText, options.quiet);
+    // Found before a read of half a minute is spent on a file that cannot be saved.
     QString reason;
+    if (!checkOutputPath(file, reason))
+        return reportResult(false, reason);
+    CliServices services(options.settingsText, options.quiet);
     if (!services.isValid(&reason))
         return reportResult(false, reason);
     if (!readRadio(services, reason))
