@@ -28,6 +28,8 @@ stop_sim() {
 start_sim() {
     local demo=$1 mode=$2
     stop_sim "$demo"
+    # brisk sim links only a free path; a link left by a sim that was killed is the demo's own.
+    if [[ -L $demo/radio ]]; then rm -f "$demo/radio"; fi
     "$demo/brisk" sim --link "$demo/radio" --mode "$mode" --baud "${BRISK_DEMO_BAUD:-0}" \
         >"$demo/sim.log" 2>&1 &
     echo $! >"$demo/sim.pid"

@@ -7,6 +7,7 @@
 #include "clone/MemoryChannels.h"
 #include "clone/RadioType.h"
 #include "flash/AdjustFile.h"
+#include "store/OutputPath.h"
 #include "store/WorkDatabase.h"
 
 #include <QAction>
@@ -193,6 +194,14 @@ void ActionController::cmdMRead()
                                                              QLatin1String(SettingsFilter));
     if (path.isEmpty()) {
         resetToIdle();
+        return;
+    }
+    // Found now, not after the whole read has been spent on it.
+    QString reason;
+    if (!checkOutputPath(path, reason)) {
+        noteFailure(reason);
+        resetToIdle();
+        showFailure(failedPreparationText());
         return;
     }
     m_fileName = path;

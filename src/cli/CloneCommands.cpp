@@ -5,6 +5,7 @@
 #include "clone/MenuTransfer.h"
 #include "clone/SettingsFile.h"
 #include "clone/TypeRead.h"
+#include "store/OutputPath.h"
 #include "store/WorkDatabase.h"
 
 #include <QMap>
@@ -172,7 +173,8 @@ int runRead(const QStringList &arguments)
     const QString file = line.positional().at(0);
     CliServices services(line.settingsText(), line.quiet());
     QString reason;
-    if (!services.isValid(&reason))
+    // Found before a read of half a minute is spent on a file that cannot be saved.
+    if (!checkOutputPath(file, reason) || !services.isValid(&reason))
         return services.finish(false, reason);
     if (!readRadio(services, reason))
         return services.finish(false, reason);

@@ -15,8 +15,9 @@
 
 namespace {
 
-// SIGINT/SIGTERM end the serving loop through a pipe the event loop watches:
-// a signal handler may do no more than write a byte.
+// SIGINT, SIGTERM and SIGHUP (its terminal closed) end the serving loop through a
+// pipe the event loop watches, so the link is removed on the way out: a signal
+// handler may do no more than write a byte.
 int stopPipe[2] = {-1, -1};
 
 void onStopSignal(int)
@@ -35,7 +36,10 @@ bool watchStopSignals()
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        if (::sigaction(signal, &action, nullptr) != 0)
+            return false;
+    return true;
 }
 
 struct FaultOption
@@ -68,9 +72,31 @@ void addSimOptions(QCommandLineParser &parser)
         parser.addOption({QString::fromLatin1(fault.name), QString::fromLatin1(fault.help), QStringLiteral("K")});
     parser.addOption(
         {QStringLiteral("slow-ms"), QStringLiteral("Hold every reply back MS milliseconds."), QStringLiteral("MS")});
-    sim::NormalRadio::addOptions(parser);
-    sim::FirmwareRadio::addOptions(parser);
+    parser.addOptions(sim::NormalRadio::options());
+    parser.addOptions(sim::FirmwareRadio::options());
     parser.addHelpOption();
+}
+
+// A stray word or an option of the other mode would be ignored, and the radio
+// would not be the one asked for.
+bool checkArguments(const QCommandLineParser &parser, QString &reason)
+{
+    const QStringList stray = parser.positionalArguments().mid(1);
+    if (!stray.isEmpty()) {
+        reason = QStringLiteral("sim takes options only, not \"%1\"").arg(stray.join(QLatin1Char(' ')));
+        return false;
+    }
+    const bool firmware = parser.value(QStringLiteral("mode")) == QLatin1String("firmware");
+    for (const QCommandLineOption &option : firmware ? sim::NormalRadio::options() : sim::FirmwareRadio::options()) {
+        if (parser.isSet(option)) {
+            reason =
+                QStringLiteral("--%1 is an option of %2 mode, and this radio runs in %3 mode")
+                    .arg(option.names().constFirst(), firmware ? QStringLiteral("normal") : QStringLiteral("firmware"),
+                         firmware ? QStringLiteral("firmware") : QStringLiteral("normal"));
+            return false;
+        }
+    }
+    return true;
 }
 
 bool readCount(const QCommandLineParser &parser, const QString &name, int &value, QString &reason)
@@ -135,7 +161,7 @@ int runSim(const QStringList &arguments)
     }
     QString reason;
     sim::SimOptions options;
-    if (!readSimOptions(parser, options, reason))
+    if (!checkArguments(parser, reason) || !readSimOptions(parser, options, reason))
         return usageError(parser, reason);
     auto personality = makePersonality(parser, reason);
     if (!personality)

@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 #include "store/FileContents.h"
+#include "store/OutputPath.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -15,6 +17,9 @@ namespace {
 
 constexpr char Cr = '\r';
 constexpr char Lf = '\n';
+constexpr char Terminator = ';'; // ends every radio command
+constexpr ushort FirstPrintable = 0x20;
+constexpr qsizetype QuoteLimit = 60; // characters of file text quoted in a reason
 constexpr QLatin1Char Comma(',');
 constexpr auto LineEnd = "\r\n";
 constexpr auto MrPrefix = "MR,";
@@ -39,23 +44,30 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-// A line ends at CR LF or at a lone CR; a lone LF is part of the line. The CR LF
-// that ends the last line does not start another one.
+// A line ends at CR LF, at a lone CR or at a lone LF, so that a file from an
+// editor loads as well as one saved here; the line end is not part of the line.
+// The line end of the last line does not start another one.
 QList<QString> splitLines(const QByteArray &bytes)
 {
     QList<QString> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes.at(i) != Cr)
+        if (bytes.at(i) != Cr && bytes.at(i) != Lf)
             continue;
         lines.append(QString::fromLatin1(bytes.mid(start, i - start)));
-        if (i + 1 < bytes.size() && bytes.at(i + 1) == Lf)
+        if (bytes.at(i) == Cr && i + 1 < bytes.size() && bytes.at(i + 1) == Lf)
             ++i;
         start = i + 1;
     }
     if (start < bytes.size())
         lines.append(QString::fromLatin1(bytes.mid(start)));
     return lines;
+}
+
+// Every line of a file saved here ends; one that does not was cut off.
+bool lastLineEnds(const QByteArray &bytes)
+{
+    return bytes.endsWith(Cr) || bytes.endsWith(Lf);
 }
 
 // Fields after the three-character prefix: all but the last end at a comma, the
@@ -75,9 +87,47 @@ bool cutFields(const QString &line, int count, QStringList &fields)
     return true;
 }
 
+bool isForbidden(QChar c)
+{
+    return c == QLatin1Char(Terminator) || c.unicode() < FirstPrintable;
+}
+
+QString hexCode(QChar c)
+{
+    return QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+// File text in a reason: at most QuoteLimit characters, control characters as
+// their codes, so that a damaged line cannot garble the terminal that shows it.
+QString quoted(const QString &text)
+{
+    QString shown;
+    for (QChar c : text.left(QuoteLimit))
+        shown += c.unicode() < FirstPrintable ? QStringLiteral("\\x") + hexCode(c) : QString(c);
+    return QLatin1Char('"') + shown + (text.size() > QuoteLimit ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+
 QString describe(const QString &value)
 {
-    return QStringLiteral("\"%1\" (%2 character%3)").arg(value).arg(value.size()).arg(value.size() == 1 ? "" : "s");
+    return QStringLiteral("%1 (%2 character%3)").arg(quoted(value)).arg(value.size()).arg(value.size() == 1 ? "" : "s");
+}
+
+// A field goes into a radio command as it stands: ";" would end the command
+// early and send the rest as another one, and a control character garbles it.
+bool checkCharacters(const char *kind, const QStringList &fields, QString &reason)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const auto bad = std::find_if(fields.at(i).cbegin(), fields.at(i).cend(), isForbidden);
+        if (bad == fields.at(i).cend())
+            continue;
+        const QString what =
+            *bad == QLatin1Char(Terminator)
+                ? QStringLiteral("\";\", which would end the command sent to the radio")
+                : QStringLiteral("the control character 0x%1, which a radio command cannot carry").arg(hexCode(*bad));
+        reason = QStringLiteral("%1 field %2 holds %3").arg(QLatin1String(kind)).arg(i + 1).arg(what);
+        return false;
+    }
+    return true;
 }
 
 bool checkWidths(const char *kind, const QStringList &fields, int firstField, std::span<const int> widths,
@@ -111,7 +161,7 @@ bool parseMrLine(const QString &line, QStringList &fields, QString &reason)
         reason = QStringLiteral("an MR line needs 16 fields (15 commas after \"MR,\")");
         return false;
     }
-    return checkWidths("MR", fields, 0, MrWidths, MrNameLimit, reason);
+    return checkCharacters("MR", fields, reason) && checkWidths("MR", fields, 0, MrWidths, MrNameLimit, reason);
 }
 
 bool parseExLine(const QString &line, QStringList &fields, QString &reason)
@@ -120,6 +170,8 @@ bool parseExLine(const QString &line, QStringList &fields, QString &reason)
         reason = QStringLiteral("an EX line needs 6 fields (5 commas after \"EX,\")");
         return false;
     }
+    if (!checkCharacters("EX", fields, reason))
+        return false;
     if (fields.first() != QLatin1String("A") && fields.first() != QLatin1String("B")) {
         reason = QStringLiteral("EX field 1 (the bank) is %1, expected \"A\" or \"B\"").arg(describe(fields.first()));
         return false;
@@ -138,16 +190,13 @@ LineKind parseLine(const QString &line, QStringList &fields, QString &reason)
     if (line.isEmpty())
         reason = QStringLiteral("the line is empty");
     else
-        reason = QStringLiteral("it starts with \"%1\", not \"MR,\" or \"EX,\"").arg(line.left(3));
+        reason = QStringLiteral("it starts with %1, not \"MR,\" or \"EX,\"").arg(quoted(line.left(3)));
     return LineKind::Bad;
 }
 
-QString lineReason(int number, const QString &line, const QString &reason)
+QString lineReason(qsizetype number, const QString &reason)
 {
-    QString text = QStringLiteral("line %1: %2").arg(number).arg(reason);
-    if (line.contains(QLatin1Char(Lf)))
-        text += QStringLiteral(" (lines must end in CR LF; this file seems to use LF alone)");
-    return text;
+    return QStringLiteral("line %1: %2").arg(number).arg(reason);
 }
 
 // --- export ---
@@ -183,10 +232,6 @@ bool lineLoadsBack(const QString &line, const QStringList &values, QString &reas
             reason = QStringLiteral("a character cannot be saved as one byte");
             return false;
         }
-        if (c == QLatin1Char(Cr)) {
-            reason = QStringLiteral("a value holds a line end");
-            return false;
-        }
     }
     QStringList fields;
     if (parseLine(line, fields, reason) == LineKind::Bad)
@@ -213,7 +258,7 @@ bool writeTable(WindowServices &window, QSaveFile &file, const char *table, cons
         QString reason;
         if (!lineLoadsBack(line, values, reason)) {
             window.setFailure(
-                QStringLiteral("cannot save the %1 row \"%2\": %3").arg(QLatin1String(table), line.left(70), reason));
+                QStringLiteral("cannot save the %1 row %2: %3").arg(QLatin1String(table), quoted(line), reason));
             return false;
         }
         file.write(line.toLatin1() + LineEnd);
@@ -281,7 +326,16 @@ bool storeRows(QSqlDatabase db, const SettingsRows &rows, QString &reason)
 bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *reason)
 {
     rows = {};
+    const auto fail = [&](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (bytes.isEmpty())
+        return fail(QStringLiteral("the file is empty: it holds no MR or EX line to write"));
     const QList<QString> lines = splitLines(bytes);
+    if (!lastLineEnds(bytes))
+        return fail(lineReason(lines.size(), QStringLiteral("the line has no line end: the file was cut short")));
     for (int i = 0; i < lines.size(); ++i) {
         QStringList fields;
         QString why;
@@ -293,9 +347,7 @@ bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *rea
             rows.menu.append({i + 1, fields});
             break;
         case LineKind::Bad:
-            if (reason)
-                *reason = lineReason(i + 1, lines.at(i), why);
-            return false;
+            return fail(lineReason(i + 1, why));
         }
     }
     return true;
@@ -303,6 +355,11 @@ bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *rea
 
 bool fncExportCsvFile(WindowServices &window, const QString &path)
 {
+    QString reason;
+    if (!checkOutputPath(path, reason)) {
+        window.setFailure(reason);
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         window.setFailure(
@@ -321,14 +378,23 @@ bool fncExportCsvFile(WindowServices &window, const QString &path)
     return true;
 }
 
+bool readSettingsFile(const QString &path, SettingsRows &rows, QString &reason)
+{
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes, reason, SettingsFileLimit))
+        return false;
+    if (parseSettingsText(bytes, rows, &reason))
+        return true;
+    reason = QStringLiteral("%1, %2").arg(QDir::toNativeSeparators(path), reason);
+    return false;
+}
+
 bool fncImportCsvFile(WindowServices &window, const QString &path)
 {
     QSqlDatabase db = window.WorkConnection();
     QString reason;
-    QByteArray bytes;
     SettingsRows rows;
-    const bool ok = emptyTables(db, reason) && readWholeFile(path, bytes, reason) &&
-                    parseSettingsText(bytes, rows, &reason) && storeRows(db, rows, reason);
+    const bool ok = emptyTables(db, reason) && readSettingsFile(path, rows, reason) && storeRows(db, rows, reason);
     if (ok)
         return true;
     QString ignored;

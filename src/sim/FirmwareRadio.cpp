@@ -1,5 +1,7 @@
 #include "FirmwareRadio.h"
 
+#include "store/OutputPath.h"
+
 #include <QCommandLineParser>
 #include <QSaveFile>
 #include <QtEndian>
@@ -173,6 +175,12 @@ void FirmwareRadio::checkComplete(std::vector<Reply> &replies)
 
 bool FirmwareRadio::saveImage(QString *reason) const
 {
+    QString why;
+    if (!checkOutputPath(m_savePath, why)) {
+        if (reason)
+            *reason = why;
+        return false;
+    }
     QSaveFile file(m_savePath);
     if (file.open(QIODevice::WriteOnly) && file.write(m_memory) == m_memory.size() && file.commit())
         return true;
@@ -181,19 +189,23 @@ bool FirmwareRadio::saveImage(QString *reason) const
     return false;
 }
 
+// A radio that was never written to has no image to show: whatever file is
+// at the path stays as it was.
 bool FirmwareRadio::finish(QString *reason)
 {
-    return m_savePath.isEmpty() || saveImage(reason);
+    return m_savePath.isEmpty() || m_written.isEmpty() || saveImage(reason);
 }
 
-void FirmwareRadio::addOptions(QCommandLineParser &parser)
+QList<QCommandLineOption> FirmwareRadio::options()
 {
-    parser.addOption({QStringLiteral("save-image"),
-                      QStringLiteral("Firmware mode: save the written 256 KB memory to FILE."),
-                      QStringLiteral("FILE")});
+    QList<QCommandLineOption> options{{QStringLiteral("save-image"),
+                                       QStringLiteral("Firmware mode: save the written 256 KB memory to FILE "
+                                                      "(only when something was written)."),
+                                       QStringLiteral("FILE")}};
     for (const IntOption &option : FaultOptions)
-        parser.addOption(
+        options.append(
             {QString::fromLatin1(option.name), QStringLiteral("Firmware mode: ") + option.help, QStringLiteral("K")});
+    return options;
 }
 
 bool FirmwareRadio::applyOptions(const QCommandLineParser &parser, QString *reason)
@@ -211,8 +223,16 @@ bool FirmwareRadio::applyOptions(const QCommandLineParser &parser, QString *reas
         }
         m_faults.*option.field = value;
     }
-    if (parser.isSet(QStringLiteral("save-image")))
+    if (parser.isSet(QStringLiteral("save-image"))) {
         m_savePath = parser.value(QStringLiteral("save-image"));
+        // Refused now rather than after a five-minute write.
+        QString why;
+        if (!checkOutputPath(m_savePath, why)) {
+            if (reason)
+                *reason = why;
+            return false;
+        }
+    }
     return true;
 }
 

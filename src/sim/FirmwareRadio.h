@@ -2,6 +2,7 @@
 
 #include "SimRadio.h"
 
+#include <QCommandLineOption>
 #include <QVector>
 
 class QCommandLineParser;
@@ -31,7 +32,8 @@ public:
     void receive(char byte, std::vector<Reply> &replies) override;
     bool finish(QString *reason) override;
 
-    // Where the memory is saved: after each write of the last block, and at finish().
+    // Where the memory is saved: after each write of the last block, and at finish()
+    // when any block was written.
     void setSaveImagePath(const QString &path) { m_savePath = path; }
 
     QByteArray memory() const { return m_memory; }
@@ -44,7 +46,7 @@ public:
     int blocksRefused() const { return m_refused; }
 
     // The options of `brisk sim` for this mode, and applying them.
-    static void addOptions(QCommandLineParser &parser);
+    static QList<QCommandLineOption> options();
     bool applyOptions(const QCommandLineParser &parser, QString *reason);
 
 private:

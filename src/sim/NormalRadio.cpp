@@ -5,7 +5,6 @@
 #include "clone/SettingsFile.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 
 namespace sim {
 
@@ -191,11 +190,15 @@ QByteArray NormalRadio::answerEx(const QByteArray &command)
     return {};
 }
 
-bool NormalRadio::loadSettings(const QByteArray &fileBytes, QString *reason)
+bool NormalRadio::loadSettings(const QString &path, QString *reason)
 {
     SettingsRows rows;
-    if (!parseSettingsText(fileBytes, rows, reason))
+    QString why;
+    if (!readSettingsFile(path, rows, why)) {
+        if (reason)
+            *reason = why;
         return false;
+    }
     for (const SettingsRow &row : rows.memory) {
         const QByteArray all = row.values.join(QString()).toLatin1();
         m_channels.insert(all.left(ChannelKeyLength), all.mid(ChannelKeyLength));
@@ -205,23 +208,21 @@ bool NormalRadio::loadSettings(const QByteArray &fileBytes, QString *reason)
     return true;
 }
 
-void NormalRadio::addOptions(QCommandLineParser &parser)
+QList<QCommandLineOption> NormalRadio::options()
 {
-    parser.addOption({QStringLiteral("type"),
-                      QStringLiteral("Normal mode: the TY answer's three characters (default 800), or 'none'."),
-                      QStringLiteral("P1P2")});
-    parser.addOption({QStringLiteral("settings"),
-                      QStringLiteral("Normal mode: start with the menus and channels of a settings file."),
-                      QStringLiteral("FILE.csv")});
-    parser.addOption({QStringLiteral("contents"),
-                      QStringLiteral("Normal mode: which made-up contents to start with (0 or 1)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("dup-echo-at"),
-                      QStringLiteral("Normal mode: the K-th MR answer echoes the previous channel number."),
-                      QStringLiteral("K")});
-    parser.addOption({QStringLiteral("join-at"),
-                      QStringLiteral("Normal mode: the K-th answer goes out twice, run together."),
-                      QStringLiteral("K")});
+    return {{QStringLiteral("type"),
+             QStringLiteral("Normal mode: the TY answer's three characters (default 800), or 'none'."),
+             QStringLiteral("P1P2")},
+            {QStringLiteral("settings"),
+             QStringLiteral("Normal mode: start with the menus and channels of a settings file."),
+             QStringLiteral("FILE.csv")},
+            {QStringLiteral("contents"), QStringLiteral("Normal mode: which made-up contents to start with (0 or 1)."),
+             QStringLiteral("N")},
+            {QStringLiteral("dup-echo-at"),
+             QStringLiteral("Normal mode: the K-th MR answer echoes the previous channel number."),
+             QStringLiteral("K")},
+            {QStringLiteral("join-at"), QStringLiteral("Normal mode: the K-th answer goes out twice, run together."),
+             QStringLiteral("K")}};
 }
 
 bool NormalRadio::applyOptions(const QCommandLineParser &parser, QString *reason)
@@ -253,14 +254,8 @@ bool NormalRadio::applyOptions(const QCommandLineParser &parser, QString *reason
         else
             return fail(QStringLiteral("--type takes three characters (P1 and P2 of the TY answer) or 'none'"));
     }
-    if (parser.isSet(QStringLiteral("settings"))) {
-        QFile file(parser.value(QStringLiteral("settings")));
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("cannot open %1: %2").arg(file.fileName(), file.errorString()));
-        QString why;
-        if (!loadSettings(file.readAll(), &why))
-            return fail(QStringLiteral("%1, %2").arg(file.fileName(), why));
-    }
+    if (parser.isSet(QStringLiteral("settings")))
+        return loadSettings(parser.value(QStringLiteral("settings")), reason);
     return true;
 }
 

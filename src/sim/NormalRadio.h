@@ -3,6 +3,7 @@
 #include "SimRadio.h"
 
 #include <QByteArray>
+#include <QCommandLineOption>
 #include <QList>
 #include <QMap>
 
@@ -22,13 +23,13 @@ public:
     void receive(char byte, std::vector<Reply> &replies) override;
 
     // The options of `brisk sim` for this mode, and applying them.
-    static void addOptions(QCommandLineParser &parser);
+    static QList<QCommandLineOption> options();
     bool applyOptions(const QCommandLineParser &parser, QString *reason);
 
     // The TY answer's P1 and P2 ("800" answers "TY800;"); empty: TY goes unanswered.
     void setTypeFields(const QByteArray &p1p2) { m_typeFields = p1p2; }
     // Sets the entries that a settings file names; the others keep their contents.
-    bool loadSettings(const QByteArray &fileBytes, QString *reason);
+    bool loadSettings(const QString &path, QString *reason);
 
     // Faults of the radio's answers, counted from 1:
     void setDuplicateEchoAt(int mrAnswer) { m_duplicateEchoAt = mrAnswer; } // echoes the previous channel

@@ -84,7 +84,7 @@ void SimRadio::stop()
         fd = -1;
     }
     if (!m_linkPath.isEmpty()) {
-        if (QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
+        if (linkIsOurs())
             QFile::remove(m_linkPath);
         m_linkPath.clear();
     }
@@ -92,22 +92,45 @@ void SimRadio::stop()
 
 bool SimRadio::linkTo(const QString &path, QString *reason)
 {
-    // Only an old link is replaced: a mistyped path must not cost anyone a file.
+    // Whatever is there is someone else's: a user's file or link, or the link of
+    // another simulated radio that is still serving on it.
     const QFileInfo existing(path);
-    if (existing.isSymLink())
-        QFile::remove(path);
-    else if (existing.exists()) {
+    if (existing.exists() || existing.isSymLink()) {
         if (reason)
-            *reason = QStringLiteral("%1 exists and is not a link").arg(path);
+            *reason = QStringLiteral("%1 exists; give a path where nothing is (a link left behind by a "
+                                     "simulated radio that was killed must be removed by hand)")
+                          .arg(path);
         return false;
     }
-    if (!QFile::link(m_slavePath, path)) {
+    // symlink() itself refuses a path taken in the meantime.
+    QFile device(m_slavePath);
+    if (!device.link(path)) {
         if (reason)
-            *reason = QStringLiteral("cannot link %1 to %2").arg(path, m_slavePath);
+            *reason = QStringLiteral("cannot link %1 to %2: %3").arg(path, m_slavePath, device.errorString());
         return false;
     }
     m_linkPath = path;
     return true;
+}
+
+// The pty stays ours while the radio serves, so no one else's link leads to it.
+bool SimRadio::linkIsOurs() const
+{
+    const QFileInfo link(m_linkPath);
+    return link.isSymLink() && link.symLinkTarget() == m_slavePath;
+}
+
+void SimRadio::keep(QByteArray &record, QByteArrayView bytes) const
+{
+    record.append(bytes);
+    // Trimmed in steps of historyBytes, so that appending stays cheap.
+    if (record.size() > 2 * m_options.historyBytes)
+        record.remove(0, record.size() - m_options.historyBytes);
+}
+
+QByteArray SimRadio::latest(const QByteArray &record) const
+{
+    return record.right(m_options.historyBytes);
 }
 
 void SimRadio::closeLine()
@@ -140,13 +163,13 @@ bool SimRadio::waitUntilIdle(std::chrono::milliseconds timeout)
 QByteArray SimRadio::received() const
 {
     std::lock_guard lock(m_mutex);
-    return m_received;
+    return latest(m_received);
 }
 
 QByteArray SimRadio::sent() const
 {
     std::lock_guard lock(m_mutex);
-    return m_sent;
+    return latest(m_sent);
 }
 
 int SimRadio::replyCount() const
@@ -158,7 +181,7 @@ int SimRadio::replyCount() const
 QByteArray SimRadio::receivedAfterFault() const
 {
     std::lock_guard lock(m_mutex);
-    return m_receivedAfterFault;
+    return latest(m_receivedAfterFault);
 }
 
 bool SimRadio::lineClosed() const
@@ -265,9 +288,9 @@ void SimRadio::processInput(Clock::time_point now)
         m_rxFree = due;
         const char byte = m_input.front().second;
         m_input.pop_front();
-        m_received.append(byte);
+        keep(m_received, QByteArrayView(&byte, 1));
         if (m_faulted)
-            m_receivedAfterFault.append(byte);
+            keep(m_receivedAfterFault, QByteArrayView(&byte, 1));
         replies.clear();
         m_personality->receive(byte, replies);
         // Replies are timed from the moment the byte reached the radio, not from when
@@ -322,7 +345,7 @@ void SimRadio::sendDue(Clock::time_point now)
             break;
         }
         m_txFree = done;
-        m_sent.append(next.bytes.left(n));
+        keep(m_sent, QByteArrayView(next.bytes).first(n));
         if (n < next.bytes.size()) {
             next.bytes.remove(0, n);
             break;

@@ -61,6 +61,10 @@ struct SimOptions
 {
     int baud = 0; // 0: no line rate; otherwise both directions paced at 10 bits a byte
     LineFaults faults;
+    // How much of its traffic the radio keeps (received(), sent()): the latest bytes,
+    // so that a radio serving for days does not grow with every read. A whole
+    // firmware write (about 270 KB to the radio) fits.
+    qsizetype historyBytes = 1024 * 1024;
 };
 
 class SimRadio
@@ -76,17 +80,18 @@ public:
     void stop();
 
     QString devicePath() const { return m_slavePath; }
-    // Makes `path` a symbolic link to the device; removed again by stop().
+    // Makes `path` a symbolic link to the device; refused when anything is at
+    // `path` already. stop() removes the link, and only while it is still ours.
     bool linkTo(const QString &path, QString *reason = nullptr);
 
     // Blocks until the radio has taken in every byte sent to it so far and has
     // nothing left to send, or the timeout passes.
     bool waitUntilIdle(std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
-    QByteArray received() const; // every byte that reached the radio, in order
-    QByteArray sent() const;     // every byte the radio sent
+    QByteArray received() const; // the latest bytes that reached the radio, in order (up to historyBytes)
+    QByteArray sent() const;     // the latest bytes the radio sent (up to historyBytes)
     int replyCount() const;      // replies made by the personality (faulted ones included)
-    // Bytes that reached the radio after it fell silent or the line went away.
+    // The latest bytes that reached the radio after it fell silent or the line went away.
     QByteArray receivedAfterFault() const;
     bool lineClosed() const;
 
@@ -110,6 +115,9 @@ private:
     void answerIdleRequest();
     void closeLine();
     void wake();
+    bool linkIsOurs() const;
+    void keep(QByteArray &record, QByteArrayView bytes) const;
+    QByteArray latest(const QByteArray &record) const;
 
     std::unique_ptr<Personality> m_personality;
     SimOptions m_options;

@@ -2,14 +2,53 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
-bool readWholeFile(const QString &path, QByteArray &contents, QString &reason)
+namespace {
+
+constexpr qint64 ReadChunk = 1024 * 1024;
+constexpr qint64 BytesPerMegabyte = 1024 * 1024;
+
+} // namespace
+
+bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, qint64 limit)
 {
+    contents.clear();
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        reason = info.isDir()
+                     ? QStringLiteral("cannot read %1: it is a folder").arg(shown)
+                     : QStringLiteral("cannot read %1: it is not a regular file (a device or a pipe)").arg(shown);
+        return false;
+    }
+    const QString tooLarge = QStringLiteral("cannot read %1: it is larger than %2 MB, too large for this kind of file")
+                                 .arg(shown)
+                                 .arg(limit / BytesPerMegabyte);
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        contents = file.readAll();
+    if (file.open(QIODevice::ReadOnly)) {
+        if (file.size() > limit) {
+            reason = tooLarge;
+            return false;
+        }
+        // In pieces up to one byte past the limit, so that a file growing while
+        // it is read is refused too and memory never holds more than the limit.
+        contents.reserve(qMin(file.size(), limit) + 1);
+        while (contents.size() <= limit) {
+            const QByteArray piece = file.read(qMin(ReadChunk, limit + 1 - contents.size()));
+            if (piece.isEmpty())
+                break;
+            contents += piece;
+        }
+    }
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        reason = QStringLiteral("cannot read %1: %2").arg(shown, file.errorString());
+        contents.clear();
+        return false;
+    }
+    if (contents.size() > limit) {
+        reason = tooLarge;
+        contents.clear();
         return false;
     }
     return true;

@@ -3,5 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
-// Reads a whole file as bytes. False with a reason naming the file otherwise.
-bool readWholeFile(const QString &path, QByteArray &contents, QString &reason);
+// The most Brisk reads of each kind of file. A firmware image of 256 KB takes
+// about 600 KB as S-records and a full settings file about 40 KB, so anything
+// past these is not such a file.
+inline constexpr qint64 SRecordFileLimit = 64 * 1024 * 1024;
+inline constexpr qint64 SettingsFileLimit = 1024 * 1024;
+
+// Reads a whole regular file as bytes, at most `limit` of them. False with a
+// reason naming the file otherwise: a device, a pipe or a folder is refused
+// unread (it may never end, or block until someone writes to it), and a file
+// larger than the limit is refused, not cut.
+bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, qint64 limit);

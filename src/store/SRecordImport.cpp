@@ -332,7 +332,7 @@ bool importSRecordFile(WindowServices &window, const QString &path, const QStrin
     if (!writer.begin(reason))
         return failed(reason);
     QByteArray contents;
-    if (!readWholeFile(path, contents, reason))
+    if (!readWholeFile(path, contents, reason, SRecordFileLimit))
         return failed(reason);
     // Every line feed ends a piece and the rest after the last one is a piece too;
     // people count that rest as a line only when it holds something.

@@ -99,7 +99,7 @@ void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
     QVERIFY(readRadioToFile(path("a.csv")));
     sim::NormalRadio b(1);
     QString reason;
-    QVERIFY2(b.loadSettings(readFile(path("a.csv")), &reason), qPrintable(reason));
+    QVERIFY2(b.loadSettings(path("a.csv"), &reason), qPrintable(reason));
     QCOMPARE(b.channels(), a.model(&sim::NormalRadio::channels));
     QCOMPARE(b.menus(), a.model(&sim::NormalRadio::menus));
 }

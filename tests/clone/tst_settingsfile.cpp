@@ -89,7 +89,6 @@ void TestSettingsFile::importLoads_data()
     QTest::addColumn<QStringList>("memory");
     QTest::addColumn<QStringList>("menu");
     const QString emptyRow = "0|0|01|00000000000|0|0|0|00|00|000|0|0|000000000|00|0|";
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << QStringList{};
     QTest::newRow("empty value") << QByteArray("EX,A,045,01,3,1,\r\n") << QStringList{} << QStringList{"A|045|01|3|1|"};
     QTest::newRow("spaces trimmed") << QByteArray("EX, A ,045,01,3,1,7 \r\n") << QStringList{}
                                     << QStringList{"A|045|01|3|1|7"};
@@ -101,8 +100,11 @@ void TestSettingsFile::importLoads_data()
                                      << QStringList{emptyRow + QString::fromLatin1("CAF\xC9\xFF")}
                                      << QStringList{QString::fromLatin1("B|020|00|0|0|\xB0")};
     QTest::newRow("MR and EX interleaved, lone CR ends a line")
-        << QByteArray("EX,A,000,00,0,0,5\r") + EmptyChannel + "\r\nEX,B,000,00,0,0,6" << QStringList{emptyRow}
+        << QByteArray("EX,A,000,00,0,0,5\r") + EmptyChannel + "\r\nEX,B,000,00,0,0,6\r" << QStringList{emptyRow}
         << QStringList{"A|000|00|0|0|5", "B|000|00|0|0|6"};
+    QTest::newRow("LF line ends, as an editor saves them")
+        << QByteArray(EmptyChannel) + "NET,2\nEX,A,000,00,0,0,1\n"
+        << QStringList{emptyRow + "NET,2"} << QStringList{"A|000|00|0|0|1"};
 }
 
 void TestSettingsFile::importLoads()
@@ -123,6 +125,22 @@ void TestSettingsFile::importRefuses_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("reason");
     const QByteArray good = "EX,A,000,00,0,0,1\r\n";
+    QTest::newRow("empty file") << QByteArray() << "the file is empty: it holds no MR or EX line";
+    QTest::newRow("cut short: the last line has no line end")
+        << good + EmptyChannel + "CA"
+        << "line 2: the line has no line end: the file was cut short";
+    QTest::newRow("';' in a name") << QByteArray(EmptyChannel) + "AB;TY\r\n"
+                                   << "line 1: MR field 16 holds \";\", which would end the command";
+    QTest::newRow("';' in a menu value") << QByteArray("EX,A,000,00,0,0,1;EX0010000999\r\n")
+                                         << "line 1: EX field 6 holds \";\"";
+    QTest::newRow("control character in a name") << QByteArray(EmptyChannel) + "CA\x1B"
+                                                                               "FE\r\n"
+                                                 << "line 1: MR field 16 holds the control character 0x1B";
+    QTest::newRow("control character in a menu value")
+        << QByteArray("EX,A,000,00,0,0,1\t2\r\n") << "line 1: EX field 6 holds the control character 0x09";
+    QTest::newRow("a long line is quoted in part")
+        << QByteArray("EX,A,000,00,0,0,") + QByteArray(100, 'x') + "\r\n"
+        << "line 1: EX field 6 is \"" + QString(60, 'x') + "...\" (100 characters), at most 16";
     QTest::newRow("trailing empty line") << good + "\r\n"
                                          << "line 2: the line is empty";
     QTest::newRow("lower-case mr") << good + "mr,0,0,01\r\n"
@@ -138,7 +156,6 @@ void TestSettingsFile::importRefuses_data()
                                  << "line 1: EX field 6 is \"12345678901234567\" (17 characters), at most 16";
     QTest::newRow("name of 9") << QByteArray(EmptyChannel) + "123456789\r\n"
                                << "line 1: MR field 16";
-    QTest::newRow("LF line ends") << QByteArray("EX,A,000,00,0,0,1\nEX,A,001,00,0,0,1\n") << "line 1: EX field 6";
     QTest::newRow("the same entry twice") << good + good << "line 2: the same entry is on an earlier line";
 }
 

@@ -17,6 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -29,6 +33,11 @@ enum class FileFault {
     ReadFails,      // open succeeds, reading fails (EIO): /proc/self/mem at offset 0
     ReadOnlyFolder, // a read-only mount
     DiskFull,       // a 16 KB mount
+    Fifo,           // a named pipe with nobody at the other end
+    DeviceNode,     // a character device (as /dev/null) made with mknod
+    EndlessDevice,  // /dev/zero
+    Oversized,      // one byte over the limit: 64 MB for S-records, 1 MB for settings
+    CutShort,       // a settings file from a read, cut in the middle of a name
 };
 
 const char *nameOf(FileOperation operation)
@@ -40,8 +49,9 @@ const char *nameOf(FileOperation operation)
 
 const char *nameOf(FileFault fault)
 {
-    static const char *const names[] = {"missing", "a folder in its place", "read fails", "read-only folder",
-                                        "disk full"};
+    static const char *const names[] = {
+        "missing", "a folder in its place", "read fails", "read-only folder", "disk full",
+        "FIFO",    "device node",           "/dev/zero",  "oversized",        "cut short"};
     return names[int(fault)];
 }
 
@@ -101,6 +111,15 @@ QStringList listing(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
+// What kind of thing is at a path (file, folder, pipe, device); 0 when nothing is.
+mode_t kindAt(const QString &path)
+{
+    struct stat status
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT : 0;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(FileOperation)
@@ -153,13 +172,15 @@ void TestFileFaults::fileOperationUnderFault_data()
     QTest::addColumn<FileOperation>("operation");
     QTest::addColumn<FileFault>("fault");
     QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<QString>("reason"); // what the reason says, where the fault has its own
 
     const FileOperation imports[] = {FileOperation::ImportBoot, FileOperation::ImportFirmware,
                                      FileOperation::ImportSettings};
     const FileOperation saves[] = {FileOperation::ExportSettings, FileOperation::CliRead};
-    auto row = [](FileOperation operation, FileFault fault, bool succeeds) {
-        QTest::addRow("%s | %s", nameOf(operation), nameOf(fault)) << operation << fault << succeeds;
+    auto row = [](FileOperation operation, FileFault fault, bool succeeds, const QString &reason = {}) {
+        QTest::addRow("%s | %s", nameOf(operation), nameOf(fault)) << operation << fault << succeeds << reason;
     };
+    const QString notAFile = QStringLiteral("it is not a regular file (a device or a pipe)");
     // Reading is not stopped by a read-only or full disk.
     for (FileOperation operation : imports) {
         row(operation, FileFault::Missing, false);
@@ -167,12 +188,20 @@ void TestFileFaults::fileOperationUnderFault_data()
         row(operation, FileFault::ReadFails, false);
         row(operation, FileFault::ReadOnlyFolder, true);
         row(operation, FileFault::DiskFull, true);
+        row(operation, FileFault::Fifo, false, notAFile);
+        row(operation, FileFault::DeviceNode, false, notAFile);
+        row(operation, FileFault::EndlessDevice, false, notAFile);
+        row(operation, FileFault::Oversized, false,
+            operation == FileOperation::ImportSettings ? "it is larger than 1 MB" : "it is larger than 64 MB");
     }
+    row(FileOperation::ImportSettings, FileFault::CutShort, false, "the line has no line end: the file was cut short");
     for (FileOperation operation : saves) {
-        row(operation, FileFault::Missing, false);
-        row(operation, FileFault::Folder, false);
+        row(operation, FileFault::Missing, false, "does not exist");
+        row(operation, FileFault::Folder, false, "it is a folder");
         row(operation, FileFault::ReadOnlyFolder, false);
         row(operation, FileFault::DiskFull, false);
+        row(operation, FileFault::Fifo, false, notAFile);
+        row(operation, FileFault::DeviceNode, false, notAFile);
     }
 }
 
@@ -213,6 +242,7 @@ void TestFileFaults::fileOperationUnderFault()
     QFETCH(FileOperation, operation);
     QFETCH(FileFault, fault);
     QFETCH(bool, succeeds);
+    QFETCH(QString, reason);
 
     RecordingServices services;
     SimulatedRadio radio;
@@ -220,7 +250,7 @@ void TestFileFaults::fileOperationUnderFault()
     QVERIFY2(fillTables(operation, services), qPrintable(services.failureReason()));
 
     const QString folder = m_dir.filePath(QStringLiteral("place"));
-    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
     QString path = folder + QStringLiteral("/settings.dat");
     const QByteArray oldFile = isImport(operation) ? goodContents(operation) : QByteArray("MR,old file\n");
     std::unique_ptr<SmallMount> mount;
@@ -233,6 +263,28 @@ void TestFileFaults::fileOperationUnderFault()
         break;
     case FileFault::ReadFails:
         path = QStringLiteral("/proc/self/mem");
+        break;
+    case FileFault::Fifo:
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case FileFault::DeviceNode:
+        if (::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+            QCOMPARE(errno, EPERM);
+            QSKIP("cannot make a device node here (it needs root)");
+        }
+        break;
+    case FileFault::EndlessDevice:
+        path = QStringLiteral("/dev/zero");
+        break;
+    case FileFault::Oversized: {
+        // Sparse: the size costs no disk.
+        QFile big(path);
+        QVERIFY(big.open(QIODevice::WriteOnly) &&
+                big.resize((operation == FileOperation::ImportSettings ? 1 : 64) * 1024 * 1024 + 1));
+        break;
+    }
+    case FileFault::CutShort:
+        QVERIFY(SRecordFiles::writeFile(path, m_settings.left(m_settings.indexOf("CAF\xC9") + 2)));
         break;
     case FileFault::ReadOnlyFolder:
     case FileFault::DiskFull:
@@ -247,13 +299,18 @@ void TestFileFaults::fileOperationUnderFault()
         break;
     }
     const QStringList before = listing(folder);
+    const mode_t kindBefore = kindAt(path);
     services.clearFailure();
 
     const bool succeeded = perform(operation, services, path, radio.line().devicePath());
 
     QCOMPARE(succeeded, succeeds);
     if (!succeeded && operation != FileOperation::CliRead)
-        QVERIFY(!services.failureReason().isEmpty());
+        QVERIFY2(!services.failureReason().isEmpty() && services.failureReason().contains(reason),
+                 qPrintable(services.failureReason()));
+    // Only a full disk is found by the save itself; the rest before the radio is asked anything.
+    if (operation == FileOperation::CliRead && fault != FileFault::DiskFull)
+        QCOMPARE(radio.line().received(), QByteArray());
     if (isImport(operation)) {
         for (const QString &table : tablesOf(operation))
             if (succeeded)
@@ -263,15 +320,12 @@ void TestFileFaults::fileOperationUnderFault()
     } else {
         // A failed save leaves everything as it was: the old file, the folder, nothing beside them.
         QCOMPARE(listing(folder), before);
-        if (fault == FileFault::Folder)
-            QVERIFY(QFileInfo(path).isDir());
-        else if (QFileInfo::exists(path))
+        QCOMPARE(kindAt(path), kindBefore);
+        if (kindBefore == S_IFREG)
             QCOMPARE(SRecordFiles::readFile(path), oldFile);
     }
     if (operation == FileOperation::CliRead)
         QVERIFY(radio.portIsFree());
-    mount.reset();
-    QVERIFY(QDir(folder).removeRecursively());
 }
 
 QTEST_GUILESS_MAIN(TestFileFaults)

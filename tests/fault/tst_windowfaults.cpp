@@ -14,11 +14,13 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace std::chrono_literals;
 
 namespace {
 
-enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile };
+enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile, OutputIsFifo, OutputFolderMissing };
 
 const QByteArray GoodSettings = "MR,0,0,00,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n"
                                 "EX,A,001,00,0,0,1\r\n";
@@ -78,6 +80,10 @@ void tst_WindowFaults::actionUnderFault_data()
     }
     QTest::addRow("USER, damaged file") << Action::User << Fault::DamagedFile << preparationFailed;
     QTest::addRow("settings write, damaged file") << Action::SettingsWrite << Fault::DamagedFile << preparationFailed;
+    // Refused when the file is chosen, before the radio is asked anything.
+    QTest::addRow("settings read, a FIFO chosen") << Action::SettingsRead << Fault::OutputIsFifo << preparationFailed;
+    QTest::addRow("settings read, folder missing")
+        << Action::SettingsRead << Fault::OutputFolderMissing << preparationFailed;
 }
 
 void tst_WindowFaults::actionUnderFault()
@@ -107,9 +113,12 @@ void tst_WindowFaults::actionUnderFault()
     if (fault == Fault::PortHeld)
         QVERIFY(holder.CommOpen(QString::fromLatin1(SettingsCom1)));
 
-    const QString file = action == Action::SettingsWrite  ? h.path("radio.csv")
-                         : action == Action::SettingsRead ? h.path("read.csv")
-                                                          : h.path("USER.mot");
+    const QString file = action == Action::SettingsWrite       ? h.path("radio.csv")
+                         : fault == Fault::OutputFolderMissing ? h.path("absent/read.csv")
+                         : action == Action::SettingsRead      ? h.path("read.csv")
+                                                               : h.path("USER.mot");
+    if (fault == Fault::OutputIsFifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     h.dialogs.files = QStringList{file};
     trigger(h, action);
     if (h.ui().cmdExec->isEnabled())
@@ -125,8 +134,12 @@ void tst_WindowFaults::actionUnderFault()
     QCOMPARE(h.dialogs.shown.size(), 1);
     QVERIFY2(expected.match(h.dialogs.shown[0]).hasMatch(), qPrintable(h.dialogs.shown[0]));
     QVERIFY(h.isIdle());
-    if (action == Action::SettingsRead && box != QLatin1String("Success"))
+    if (fault == Fault::OutputIsFifo)
+        QVERIFY2(QFileInfo(file).exists() && !QFileInfo(file).isFile(), "the FIFO is left as it was");
+    else if (action == Action::SettingsRead && box != QLatin1String("Success"))
         QVERIFY2(!QFile::exists(file), "a failed read writes no file");
+    if (fault == Fault::OutputIsFifo || fault == Fault::OutputFolderMissing)
+        QCOMPARE(radio.received(), QByteArray());
     holder.CommClose();
     if (!radio.lineClosed()) {
         clsBriskHx7730 next;

@@ -24,7 +24,9 @@ private slots:
     void repliesKeepTheirOrder();
     void pacedAnswerTakesItsLineTime_data();
     void pacedAnswerTakesItsLineTime();
-    void linkReplacesOnlyALink();
+    void linkTakesOnlyAFreePath_data();
+    void linkTakesOnlyAFreePath();
+    void trafficRecordsKeepTheLatest();
 };
 
 namespace {
@@ -104,24 +106,56 @@ void TestSimRadio::pacedAnswerTakesItsLineTime()
     QCOMPARE(p[15], answered ? QString("NAMENAME") : QString());
 }
 
-void TestSimRadio::linkReplacesOnlyALink()
+// The link goes only where nothing is, and is taken away again at the end.
+void TestSimRadio::linkTakesOnlyAFreePath_data()
 {
+    QTest::addColumn<QString>("occupant"); // the target of a link already at the path; "" none
+    QTest::newRow("a link to a file") << "notes.txt";
+    QTest::newRow("a link to nothing") << "gone.txt";
+    QTest::newRow("the link of a radio still serving") << "OTHER";
+    QTest::newRow("nothing there") << "";
+}
+
+void TestSimRadio::linkTakesOnlyAFreePath()
+{
+    QFETCH(QString, occupant);
     QTemporaryDir dir;
-    const QString file = dir.filePath("notes.txt");
-    const QString link = dir.filePath("radio");
-    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
-    QVERIFY(QFile::link(file, link)); // an old link from an earlier run
+    const QString path = dir.filePath("radio");
+    QVERIFY(QFile(dir.filePath("notes.txt")).open(QIODevice::WriteOnly));
+    sim::SimRadio other(std::make_unique<TwoReplies>());
+    QVERIFY(other.start());
+    const QString target = occupant == "OTHER" ? other.devicePath() : dir.filePath(occupant);
+    if (!occupant.isEmpty())
+        QVERIFY(QFile::link(target, path));
 
     sim::SimRadio radio(std::make_unique<TwoReplies>());
     QVERIFY(radio.start());
     QString reason;
-    QVERIFY(!radio.linkTo(file, &reason));
-    QVERIFY(QFileInfo(file).isFile());
-    QVERIFY(radio.linkTo(link, &reason));
-    QCOMPARE(QFileInfo(link).symLinkTarget(), radio.devicePath());
+    QCOMPARE(radio.linkTo(path, &reason), occupant.isEmpty());
+    QCOMPARE(QFileInfo(path).symLinkTarget(), occupant.isEmpty() ? radio.devicePath() : target);
+    if (!occupant.isEmpty())
+        QVERIFY2(reason.startsWith(path + " exists"), qPrintable(reason));
     radio.stop();
-    QVERIFY(!QFileInfo(link).isSymLink());
-    QVERIFY(QFileInfo(file).isFile());
+    QCOMPARE(QFileInfo(path).isSymLink(), !occupant.isEmpty());
+}
+
+// A radio serving for days keeps the latest of its traffic, not all of it.
+void TestSimRadio::trafficRecordsKeepTheLatest()
+{
+    sim::SimOptions options;
+    options.historyBytes = 100;
+    auto radio = startScriptedRadio({}, options); // answers "?;" to everything
+    QVERIFY(radio);
+    clsBriskHx7730 link;
+    QVERIFY(link.CommOpen(com1Settings()));
+    for (int i = 0; i < 200; ++i) {
+        QVERIFY(link.TxtWrite(QString::number(i) + ';'));
+        QCOMPARE(readUntil(link, 2), QByteArray("?;"));
+    }
+    QVERIFY(radio->waitUntilIdle());
+    QCOMPARE(radio->received().size(), 100);
+    QVERIFY(radio->received().endsWith("198;199;"));
+    QCOMPARE(radio->sent(), QByteArray("?;").repeated(50));
 }
 
 // Found by fuzzing: a radio fed bytes for hours kept every one of them.
