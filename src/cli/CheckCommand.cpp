@@ -2,10 +2,14 @@
 #include "Commands.h"
 #include "CommonOptions.h"
 #include "FlashCommand.h"
+#include "flash/BootTransfer.h"
+#include "flash/FirmwareImage.h"
+#include "log/ServiceRecord.h"
 #include "store/SRecordImport.h"
 
 #include <QDir>
 #include <cstdio>
+#include <zlib.h>
 
 namespace {
 
@@ -39,6 +43,21 @@ QStringList describeImport(const QString &path, const SRecordSummary &summary)
                      .arg(hexAddress(summary.lowestAddress), hexAddress(summary.highestAddress));
     lines << QStringLiteral("problem: %1").arg(summary.problem.isEmpty() ? QStringLiteral("none") : summary.problem);
     return lines;
+}
+
+// The bytes as they would go to the radio: the whole image with its gaps and tail
+// filled, or the loader without its announced length.
+QStringList describeFingerprints(QSqlDatabase db, bool boot)
+{
+    QByteArray bytes;
+    const bool loaded = boot ? bootProgramBytes(db, bytes)
+                             : FirmwareImage::loadWritableImage(db, QStringLiteral("UserPrg"), bytes, nullptr);
+    if (!loaded)
+        return {};
+    const uLong crc =
+        crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef *>(bytes.constData()), z_size_t(bytes.size()));
+    return {QStringLiteral("sha256: %1").arg(sha256Hex(bytes)),
+            QStringLiteral("crc32: %1").arg(qulonglong(crc), 8, 16, QLatin1Char('0'))};
 }
 
 } // namespace
@@ -76,5 +95,8 @@ int runCheck(const QStringList &arguments)
     bool writable = false;
     for (const QString &line : describeWritability(window, boot, writable))
         std::printf("%s\n", qPrintable(line));
+    if (writable)
+        for (const QString &line : describeFingerprints(window.WorkConnection(), boot))
+            std::printf("%s\n", qPrintable(line));
     return writable ? ExitDone : ExitFailed;
 }

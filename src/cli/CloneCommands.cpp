@@ -3,76 +3,17 @@
 #include "CommonOptions.h"
 #include "clone/MemoryChannels.h"
 #include "clone/MenuTransfer.h"
+#include "clone/SettingsCompare.h"
 #include "clone/SettingsFile.h"
 #include "clone/TypeRead.h"
+#include "log/ServiceRecord.h"
 #include "store/WorkDatabase.h"
 
-#include <QMap>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <cstdio>
 
 namespace {
 
 constexpr int ReadRange = 730; // the settings read's fixed progress range
-
-// Table rows keyed by their key columns, the other columns joined, all trimmed
-// as the settings file holds them.
-using KeyedRows = QMap<QString, QStringList>;
-
-QString trimmedSpaces(QString text)
-{
-    while (text.startsWith(QLatin1Char(' ')))
-        text.remove(0, 1);
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
-}
-
-KeyedRows keyedRows(QSqlDatabase db, const QString &table, int keyColumns)
-{
-    KeyedRows rows;
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("SELECT * FROM ") + table);
-    while (query.next()) {
-        QStringList values;
-        for (int i = 0; i < query.record().count(); ++i)
-            values << trimmedSpaces(query.value(i).toString());
-        rows.insert(values.mid(0, keyColumns).join(QLatin1Char(' ')), values.mid(keyColumns));
-    }
-    return rows;
-}
-
-struct Snapshot
-{
-    KeyedRows menus;    // "A 045 01 3 1" -> value
-    KeyedRows channels; // "0 1 23" -> fields 4 to 16
-};
-
-Snapshot snapshot(QSqlDatabase db)
-{
-    return {keyedRows(db, QStringLiteral("MenuData"), 5), keyedRows(db, QStringLiteral("MemoryData"), 3)};
-}
-
-// Entries of the file that the radio does not hold as written, one line each.
-QStringList differences(const Snapshot &file, const Snapshot &radio)
-{
-    QStringList lines;
-    auto compare = [&](const char *kind, const KeyedRows &expected, const KeyedRows &actual) {
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-            const QString name = QStringLiteral("%1 %2").arg(QLatin1String(kind), it.key());
-            if (!actual.contains(it.key()))
-                lines << name + QStringLiteral(": not read back");
-            else if (actual.value(it.key()) != it.value())
-                lines << QStringLiteral("%1: file \"%2\", radio \"%3\"")
-                             .arg(name, it.value().join(QLatin1Char(',')),
-                                  actual.value(it.key()).join(QLatin1Char(',')));
-        }
-    };
-    compare("menu", file.menus, radio.menus);
-    compare("channel", file.channels, radio.channels);
-    return lines;
-}
 
 bool parseWithFile(QCommandLineParser &parser, const QStringList &arguments, CommonOptions &options, QString &file,
                    int &exitCode)
@@ -100,7 +41,7 @@ void startProgress(CliServices &services, const QString &label, int maximum)
 }
 
 // Type, menus and channels into the working database; the first failure's reason.
-bool readRadio(CliServices &services, QString &reason)
+bool readRadio(CliServices &services, QString &reason, ServiceRecord &record)
 {
     startProgress(services, QStringLiteral("Reading"), ReadRange);
     services.clearFailure();
@@ -109,6 +50,8 @@ bool readRadio(CliServices &services, QString &reason)
     std::fflush(stdout);
     if (!services.failureReason().isEmpty())
         std::fprintf(stderr, "brisk: the type query went unanswered: %s\n", qPrintable(services.failureReason()));
+    else
+        record.setRadioType(type);
     services.clearFailure();
     // The channels are read even when the menus failed, as the window does.
     const bool menusRead = fncMenuRead(services);
@@ -135,15 +78,17 @@ bool writeRadio(CliServices &services)
     return menusWritten && channelsWritten;
 }
 
-int verify(CliServices &services, const Snapshot &file)
+int verify(CliServices &services, const SettingsSnapshot &file, ServiceRecord &record)
 {
     QString reason;
-    if (!readRadio(services, reason))
-        return reportResult(false, QStringLiteral("reading back: ") + reason);
-    const QStringList lines = differences(file, snapshot(services.WorkConnection()));
+    if (!readRadio(services, reason, record))
+        return reportRecorded(record, services, false, QStringLiteral("reading back: ") + reason);
+    const QStringList lines = settingsDifferences(file, settingsSnapshot(services.WorkConnection()),
+                                                  QStringLiteral("file"), QStringLiteral("radio"), false);
     for (const QString &line : lines)
         std::printf("%s\n", qPrintable(line));
-    return reportResult(lines.isEmpty(), QStringLiteral("%1 entries differ from the file").arg(lines.size()));
+    return reportRecorded(record, services, lines.isEmpty(),
+                          QStringLiteral("%1 entries differ from the file").arg(lines.size()));
 }
 
 } // namespace
@@ -180,13 +125,16 @@ int runRead(const QStringList &arguments)
     if (!parseWithFile(parser, arguments, options, file, exitCode))
         return exitCode;
     CliServices services(options.settingsText, options.quiet);
+    ServiceRecord record(ServiceRecord::Program::CommandLine, ServiceAction::SettingsRead, options.settingsText);
     QString reason;
     if (!services.isValid(&reason))
-        return reportResult(false, reason);
-    if (!readRadio(services, reason))
-        return reportResult(false, reason);
+        return reportRecorded(record, services, false, reason);
+    if (!readRadio(services, reason, record))
+        return reportRecorded(record, services, false, reason);
     const bool saved = fncExportCsvFile(services, file);
-    return reportResult(saved, services.failureReason());
+    if (saved)
+        record.addFile(ServiceFile::Settings, file);
+    return reportRecorded(record, services, saved, services.failureReason());
 }
 
 int runWrite(const QStringList &arguments)
@@ -202,15 +150,17 @@ int runWrite(const QStringList &arguments)
     if (!parseWithFile(parser, arguments, options, file, exitCode))
         return exitCode;
     CliServices services(options.settingsText, options.quiet);
+    ServiceRecord record(ServiceRecord::Program::CommandLine, ServiceAction::SettingsWrite, options.settingsText);
+    record.addFile(ServiceFile::Settings, file);
     QString reason;
     if (!services.isValid(&reason))
-        return reportResult(false, reason);
+        return reportRecorded(record, services, false, reason);
     if (!fncImportCsvFile(services, file))
-        return reportResult(false, services.failureReason());
-    const Snapshot loaded = snapshot(services.WorkConnection());
+        return reportRecorded(record, services, false, services.failureReason());
+    const SettingsSnapshot loaded = settingsSnapshot(services.WorkConnection());
     if (!writeRadio(services))
-        return reportResult(false, services.failureReason());
+        return reportRecorded(record, services, false, services.failureReason());
     if (!parser.isSet(QStringLiteral("verify")))
-        return reportResult(true, {});
-    return verify(services, loaded);
+        return reportRecorded(record, services, true, {});
+    return verify(services, loaded, record);
 }

@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "link/clsBriskHx7730.h"
+#include "log/ServiceRecord.h"
 #include "store/Services.h"
 
 #include <QCoreApplication>
@@ -58,4 +59,14 @@ int reportResult(bool ok, const QString &reason)
     if (!reason.isEmpty())
         std::printf("%s\n", qPrintable(reason));
     return ExitFailed;
+}
+
+int reportRecorded(ServiceRecord &record, const WindowServices &services, bool ok, const QString &reason)
+{
+    using Result = ServiceRecord::Result;
+    const Result result = ok ? Result::Success : services.cancelRequested() ? Result::Stopped : Result::Failure;
+    QString problem;
+    if (!record.finish(result, reason, &problem))
+        std::fprintf(stderr, "brisk: the service record was not written: %s\n", qPrintable(problem));
+    return reportResult(ok, reason);
 }

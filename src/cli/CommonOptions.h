@@ -3,6 +3,9 @@
 #include <QCommandLineParser>
 #include <QString>
 
+class ServiceRecord;
+class WindowServices;
+
 // Options every command shares: --port, --quiet, --help, --version.
 struct CommonOptions
 {
@@ -18,3 +21,8 @@ bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, Comm
 
 // Prints "Success", or "Failure" and the reason, and returns the exit code.
 int reportResult(bool ok, const QString &reason);
+
+// Appends the operation's service record ("stopped" when the operator asked it to
+// stop), then reports as reportResult does. A record that cannot be written is
+// said on stderr and changes nothing else.
+int reportRecorded(ServiceRecord &record, const WindowServices &services, bool ok, const QString &reason);

@@ -8,6 +8,7 @@
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
 #include "flash/ProgramTransfer.h"
+#include "log/ServiceRecord.h"
 #include "store/SRecordImport.h"
 
 #include <QCoreApplication>
@@ -181,11 +182,18 @@ int runFlash(const QStringList &arguments)
         firmwareShown = parser.isSet(QStringLiteral("adj-dir")) ? QDir::toNativeSeparators(firmwarePath)
                                                                 : adjustRelativeName(radioType);
     }
+    ServiceRecord record(ServiceRecord::Program::CommandLine,
+                         user ? ServiceAction::UserFirmware : ServiceAction::AdjustFirmware, options.settingsText);
+    record.addFile(ServiceFile::BootLoader, bootPath);
+    record.addFile(ServiceFile::Firmware, firmwarePath);
     window.progress.setLabel(QStringLiteral("import"));
-    const bool ok = importFile(window, bootPath, parser.isSet(QStringLiteral("boot")) ? bootPath : BootFileName,
-                               QStringLiteral("BootPrg")) &&
-                    importFile(window, firmwarePath, firmwareShown, table) && writeFirmware(window, table);
-    return reportResult(ok, window.failureReason());
+    const bool imported = importFile(window, bootPath, parser.isSet(QStringLiteral("boot")) ? bootPath : BootFileName,
+                                     QStringLiteral("BootPrg")) &&
+                          importFile(window, firmwarePath, firmwareShown, table);
+    if (imported)
+        record.noteFirmware(window.WorkConnection(), table);
+    const bool ok = imported && writeFirmware(window, table);
+    return reportRecorded(record, window, ok, window.failureReason());
 }
 
 QStringList describeWritability(WindowServices &window, bool boot, bool &writable)
