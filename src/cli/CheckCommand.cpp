@@ -2,8 +2,6 @@
 #include "Commands.h"
 #include "CommonOptions.h"
 #include "FlashCommand.h"
-#include "flash/BootTransfer.h"
-#include "flash/FirmwareImage.h"
 #include "log/ServiceRecord.h"
 #include "store/SRecordImport.h"
 
@@ -45,18 +43,12 @@ QStringList describeImport(const QString &path, const SRecordSummary &summary)
     return lines;
 }
 
-// The bytes as they would go to the radio: the whole image with its gaps and tail
-// filled, or the loader without its announced length.
-QStringList describeFingerprints(QSqlDatabase db, bool boot)
+// SHA-256 and CRC-32 of the bytes as they would go to the radio.
+QStringList describeFingerprints(const QByteArray &sent)
 {
-    QByteArray bytes;
-    const bool loaded = boot ? bootProgramBytes(db, bytes)
-                             : FirmwareImage::loadWritableImage(db, QStringLiteral("UserPrg"), bytes, nullptr);
-    if (!loaded)
-        return {};
     const uLong crc =
-        crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef *>(bytes.constData()), z_size_t(bytes.size()));
-    return {QStringLiteral("sha256: %1").arg(sha256Hex(bytes)),
+        crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef *>(sent.constData()), z_size_t(sent.size()));
+    return {QStringLiteral("sha256: %1").arg(sha256Hex(sent)),
             QStringLiteral("crc32: %1").arg(qulonglong(crc), 8, 16, QLatin1Char('0'))};
 }
 
@@ -93,10 +85,11 @@ int runCheck(const QStringList &arguments)
     if (!summary.problem.isEmpty())
         return ExitFailed;
     bool writable = false;
-    for (const QString &line : describeWritability(window, boot, writable))
+    QByteArray sent;
+    for (const QString &line : describeWritability(window, boot, writable, sent))
         std::printf("%s\n", qPrintable(line));
     if (writable)
-        for (const QString &line : describeFingerprints(window.WorkConnection(), boot))
+        for (const QString &line : describeFingerprints(sent))
             std::printf("%s\n", qPrintable(line));
     return writable ? ExitDone : ExitFailed;
 }

@@ -196,13 +196,13 @@ int runFlash(const QStringList &arguments)
     return reportRecorded(record, window, ok, window.failureReason());
 }
 
-QStringList describeWritability(WindowServices &window, bool boot, bool &writable)
+QStringList describeWritability(WindowServices &window, bool boot, bool &writable, QByteArray &sent)
 {
     if (!boot)
-        return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"), &writable);
+        return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"), &writable, &sent);
     int bytes = 0;
     int rows = 0;
-    writable = measureBootProgram(window, bytes, rows);
+    writable = measureBootProgram(window, bytes, rows) && bootProgramBytes(window.WorkConnection(), sent);
     if (!writable)
         return {QStringLiteral("can be sent: no (%1)").arg(window.failureReason())};
     const auto pair = [](int value) {
