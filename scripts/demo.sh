@@ -90,13 +90,13 @@ The window opens on the demo folder $demo.
   Back to settings:    $here/scripts/demo.sh mode normal
 TEXT
     trap 'stop_sim "$demo"' EXIT
-    XDG_CONFIG_HOME="$demo/config" "$demo/BriskHx7730"
+    XDG_CONFIG_HOME="$demo/config" XDG_DATA_HOME="$demo/data" "$demo/BriskHx7730"
 }
 
 run_terminal() {
     local demo=$1
     local brisk=("$demo/brisk")
-    export XDG_CONFIG_HOME="$demo/config"
+    export XDG_CONFIG_HOME="$demo/config" XDG_DATA_HOME="$demo/data"
     trap 'stop_sim "$demo"' EXIT
     echo "No display: the same demo with brisk in the terminal."
     start_sim "$demo" normal
@@ -113,6 +113,8 @@ run_terminal() {
     start_sim "$demo" firmware
     echo; echo "== brisk flash adjust"
     "${brisk[@]}" flash adjust --boot "$demo/7730F.REL" --adj-dir "$demo/ADJ" --port COM1
+    echo; echo "== brisk log"
+    "${brisk[@]}" log
     echo; echo "Demo done. Files: $demo"
 }
 

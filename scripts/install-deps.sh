@@ -6,6 +6,8 @@ packages=(
   libsqlite3-dev                # the import binds rows through SQLite itself
   fonts-ipafont-gothic          # Japanese texts on screen
   srecord binutils              # independent S-record tools for the cross-checks
+  zlib1g-dev                    # CRC-32 of `brisk check`
+  libarchive-zip-perl           # crc32, the independent tool the fingerprint test compares with
   xvfb xauth imagemagick        # screenshots of the window
   "$@"
 )

@@ -7,6 +7,7 @@
 #include "clone/MemoryChannels.h"
 #include "clone/RadioType.h"
 #include "flash/AdjustFile.h"
+#include "log/ServiceRecord.h"
 #include "store/OutputPath.h"
 #include "store/WorkDatabase.h"
 
@@ -43,6 +44,8 @@ QString failedPreparationText()
 ActionController::ActionController(frmMain &window, MainControls &controls) : m_window(window), ui(controls)
 {
 }
+
+ActionController::~ActionController() = default;
 
 void ActionController::startIdle()
 {
@@ -136,6 +139,7 @@ void ActionController::cmdAdjust()
 // file is never armed. A refused image leaves its table empty.
 bool ActionController::importFirmware(const QString &path, const QString &table)
 {
+    m_preparedFile = path;
     m_window.setBusy(true);
     Operations &ops = m_window.operations();
     bool ok = step([&] { return ops.fncImportFirmwareFile(m_window, path, table); });
@@ -172,6 +176,7 @@ void ActionController::cmdMWrite()
         resetToIdle();
         return;
     }
+    m_preparedFile = path;
     setText(ui.lblInstruction, 0);
     setText(ui.lblCaution, Txt::PreparingSettings);
     m_window.setBusy(true);
@@ -236,6 +241,40 @@ void ActionController::startRun()
     ui.barMain->show();
     m_window.setBusy(true);
     m_window.fncWaitCursor();
+    startRecord();
+}
+
+// The run's service record: what it is about, taken before anything is sent.
+void ActionController::startRecord()
+{
+    const bool firmware = m_actionMode == UserFirmware || m_actionMode == AdjustFirmware;
+    const char *action = m_actionMode == UserFirmware     ? ServiceAction::UserFirmware
+                         : m_actionMode == AdjustFirmware ? ServiceAction::AdjustFirmware
+                         : m_actionMode == SettingsWrite  ? ServiceAction::SettingsWrite
+                                                          : ServiceAction::SettingsRead;
+    m_record = std::make_unique<ServiceRecord>(ServiceRecord::Program::Window, action, m_window.settingsText());
+    if (firmware) {
+        m_record->addFile(ServiceFile::BootLoader, m_window.bootLoaderPath());
+        m_record->addFile(ServiceFile::Firmware, m_preparedFile);
+        m_record->noteFirmware(m_window.WorkConnection(),
+                               QLatin1String(m_actionMode == UserFirmware ? UserTable : AdjustTable));
+    } else if (m_actionMode == SettingsWrite) {
+        m_record->addFile(ServiceFile::Settings, m_preparedFile);
+    }
+}
+
+// The operator sees nothing of the record: one that cannot be written is only logged.
+void ActionController::finishRecord(bool ok)
+{
+    if (!m_record)
+        return;
+    if (ok && m_actionMode == SettingsRead)
+        m_record->addFile(ServiceFile::Settings, m_fileName);
+    QString problem;
+    const auto result = ok ? ServiceRecord::Result::Success : ServiceRecord::Result::Failure;
+    if (!m_record->finish(result, m_reasons.join(QStringLiteral("; ")), &problem))
+        qWarning("the service record was not written: %s", qPrintable(problem));
+    m_record.reset();
 }
 
 void ActionController::setRange(int maximum)
@@ -264,6 +303,7 @@ void ActionController::runFirmware()
     Operations &ops = m_window.operations();
     if (!step([&] { return ops.fncTransmitBootProgram(m_window); })) {
         // The program transfer needs the loader running; nothing more is sent.
+        finishRecord(false);
         m_window.setBusy(false);
         ui.barMain->hide();
         resetToIdle();
@@ -286,6 +326,8 @@ void ActionController::runSettingsRead()
     const QString type = ops.fncTypeRead(m_window);
     if (type.isEmpty())
         noteFailure(m_window.failureReason());
+    else if (m_window.failureReason().isEmpty())
+        m_record->setRadioType(type);
     m_radioType = short(radioTypeOf(type));
     ui.lblType->setText(QStringLiteral("Type ") + type);
     ui.lblType->repaint();
@@ -317,6 +359,7 @@ void ActionController::runSettingsWrite()
 
 void ActionController::finishRun(bool ok)
 {
+    finishRecord(ok);
     m_window.setBusy(false);
     ui.barMain->hide();
     if (ok)

@@ -6,9 +6,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class frmMain;
 class QLabel;
+class ServiceRecord;
 
 // The main window's action state machine: Idle → Preparing → Armed → Running →
 // Reporting → Idle. Each action is prepared by its button or menu item, run by
@@ -19,6 +21,7 @@ public:
     enum Mode : short { None = 0, UserFirmware = 1, AdjustFirmware = 2, SettingsWrite = 3, SettingsRead = 4 };
 
     ActionController(frmMain &window, MainControls &controls);
+    ~ActionController();
 
     void startIdle();
     void cmdUser();
@@ -49,6 +52,8 @@ private:
     void runSettingsWrite();
     void startRun();
     void finishRun(bool ok);
+    void startRecord();
+    void finishRecord(bool ok);
 
     bool step(const std::function<bool()> &operation);
     void noteFailure(const QString &reason);
@@ -63,5 +68,7 @@ private:
     short m_actionMode = None;
     QString m_fileName;
     short m_radioType = 0;
-    QStringList m_reasons; // why the steps of this preparation or run failed
+    QStringList m_reasons;                   // why the steps of this preparation or run failed
+    QString m_preparedFile;                  // the firmware or settings file the armed action uses
+    std::unique_ptr<ServiceRecord> m_record; // of the run under way
 };

@@ -193,6 +193,7 @@ bool frmMain::createWorkDatabase()
 void frmMain::importBootLoader()
 {
     const QString path = QDir(m_setup.programFolder).filePath(QLatin1String(BootLoaderFile));
+    m_bootLoaderPath = path;
     if (!QFileInfo::exists(path)) {
         m_setup.dialogs->message(this, QStringLiteral("'%1' Not Found !!").arg(QLatin1String(BootLoaderFile)),
                                  OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle));

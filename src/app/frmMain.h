@@ -69,6 +69,8 @@ public:
     Operations &operations() { return *m_setup.operations; }
     OperatorDialogs &dialogs() { return *m_setup.dialogs; }
     QString programFolder() const { return m_setup.programFolder; }
+    // The boot-loader file imported at start-up.
+    QString bootLoaderPath() const { return m_bootLoaderPath; }
     QString databasePath() const;
     ActionController &actions() { return *m_actions; }
 
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<ActionController> m_actions;
     std::unique_ptr<QLockFile> m_lock;
     QString m_connectionName;
+    QString m_bootLoaderPath;
     bool m_ownsDatabase = false;
     bool m_busy = false;
     bool m_hourglass = false;

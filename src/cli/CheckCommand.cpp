@@ -2,11 +2,13 @@
 #include "Commands.h"
 #include "CommonOptions.h"
 #include "FlashCommand.h"
+#include "log/ServiceRecord.h"
 #include "store/SRecordImport.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <cstdio>
+#include <zlib.h>
 
 namespace {
 
@@ -49,6 +51,15 @@ QString whyNot(const QString &verdict)
     return match.hasMatch() ? QStringLiteral("it cannot be %1: %2").arg(match.captured(1), match.captured(2)) : verdict;
 }
 
+// SHA-256 and CRC-32 of the bytes as they would go to the radio.
+QStringList describeFingerprints(const QByteArray &sent)
+{
+    const uLong crc =
+        crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef *>(sent.constData()), z_size_t(sent.size()));
+    return {QStringLiteral("sha256: %1").arg(sha256Hex(sent)),
+            QStringLiteral("crc32: %1").arg(qulonglong(crc), 8, 16, QLatin1Char('0'))};
+}
+
 } // namespace
 
 int runCheck(const QStringList &arguments)
@@ -77,8 +88,12 @@ int runCheck(const QStringList &arguments)
     if (!summary.problem.isEmpty())
         return window.finish(false, summary.problem);
     bool writable = false;
-    const QStringList writability = describeWritability(window, boot, writable);
+    QByteArray sent;
+    const QStringList writability = describeWritability(window, boot, writable, sent);
     for (const QString &text : writability)
         std::printf("%s\n", qPrintable(text));
+    if (writable)
+        for (const QString &text : describeFingerprints(sent))
+            std::printf("%s\n", qPrintable(text));
     return window.finish(writable, whyNot(writability.value(writability.size() - 1)));
 }

@@ -153,6 +153,7 @@ int CliServices::finish(bool ok, const QString &reason)
     for (const QString &note : notes())
         std::printf("Note: %s\n", qPrintable(note));
     QString why = reason.isEmpty() ? failureReason() : reason;
+    const QString recorded = ok ? QString() : why;
     int code = ExitDone;
     if (ok) {
         std::printf("Success\n");
@@ -166,7 +167,25 @@ int CliServices::finish(bool ok, const QString &reason)
         code = ExitFailed;
     }
     std::fflush(stdout);
+    if (m_record)
+        finishRecord(ok          ? ServiceRecord::Result::Success
+                     : stopped() ? ServiceRecord::Result::Stopped
+                                 : ServiceRecord::Result::Failure,
+                     recorded);
     return code;
+}
+
+ServiceRecord &CliServices::startRecord(const char *action)
+{
+    return m_record.emplace(ServiceRecord::Program::CommandLine, action, m_settings);
+}
+
+void CliServices::finishRecord(ServiceRecord::Result result, const QString &reason)
+{
+    QString problem;
+    if (!m_record->finish(result, reason, &problem))
+        std::fprintf(stderr, "brisk: the service record was not written: %s\n", qPrintable(problem));
+    m_record.reset();
 }
 
 bool CliServices::isValid(QString *reason) const

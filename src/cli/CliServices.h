@@ -1,9 +1,12 @@
 #pragma once
 
+#include "log/ServiceRecord.h"
 #include "store/Services.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <optional>
 
 // A progress bar on stderr: one redrawn line with percentage, rate and time left
 // on a terminal, a few plain lines otherwise, nothing when quiet.
@@ -81,17 +84,25 @@ public:
     // True once Ctrl-C or SIGTERM asked the command to stop.
     bool stopped() const { return StopSignals::received() != 0; }
 
+    // Starts the service record of this command's operation (`action` as
+    // ServiceAction names it); finish() ends it and appends it to the service log.
+    ServiceRecord &startRecord(const char *action);
+
     // Ends the command: the progress line, the notes, then "Success", "Stopped: ..."
     // or "Failure: reason" (the reason left by the operations when `reason` is
-    // empty). Returns the exit code.
+    // empty), and the service record when one was started; a record that cannot
+    // be written is said on stderr and changes nothing else. Returns the exit code.
     int finish(bool ok, const QString &reason = {});
 
     TerminalProgress progress;
 
 private:
+    void finishRecord(ServiceRecord::Result result, const QString &reason);
+
     StopSignals m_signals;
     QTemporaryDir m_dir;
     QString m_connection;
     QString m_settings;
     QString m_problem;
+    std::optional<ServiceRecord> m_record;
 };

@@ -3,77 +3,18 @@
 #include "CommonOptions.h"
 #include "clone/MemoryChannels.h"
 #include "clone/MenuTransfer.h"
+#include "clone/SettingsCompare.h"
 #include "clone/SettingsFile.h"
 #include "clone/TypeRead.h"
+#include "log/ServiceRecord.h"
 #include "store/OutputPath.h"
 #include "store/WorkDatabase.h"
 
-#include <QMap>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <cstdio>
 
 namespace {
 
 constexpr int ReadRange = 730; // the settings read's fixed progress range
-
-// Table rows keyed by their key columns, the other columns joined, all trimmed
-// as the settings file holds them.
-using KeyedRows = QMap<QString, QStringList>;
-
-QString trimmedSpaces(QString text)
-{
-    while (text.startsWith(QLatin1Char(' ')))
-        text.remove(0, 1);
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
-}
-
-KeyedRows keyedRows(QSqlDatabase db, const QString &table, int keyColumns)
-{
-    KeyedRows rows;
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("SELECT * FROM ") + table);
-    while (query.next()) {
-        QStringList values;
-        for (int i = 0; i < query.record().count(); ++i)
-            values << trimmedSpaces(query.value(i).toString());
-        rows.insert(values.mid(0, keyColumns).join(QLatin1Char(' ')), values.mid(keyColumns));
-    }
-    return rows;
-}
-
-struct Snapshot
-{
-    KeyedRows menus;    // "A 045 01 3 1" -> value
-    KeyedRows channels; // "0 1 23" -> fields 4 to 16
-};
-
-Snapshot snapshot(QSqlDatabase db)
-{
-    return {keyedRows(db, QStringLiteral("MenuData"), 5), keyedRows(db, QStringLiteral("MemoryData"), 3)};
-}
-
-// Entries of the file that the radio does not hold as written, one line each.
-QStringList differences(const Snapshot &file, const Snapshot &radio)
-{
-    QStringList lines;
-    auto compare = [&](const char *kind, const KeyedRows &expected, const KeyedRows &actual) {
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-            const QString name = QStringLiteral("%1 %2").arg(QLatin1String(kind), it.key());
-            if (!actual.contains(it.key()))
-                lines << name + QStringLiteral(": not read back");
-            else if (actual.value(it.key()) != it.value())
-                lines << QStringLiteral("%1: file \"%2\", radio \"%3\"")
-                             .arg(name, it.value().join(QLatin1Char(',')),
-                                  actual.value(it.key()).join(QLatin1Char(',')));
-        }
-    };
-    compare("menu", file.menus, radio.menus);
-    compare("channel", file.channels, radio.channels);
-    return lines;
-}
 
 void startProgress(CliServices &services, const QString &label, int maximum)
 {
@@ -95,14 +36,16 @@ bool endProgress(CliServices &services, bool ok)
 }
 
 // Type, menus and channels into the working database; the first failure's reason.
-bool readRadio(CliServices &services, QString &reason)
+bool readRadio(CliServices &services, QString &reason, ServiceRecord &record)
 {
     services.clearFailure();
     const QString type = fncTypeRead(services);
-    if (services.failureReason().isEmpty())
+    if (services.failureReason().isEmpty()) {
         std::printf("Type %s\n", qPrintable(type));
-    else
+        record.setRadioType(type);
+    } else {
         std::printf("Type unknown: %s\n", qPrintable(services.failureReason()));
+    }
     std::fflush(stdout);
     services.clearFailure();
     startProgress(services, QStringLiteral("Reading"), ReadRange);
@@ -134,12 +77,13 @@ bool writeRadio(CliServices &services)
     return endProgress(services, menusWritten && channelsWritten);
 }
 
-int verify(CliServices &services, const Snapshot &file)
+int verify(CliServices &services, const SettingsSnapshot &file, ServiceRecord &record)
 {
     QString reason;
-    if (!readRadio(services, reason))
+    if (!readRadio(services, reason, record))
         return services.finish(false, QStringLiteral("reading back: ") + reason);
-    const QStringList lines = differences(file, snapshot(services.WorkConnection()));
+    const QStringList lines = settingsDifferences(file, settingsSnapshot(services.WorkConnection()),
+                                                  QStringLiteral("file"), QStringLiteral("radio"), false);
     for (const QString &line : lines)
         std::printf("%s\n", qPrintable(line));
     return services.finish(lines.isEmpty(), QStringLiteral("%1 entries differ from the file").arg(lines.size()));
@@ -172,15 +116,19 @@ int runRead(const QStringList &arguments)
         return line.exitCode();
     const QString file = line.positional().at(0);
     CliServices services(line.settingsText(), line.quiet());
+    ServiceRecord &record = services.startRecord(ServiceAction::SettingsRead);
     QString reason;
     // Found before a read of half a minute is spent on a file that cannot be saved.
     if (!checkOutputPath(file, reason) || !services.isValid(&reason))
         return services.finish(false, reason);
-    if (!readRadio(services, reason))
+    if (!readRadio(services, reason, record))
         return services.finish(false, reason);
     if (services.stopped())
         return services.finish(false, QStringLiteral("nothing was saved"));
-    return services.finish(fncExportCsvFile(services, file));
+    const bool saved = fncExportCsvFile(services, file);
+    if (saved)
+        record.addFile(ServiceFile::Settings, file);
+    return services.finish(saved);
 }
 
 int runWrite(const QStringList &arguments)
@@ -191,16 +139,19 @@ int runWrite(const QStringList &arguments)
                            QStringLiteral("Read the radio back afterwards and list every entry that differs.")});
     if (!line.parse(arguments, 1, 1))
         return line.exitCode();
+    const QString file = line.positional().at(0);
     CliServices services(line.settingsText(), line.quiet());
+    ServiceRecord &record = services.startRecord(ServiceAction::SettingsWrite);
+    record.addFile(ServiceFile::Settings, file);
     QString reason;
     if (!services.isValid(&reason))
         return services.finish(false, reason);
-    if (!fncImportCsvFile(services, line.positional().at(0)))
+    if (!fncImportCsvFile(services, file))
         return services.finish(false);
-    const Snapshot loaded = snapshot(services.WorkConnection());
+    const SettingsSnapshot loaded = settingsSnapshot(services.WorkConnection());
     if (!writeRadio(services))
         return services.finish(false);
     if (!line.parser.isSet(QStringLiteral("verify")))
         return services.finish(true);
-    return verify(services, loaded);
+    return verify(services, loaded, record);
 }

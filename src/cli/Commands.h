@@ -17,3 +17,5 @@ int runRead(const QStringList &arguments);
 int runWrite(const QStringList &arguments);
 int runSim(const QStringList &arguments);
 int runPorts(const QStringList &arguments);
+int runDiff(const QStringList &arguments);
+int runLog(const QStringList &arguments);

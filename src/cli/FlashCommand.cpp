@@ -9,6 +9,7 @@
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
 #include "flash/ProgramTransfer.h"
+#include "log/ServiceRecord.h"
 #include "store/SRecordImport.h"
 
 #include <QCoreApplication>
@@ -172,19 +173,24 @@ int runFlash(const QStringList &arguments)
     } else if (!QFileInfo::exists(firmwarePath)) {
         return window.finish(false, QStringLiteral("there is no file %1").arg(QDir::toNativeSeparators(firmwarePath)));
     }
+    ServiceRecord &record = window.startRecord(user ? ServiceAction::UserFirmware : ServiceAction::AdjustFirmware);
+    record.addFile(ServiceFile::BootLoader, bootPath);
+    record.addFile(ServiceFile::Firmware, firmwarePath);
     window.progress.setLabel(QStringLiteral("import"));
-    const bool ok = importFile(window, bootPath, QStringLiteral("BootPrg")) &&
-                    importFile(window, firmwarePath, table) && writeFirmware(window, table);
-    return window.finish(ok);
+    const bool imported =
+        importFile(window, bootPath, QStringLiteral("BootPrg")) && importFile(window, firmwarePath, table);
+    if (imported)
+        record.noteFirmware(window.WorkConnection(), table);
+    return window.finish(imported && writeFirmware(window, table));
 }
 
-QStringList describeWritability(WindowServices &window, bool boot, bool &writable)
+QStringList describeWritability(WindowServices &window, bool boot, bool &writable, QByteArray &sent)
 {
     if (!boot)
-        return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"), &writable);
+        return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"), &writable, &sent);
     int bytes = 0;
     int rows = 0;
-    writable = measureBootProgram(window, bytes, rows);
+    writable = measureBootProgram(window, bytes, rows) && bootProgramBytes(window.WorkConnection(), sent);
     if (!writable)
         return {QStringLiteral("can be sent: no (%1)").arg(window.failureReason())};
     const auto pair = [](int value) {

@@ -18,6 +18,8 @@ constexpr Command Commands[] = {
     {"type", runType, "type                              show the radio's market type"},
     {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
     {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},
+    {"diff", runDiff, "diff A.csv B.csv                  list the entries in which two settings files differ"},
+    {"log", runLog, "log [--last N] [--json]           print the service records"},
     {"sim", runSim, "sim [--link PATH] [--mode firmware|normal] ...   run the simulated radio"},
     {"ports", runPorts, "ports                             list serial ports and the COM1/COM2 mapping"},
 };

@@ -115,6 +115,21 @@ bool measureBootProgram(WindowServices &window, int &bytes, int &rows)
     return true;
 }
 
+bool bootProgramBytes(QSqlDatabase db, QByteArray &bytes, QString *reason)
+{
+    Loader loader;
+    QString why;
+    if (!readLoader(db, loader, why)) {
+        if (reason)
+            *reason = why;
+        return false;
+    }
+    bytes.clear();
+    for (const LoaderRow &row : loader.rows)
+        bytes += row.bytes;
+    return true;
+}
+
 bool fncTransmitBootProgram(WindowServices &window)
 {
     window.clearFailure();

@@ -36,6 +36,14 @@ int framesFor(qsizetype bytes)
     return bytes == 0 ? 1 : int((bytes + FrameBytes - 1) / FrameBytes);
 }
 
+// The loader takes whole frames; the short tail is what an erased flash holds anyway.
+QByteArray wholeImage(const Stream &stream)
+{
+    QByteArray image = stream.bytes;
+    image.append(QByteArray(FullImageBytes - image.size(), FillByte));
+    return image;
+}
+
 } // namespace
 
 QString programQuery(const QString &table)
@@ -101,9 +109,7 @@ bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image,
     Stream stream;
     if (!buildStream(db, table, stream, reason) || !isWholeImage(stream, reason))
         return false;
-    // The loader takes whole frames; the short tail is what an erased flash holds anyway.
-    image = stream.bytes;
-    image.append(QByteArray(FullImageBytes - image.size(), FillByte));
+    image = wholeImage(stream);
     return true;
 }
 
@@ -115,7 +121,7 @@ quint8 blockCheck(const QByteArray &blockBytes)
     return quint8(~sum);
 }
 
-QStringList describe(QSqlDatabase db, const QString &table, bool *writable)
+QStringList describe(QSqlDatabase db, const QString &table, bool *writable, QByteArray *image)
 {
     QStringList lines;
     Stream stream;
@@ -134,6 +140,8 @@ QStringList describe(QSqlDatabase db, const QString &table, bool *writable)
     lines << QStringLiteral("blocks: %1 of %2 (8 x 4 KB from 0x000000, 32 KB at 0x008000, 3 x 64 KB from 0x010000)")
                  .arg(covered)
                  .arg(Layout.size());
+    if (whole && image)
+        *image = wholeImage(stream);
     if (whole)
         lines << QStringLiteral("can be written: yes");
     else

@@ -63,6 +63,7 @@ bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image,
 quint8 blockCheck(const QByteArray &blockBytes);
 
 // What `brisk check` says about an image table: frames, blocks, can it be written.
-QStringList describe(QSqlDatabase db, const QString &table, bool *writable = nullptr);
+// When it can, `image` receives it as loadWritableImage gives it.
+QStringList describe(QSqlDatabase db, const QString &table, bool *writable = nullptr, QByteArray *image = nullptr);
 
 } // namespace FirmwareImage

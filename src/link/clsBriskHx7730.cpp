@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QThread>
 
+#include <atomic>
+
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #endif
@@ -41,6 +43,8 @@ PortOverrides &portOverrides()
     static PortOverrides overrides;
     return overrides;
 }
+
+std::atomic<quint64> wireCount{0};
 
 // USB serial adapters hold received bytes for their latency timer (16 ms by
 // default); each echoed byte and acknowledged frame would pay it. Ask for
@@ -213,6 +217,11 @@ void clsBriskHx7730::clearPortOverrides()
     portOverrides().devices.clear();
 }
 
+quint64 clsBriskHx7730::wireBytes()
+{
+    return wireCount.load();
+}
+
 QString clsBriskHx7730::deviceFor(const QString &CommSettings)
 {
     const QString name = CommSettings.left(4);
@@ -345,9 +354,11 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
             m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
             if (!portFailed()) // a time-out; a failed device stays failed
                 m_port->clearError();
+            wireCount += quint64(std::max<qint64>(0, bytes.size() - m_port->bytesToWrite()));
             return false;
         }
     }
+    wireCount += quint64(bytes.size());
     return true;
 }
 
@@ -356,7 +367,9 @@ QByteArray clsBriskHx7730::readWaiting()
     // waitForReadyRead(0) moves what the OS holds into the port's buffer without waiting.
     if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(0) && !portFailed())
         m_port->clearError();
-    return m_port->readAll();
+    const QByteArray bytes = m_port->readAll();
+    wireCount += quint64(bytes.size());
+    return bytes;
 }
 
 bool clsBriskHx7730::waitForInput(QDeadlineTimer deadline)

@@ -79,6 +79,8 @@ public:
     static void setPortOverride(const QString &comName, const QString &device);
     static void clearPortOverrides();
     static QString defaultDevice(const QString &comName);
+    // Bytes sent plus bytes received on every port of this process so far.
+    static quint64 wireBytes();
 
 private:
     bool writeBytes(const QByteArray &bytes);

@@ -164,6 +164,7 @@ void useTemporarySettings()
 {
     static QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 }
 

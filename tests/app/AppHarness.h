@@ -131,7 +131,7 @@ enum class Action { User, Adjust, SettingsWrite, SettingsRead };
 // Starts an action by its button or by its menu entry.
 void trigger(AppHarness &h, Action action, bool byMenu = false);
 
-// Per-user settings go to a folder of the test's own; call before any QSettings.
+// Per-user settings and data go to a folder of the test's own; call before any QSettings.
 void useTemporarySettings();
 void storeSerialSetting(const QString &value); // empty: remove
 QString storedSerialSetting();

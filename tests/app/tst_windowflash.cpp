@@ -2,6 +2,8 @@
 // program transfers against the simulated radio in firmware-write mode.
 #include "AppHarness.h"
 #include "LinkTestCase.h"
+#include "SRecordFiles.h"
+#include "ServiceRecords.h"
 #include "SimulatedRadio.h"
 
 #include "app/ActionController.h"
@@ -12,6 +14,7 @@
 #include "store/WorkDatabase.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -72,6 +75,18 @@ void tst_WindowFlash::firmwareWriteFillsTheRadio()
     QVERIFY(radio.model(&sim::FirmwareRadio::memory) == imageBytes(seed));
     QCOMPARE(barMaximum, WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM BootPrg") + 2049);
     QCOMPARE(barValue, 0); // the program transfer clears the bar when it is done
+
+    const QJsonObject record = serviceRecords().value(serviceRecords().size() - 1);
+    QCOMPARE(record["program"].toString(), QString("window"));
+    QCOMPARE(record["action"].toString(), QString(user ? "USER firmware write" : "ADJUST firmware write"));
+    QCOMPARE(record["result"].toString(), QString("success"));
+    QCOMPARE(record["imageSha256"].toString(), sha256Of(imageBytes(seed)));
+    QCOMPARE(record["loaderSha256"].toString(), sha256Of(imageBytes(99, 2048)));
+    const QJsonArray files = record["files"].toArray();
+    QCOMPARE(files.size(), 2);
+    QCOMPARE(files[0]["path"].toString(), h.path("7730F.REL"));
+    QCOMPARE(files[1]["path"].toString(), h.path(user ? "USER.mot" : "ADJ/FPU.D3T"));
+    QCOMPARE(files[1]["sha256"].toString(), sha256Of(SRecordFiles::readFile(files[1]["path"].toString())));
 }
 
 QTEST_MAIN(tst_WindowFlash)

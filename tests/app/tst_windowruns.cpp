@@ -1,5 +1,6 @@
 #include "LinkTestCase.h"
 #include "SRecordFiles.h"
+#include "ServiceRecords.h"
 // The window's actions end to end: real operations against the simulated radio
 // on a pty mapped to COM1, the operator's answers scripted.
 #include "AppHarness.h"
@@ -13,6 +14,7 @@
 #include "store/WorkDatabase.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -61,11 +63,21 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
         QCOMPARE(h.ui().lblType->text(), QStringLiteral("Type K - EXT"));
         QVERIFY(h.isIdle());
         QVERIFY(readFile(csv).startsWith("MR,"));
+        const QList<QJsonObject> records = serviceRecords();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0]["program"].toString(), QString("window"));
+        QCOMPARE(records[0]["action"].toString(), QString("settings read"));
+        QCOMPARE(records[0]["radioType"].toString(), QString("K - EXT"));
+        QCOMPARE(records[0]["files"][0]["sha256"].toString(), sha256Of(readFile(csv)));
     }
 
     SimulatedRadio b(1);
     b.setType("000");
     QVERIFY(b.start());
+    // A service log that cannot be written changes nothing the operator sees.
+    const QByteArray dataFolder = qgetenv("XDG_DATA_HOME");
+    h.writeFile("blocked/BriskHx7730", {});
+    qputenv("XDG_DATA_HOME", QFile::encodeName(h.path("blocked")));
     h.dialogs.files = QStringList{csv};
     h.ui().mnuMenu21->trigger();
     QVERIFY(h.ui().cmdExec->isEnabled());
@@ -75,6 +87,7 @@ void tst_WindowRuns::settingsReadThenWriteCopiesOneRadioIntoAnother()
     QVERIFY2(h.dialogs.shown[1].startsWith("Infomation: Success (left out 14 menu settings whose value is empty"),
              qPrintable(h.dialogs.shown[1]));
     QVERIFY(h.isIdle());
+    qputenv("XDG_DATA_HOME", dataFolder);
 
     SimulatedRadio copy(0);
     QCOMPARE(b.model(&sim::NormalRadio::channels), copy.model(&sim::NormalRadio::channels));

@@ -137,7 +137,9 @@ void TestCloneRoundTrip::writeVerifyAtTheLinesRate()
     // Some 5 KB of commands: seconds on the line, against a reply limit of 0.5 s.
     QVERIFY(writeFile(path("part.csv"), (lines.mid(0, 80) + lines.mid(600, 40)).join('\n') + '\n'));
 
-    SimulatedRadio b(1, {.baud = 9600});
+    sim::SimOptions paced;
+    paced.baud = 9600;
+    SimulatedRadio b(1, paced);
     QVERIFY(b.start());
     QCOMPARE(runCli({"brisk", "write", path("part.csv"), "--verify"}, b.line().devicePath()), ExitDone);
 }

@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
 // Rows of an image table written the way the import cuts S-record lines.
 namespace ImageRows {
@@ -23,3 +25,20 @@ bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord = 16);
 } // namespace ImageRows
 
 using SRecordFiles::randomBytes;
+
+// The firmware radio, and an operator who presses Ctrl-C when the n-th byte arrives.
+class InterruptingRadio : public sim::FirmwareRadio
+{
+public:
+    explicit InterruptingRadio(int atByte) : m_atByte(atByte) {}
+    void receive(char byte, std::vector<sim::Reply> &replies) override
+    {
+        if (++m_bytes == m_atByte)
+            ::kill(::getpid(), SIGINT);
+        FirmwareRadio::receive(byte, replies);
+    }
+
+private:
+    int m_atByte;
+    int m_bytes = 0;
+};

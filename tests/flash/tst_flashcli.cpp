@@ -11,31 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <unistd.h>
-
 using namespace std::chrono_literals;
-
-namespace {
-
-// The firmware radio, and an operator who presses Ctrl-C when the n-th byte arrives.
-class InterruptingRadio : public sim::FirmwareRadio
-{
-public:
-    explicit InterruptingRadio(int atByte) : m_atByte(atByte) {}
-    void receive(char byte, std::vector<sim::Reply> &replies) override
-    {
-        if (++m_bytes == m_atByte)
-            ::kill(::getpid(), SIGINT);
-        FirmwareRadio::receive(byte, replies);
-    }
-
-private:
-    int m_atByte;
-    int m_bytes = 0;
-};
-
-} // namespace
 
 // `brisk flash` against the simulated radio: files in, exit code and memory out.
 class TestFlashCli : public LinkTestCase

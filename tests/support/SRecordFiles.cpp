@@ -76,12 +76,16 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-bool runTool(const QString &program, const QStringList &arguments, const QString &folder)
+bool runTool(const QString &program, const QStringList &arguments, const QString &folder, QByteArray *output)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
     process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const bool ran =
+        process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return ran;
 }
 
 } // namespace SRecordFiles

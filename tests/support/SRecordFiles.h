@@ -22,7 +22,8 @@ QByteArray randomBytes(int size, quint32 seed = 7730);
 bool writeFile(const QString &path, QByteArrayView contents);
 // The file's bytes; "<unreadable>" when it cannot be read, so that it equals no expected contents.
 QByteArray readFile(const QString &path);
-// Runs a program to its end in `folder`; true when it exits with 0.
-bool runTool(const QString &program, const QStringList &arguments, const QString &folder = {});
+// Runs a program to its end in `folder`; true when it exits with 0. `output` takes what it printed.
+bool runTool(const QString &program, const QStringList &arguments, const QString &folder = {},
+             QByteArray *output = nullptr);
 
 } // namespace SRecordFiles

@@ -1,0 +1,85 @@
+#include "ServiceRecord.h"
+
+#include "ServiceLog.h"
+#include "flash/BootTransfer.h"
+#include "flash/FirmwareImage.h"
+#include "link/clsBriskHx7730.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QString resultText(ServiceRecord::Result result)
+{
+    switch (result) {
+    case ServiceRecord::Result::Success:
+        return QStringLiteral("success");
+    case ServiceRecord::Result::Stopped:
+        return QStringLiteral("stopped");
+    case ServiceRecord::Result::Failure:
+        break;
+    }
+    return QStringLiteral("failure");
+}
+
+} // namespace
+
+QString sha256Hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+ServiceRecord::ServiceRecord(Program program, const char *action, const QString &settingsText)
+    : m_start(QDateTime::currentDateTimeUtc()), m_wireAtStart(clsBriskHx7730::wireBytes())
+{
+    m_clock.start();
+    m_record.insert(QStringLiteral("program"),
+                    program == Program::Window ? QStringLiteral("window") : QStringLiteral("command line"));
+    m_record.insert(QStringLiteral("version"), QStringLiteral(BRISK_VERSION));
+    m_record.insert(QStringLiteral("action"), QLatin1String(action));
+    m_record.insert(QStringLiteral("port"), settingsText.left(4));
+    m_record.insert(QStringLiteral("device"), clsBriskHx7730::deviceFor(settingsText));
+}
+
+void ServiceRecord::addFile(const char *role, const QString &path)
+{
+    QJsonObject file{{QStringLiteral("role"), QLatin1String(role)},
+                     {QStringLiteral("path"), QFileInfo(path).absoluteFilePath()}};
+    QFile contents(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (contents.open(QIODevice::ReadOnly) && hash.addData(&contents)) {
+        file.insert(QStringLiteral("size"), contents.size());
+        file.insert(QStringLiteral("sha256"), QString::fromLatin1(hash.result().toHex()));
+    } else {
+        file.insert(QStringLiteral("error"), contents.errorString());
+    }
+    m_files.append(file);
+}
+
+void ServiceRecord::setRadioType(const QString &type)
+{
+    m_record.insert(QStringLiteral("radioType"), type);
+}
+
+void ServiceRecord::noteFirmware(QSqlDatabase db, const QString &table)
+{
+    QByteArray bytes;
+    if (FirmwareImage::loadWritableImage(db, table, bytes, nullptr))
+        m_record.insert(QStringLiteral("imageSha256"), sha256Hex(bytes));
+    if (bootProgramBytes(db, bytes))
+        m_record.insert(QStringLiteral("loaderSha256"), sha256Hex(bytes));
+}
+
+bool ServiceRecord::finish(Result result, const QString &reason, QString *problem)
+{
+    m_record.insert(QStringLiteral("start"), m_start.toString(Qt::ISODateWithMs));
+    m_record.insert(QStringLiteral("durationSeconds"), double(m_clock.elapsed()) / 1000.0);
+    m_record.insert(QStringLiteral("wireBytes"), qint64(clsBriskHx7730::wireBytes() - m_wireAtStart));
+    m_record.insert(QStringLiteral("files"), m_files);
+    m_record.insert(QStringLiteral("result"), resultText(result));
+    if (result != Result::Success)
+        m_record.insert(QStringLiteral("reason"), reason);
+    return ServiceLog::append(m_record, problem);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QString>
+
+// The actions a service record names.
+namespace ServiceAction {
+inline constexpr auto UserFirmware = "USER firmware write";
+inline constexpr auto AdjustFirmware = "ADJUST firmware write";
+inline constexpr auto SettingsRead = "settings read";
+inline constexpr auto SettingsWrite = "settings write";
+} // namespace ServiceAction
+
+// Roles of the files a record lists.
+namespace ServiceFile {
+inline constexpr auto BootLoader = "boot loader";
+inline constexpr auto Firmware = "firmware";
+inline constexpr auto Settings = "settings";
+} // namespace ServiceFile
+
+// What one firmware write or settings read or write did, from its start to its
+// result, appended to the service log when it ends. Bytes on the wire are the
+// bytes sent plus the bytes received on the serial line in between.
+class ServiceRecord
+{
+public:
+    enum class Program { Window, CommandLine };
+    enum class Result { Success, Failure, Stopped };
+
+    // Starts the clock; `settingsText` names the port ("COM1: baud=...").
+    ServiceRecord(Program program, const char *action, const QString &settingsText);
+
+    // The file's path, size and the SHA-256 of its bytes as they are now.
+    void addFile(const char *role, const QString &path);
+    void setRadioType(const QString &type);
+    // The SHA-256 of the image in `table` and of the boot loader in BootPrg exactly
+    // as the transfers send them; what cannot be sent is left out.
+    void noteFirmware(QSqlDatabase db, const QString &table);
+
+    // Ends the record and appends it to the service log. False with a reason when
+    // it could not be written; the operation's result stays what it was.
+    bool finish(Result result, const QString &reason, QString *problem = nullptr);
+
+    QJsonObject json() const { return m_record; }
+
+private:
+    QJsonObject m_record;
+    QJsonArray m_files;
+    QDateTime m_start;
+    QElapsedTimer m_clock;
+    quint64 m_wireAtStart;
+};
+
+// The lower-case hexadecimal SHA-256 of `bytes`.
+QString sha256Hex(const QByteArray &bytes);
