@@ -2,7 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,9 +20,17 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
 {
     contents.clear();
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        reason = info.isDir()
+    // Opened without blocking and judged by the descriptor itself: a pipe put in
+    // place after a look at the path would block the open or the read for ever.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        reason = S_ISDIR(status.st_mode)
                      ? QStringLiteral("cannot read %1: it is a folder").arg(shown)
                      : QStringLiteral("cannot read %1: it is not a regular file (a device or a pipe)").arg(shown);
         return false;
@@ -25,8 +38,8 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
     const QString tooLarge = QStringLiteral("cannot read %1: it is larger than %2 MB, too large for this kind of file")
                                  .arg(shown)
                                  .arg(limit / BytesPerMegabyte);
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (file.size() > limit) {
             reason = tooLarge;
             return false;
