@@ -162,5 +162,11 @@ bool fncMenuWrite(WindowServices &window)
         window.barMain().step();
         window.fncWaitCursor();
     }
+    // A read that stops early must not pass for the end of the table.
+    if (rows.lastError().isValid()) {
+        window.setFailure(QStringLiteral("cannot read MenuData to its end, the radio holds part of it: %1")
+                              .arg(rows.lastError().text()));
+        return false;
+    }
     return finishWrite(window, link);
 }

@@ -15,6 +15,10 @@ constexpr int MaxLoaderBytes = 0xFFFF; // announced in two bytes
 constexpr int CountedHeaderBytes = 4;  // byte count less what is not sent: address digits and checksum
 
 const QString BootQuery = QStringLiteral("SELECT * FROM BootPrg ORDER BY TypeString,AddressString,RecNumber");
+// The one data record a boot loader holds (the import refuses the others); end
+// and count records carry nothing, whatever they hold.
+const QString LoaderType = QStringLiteral("S2");
+const QString HeaderType = QStringLiteral("S0");
 
 struct LoaderRow
 {
@@ -28,8 +32,49 @@ struct Loader
     int length = 0;
 };
 
-// The loader as it goes out: every row but S0, in query order; each row's byte
-// count less 4 is the number of its bytes (0 for the short end records).
+QString hex6(qint64 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(6, QLatin1Char('0'));
+}
+
+// The loader goes out as one run of bytes: a record must start where the one
+// before ends, or every byte after it would land at the wrong place.
+QString continuityProblem(int line, qint64 address, qint64 expected)
+{
+    const QString where = QStringLiteral("boot loader line %1: the record at %2 ").arg(line).arg(hex6(address));
+    if (address > expected)
+        return where + QStringLiteral("leaves a gap after the one before, which ends at %1").arg(hex6(expected - 1));
+    return where + QStringLiteral("overlaps the one before, which ends at %1").arg(hex6(expected - 1));
+}
+
+// An S2 row cut with a four-digit address field: its last address byte is in
+// CheckSum, its data in DataString.
+bool readLoaderRow(const QSqlQuery &query, LoaderRow &row, qint64 &address, QString &reason)
+{
+    bool countOk = false;
+    bool addressOk = false;
+    const int count = query.value(QStringLiteral("BytesCount")).toString().toInt(&countOk, 16);
+    address =
+        (query.value(QStringLiteral("AddressString")).toString() + query.value(QStringLiteral("CheckSum")).toString())
+            .toLongLong(&addressOk, 16);
+    const QString digits = query.value(QStringLiteral("DataString")).toString();
+    if (!countOk || !addressOk || digits.size() % 2 != 0 || !HexText::toBytes(digits, row.bytes)) {
+        reason = QStringLiteral("boot loader line %1 is not a valid record").arg(row.line);
+        return false;
+    }
+    // The announced length must be the number of bytes that follow it.
+    if (std::max(0, count - CountedHeaderBytes) != row.bytes.size()) {
+        reason = QStringLiteral("boot loader line %1: byte count %2 does not match its %3 data bytes")
+                     .arg(row.line)
+                     .arg(count)
+                     .arg(row.bytes.size());
+        return false;
+    }
+    return true;
+}
+
+// The loader as it goes out: every row but S0, in query order; the S2 rows'
+// data bytes, which must follow one another without a gap or an overlap.
 bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
 {
     QSqlQuery query(db);
@@ -39,29 +84,30 @@ bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
         return false;
     }
     bool any = false;
+    qint64 nextAddress = -1;
     while (query.next()) {
         any = true;
-        if (query.value(QStringLiteral("TypeString")).toString() == QLatin1String("S0"))
+        const QString type = query.value(QStringLiteral("TypeString")).toString();
+        if (type == HeaderType)
             continue;
-        const int line = query.value(QStringLiteral("RecNumber")).toInt() + 1;
-        bool ok = false;
-        const int count = query.value(QStringLiteral("BytesCount")).toString().toInt(&ok, 16);
-        LoaderRow row{line, {}};
-        const QString digits = query.value(QStringLiteral("DataString")).toString();
-        if (!ok || digits.size() % 2 != 0 || !HexText::toBytes(digits, row.bytes)) {
-            reason = QStringLiteral("boot loader line %1 is not a valid record").arg(line);
-            return false;
-        }
-        // The announced length must be the number of bytes that follow it.
-        if (std::max(0, count - CountedHeaderBytes) != row.bytes.size()) {
-            reason = QStringLiteral("boot loader line %1: byte count %2 does not match its %3 data bytes")
-                         .arg(line)
-                         .arg(count)
-                         .arg(row.bytes.size());
-            return false;
+        LoaderRow row{query.value(QStringLiteral("RecNumber")).toInt() + 1, {}};
+        qint64 address = 0;
+        if (type == LoaderType) {
+            if (!readLoaderRow(query, row, address, reason))
+                return false;
+            if (!row.bytes.isEmpty() && nextAddress >= 0 && address != nextAddress) {
+                reason = continuityProblem(row.line, address, nextAddress);
+                return false;
+            }
+            if (!row.bytes.isEmpty())
+                nextAddress = address + row.bytes.size();
         }
         loader.length += int(row.bytes.size());
         loader.rows.append(row);
+    }
+    if (query.lastError().isValid()) {
+        reason = QStringLiteral("cannot read BootPrg: %1").arg(query.lastError().text());
+        return false;
     }
     if (!any) {
         reason = QStringLiteral("no boot loader: BootPrg is empty");
@@ -101,6 +147,21 @@ bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &load
 }
 
 } // namespace
+
+bool loadBootProgram(QSqlDatabase db, QByteArray &bytes, QString *reason)
+{
+    Loader loader;
+    QString why;
+    if (!readLoader(db, loader, why)) {
+        if (reason)
+            *reason = why;
+        return false;
+    }
+    bytes.clear();
+    for (const LoaderRow &row : loader.rows)
+        bytes.append(row.bytes);
+    return true;
+}
 
 bool measureBootProgram(WindowServices &window, int &bytes, int &rows)
 {

@@ -199,7 +199,7 @@ void TestFlash::unwritableImageIsRefusedBeforeThePortOpens_data()
     QTest::newRow("offset: starts at 0x000100")
         << 0x100 << FullImageBytes << -1 << "line 1: the image starts at 0x000100";
     QTest::newRow("overlap") << 0 << FullImageBytes << 0x18
-                             << "line 50001: the record at 0x000018 overlaps the one before, which ends at 0x00001F";
+                             << "line 50001: the record at 0x000018 overlaps the one on line 2, which ends at 0x00001F";
 }
 
 void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
