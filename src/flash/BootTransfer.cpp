@@ -23,6 +23,7 @@ const QString HeaderType = QStringLiteral("S0");
 struct LoaderRow
 {
     int line;
+    qint64 address = 0;
     QByteArray bytes;
 };
 
@@ -37,24 +38,14 @@ QString hex6(qint64 value)
     return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(6, QLatin1Char('0'));
 }
 
-// The loader goes out as one run of bytes: a record must start where the one
-// before ends, or every byte after it would land at the wrong place.
-QString continuityProblem(int line, qint64 address, qint64 expected)
-{
-    const QString where = QStringLiteral("boot loader line %1: the record at %2 ").arg(line).arg(hex6(address));
-    if (address > expected)
-        return where + QStringLiteral("leaves a gap after the one before, which ends at %1").arg(hex6(expected - 1));
-    return where + QStringLiteral("overlaps the one before, which ends at %1").arg(hex6(expected - 1));
-}
-
 // An S2 row cut with a four-digit address field: its last address byte is in
 // CheckSum, its data in DataString.
-bool readLoaderRow(const QSqlQuery &query, LoaderRow &row, qint64 &address, QString &reason)
+bool readLoaderRow(const QSqlQuery &query, LoaderRow &row, QString &reason)
 {
     bool countOk = false;
     bool addressOk = false;
     const int count = query.value(QStringLiteral("BytesCount")).toString().toInt(&countOk, 16);
-    address =
+    row.address =
         (query.value(QStringLiteral("AddressString")).toString() + query.value(QStringLiteral("CheckSum")).toString())
             .toLongLong(&addressOk, 16);
     const QString digits = query.value(QStringLiteral("DataString")).toString();
@@ -73,8 +64,41 @@ bool readLoaderRow(const QSqlQuery &query, LoaderRow &row, qint64 &address, QStr
     return true;
 }
 
-// The loader as it goes out: every row but S0, in query order; the S2 rows'
-// data bytes, which must follow one another without a gap or an overlap.
+// The query orders by the first four address digits only, so rows of one
+// 256-byte page come in file order: the rows with data go out by their whole
+// address, before the rows that carry nothing.
+void sortByAddress(QVector<LoaderRow> &rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const LoaderRow &a, const LoaderRow &b) {
+        if (a.bytes.isEmpty() != b.bytes.isEmpty())
+            return b.bytes.isEmpty();
+        return a.address < b.address;
+    });
+}
+
+// The loader goes out as one run of bytes: a record must start where the one
+// before it ends, or every byte after it would land at the wrong place.
+bool checkContinuity(const QVector<LoaderRow> &rows, QString &reason)
+{
+    for (qsizetype i = 1; i < rows.size() && !rows.at(i).bytes.isEmpty(); ++i) {
+        const LoaderRow &before = rows.at(i - 1);
+        const LoaderRow &row = rows.at(i);
+        const qint64 end = before.address + before.bytes.size();
+        if (row.address == end)
+            continue;
+        reason = QStringLiteral("boot loader line %1: the record at %2 %3 the one on line %4, which ends at %5")
+                     .arg(row.line)
+                     .arg(hex6(row.address))
+                     .arg(row.address > end ? QStringLiteral("leaves a gap after") : QStringLiteral("overlaps"))
+                     .arg(before.line)
+                     .arg(hex6(end - 1));
+        return false;
+    }
+    return true;
+}
+
+// The loader as it goes out: every row but S0, the S2 rows' data bytes in
+// address order without a gap or an overlap.
 bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
 {
     QSqlQuery query(db);
@@ -84,24 +108,14 @@ bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
         return false;
     }
     bool any = false;
-    qint64 nextAddress = -1;
     while (query.next()) {
         any = true;
         const QString type = query.value(QStringLiteral("TypeString")).toString();
         if (type == HeaderType)
             continue;
-        LoaderRow row{query.value(QStringLiteral("RecNumber")).toInt() + 1, {}};
-        qint64 address = 0;
-        if (type == LoaderType) {
-            if (!readLoaderRow(query, row, address, reason))
-                return false;
-            if (!row.bytes.isEmpty() && nextAddress >= 0 && address != nextAddress) {
-                reason = continuityProblem(row.line, address, nextAddress);
-                return false;
-            }
-            if (!row.bytes.isEmpty())
-                nextAddress = address + row.bytes.size();
-        }
+        LoaderRow row{query.value(QStringLiteral("RecNumber")).toInt() + 1, 0, {}};
+        if (type == LoaderType && !readLoaderRow(query, row, reason))
+            return false;
         loader.length += int(row.bytes.size());
         loader.rows.append(row);
     }
@@ -113,6 +127,9 @@ bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
         reason = QStringLiteral("no boot loader: BootPrg is empty");
         return false;
     }
+    sortByAddress(loader.rows);
+    if (!checkContinuity(loader.rows, reason))
+        return false;
     if (loader.length > MaxLoaderBytes) {
         reason = QStringLiteral("the boot loader is %1 bytes; at most %2 can be announced")
                      .arg(loader.length)
