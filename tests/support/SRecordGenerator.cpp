@@ -86,12 +86,17 @@ QList<Record> run(QRandomGenerator &random, qint64 start, qint64 end, int maxSiz
 
 QList<Record> imageData(QRandomGenerator &random)
 {
+    // Full images mostly, at and around the edges of 2,048 frames too.
+    static constexpr qint64 Edges[] = {ImageBytes - FrameBytes, ImageBytes - FrameBytes + 1, ImageBytes - 1,
+                                       ImageBytes + 1};
     const int size = int(random.bounded(100));
-    const qint64 end = size < 45   ? ImageBytes
+    const qint64 end = size < 40   ? ImageBytes
+                       : size < 50 ? Edges[random.bounded(int(std::size(Edges)))]
                        : size < 85 ? between(random, ImageBytes - FrameBytes + 1, ImageBytes - 1)
                        : size < 93 ? between(random, 1, ImageBytes - FrameBytes)
                                    : between(random, ImageBytes + 1, ImageBytes + 4096);
-    const qint64 start = chance(random, 5) ? std::min<qint64>(between(random, 1, 4096), end - 1) : 0;
+    const qint64 start =
+        chance(random, 5) ? std::min<qint64>(chance(random, 40) ? 1 : between(random, 2, 4096), end - 1) : 0;
     const int spread = int(random.bounded(100));
     const int contiguous = spread < 3 ? 99 : spread < 50 ? 90 : 60;
     QList<Record> records = run(random, start, end, 26, contiguous);
@@ -138,8 +143,10 @@ void plantOddRecords(QList<Record> &records, Target target, QRandomGenerator &ra
             records.append({s1 ? '1' : '2', quint32(random.bounded(s1 ? 0x10000 : 0x1000000)), {}});
         }
     if (const Record *base = someDataRecord(records, random); base && chance(random, 8)) {
-        // The same bytes again (srec_cat calls that redundant) or other ones.
-        const int from = int(random.bounded(int(base->data.size())));
+        // Over the last byte or the first one more often; the same bytes again
+        // (srec_cat calls that redundant) or other ones.
+        const int size = int(base->data.size());
+        const int from = chance(random, 40) ? size - 1 : chance(random, 25) ? 0 : int(random.bounded(size));
         Record extra{'2', base->address + quint32(from), {}};
         extra.data = chance(random, 50) ? base->data.mid(from) : randomBytes(random, between(random, 1, 25));
         records.append(extra);
