@@ -77,10 +77,10 @@ QString refusal(const SRecord::Record &record, ImportMode mode)
     const QString type = record.typeText();
     if (record.type == '3' || record.type == '7')
         return QStringLiteral("%1 record refused: 32-bit addresses do not fit the image table").arg(type);
-    // Other readers skip a line typed "s1" or "s2" as no record at all; the
-    // transfers would place or order it apart from the upper-case ones.
-    if (record.isData() && record.lowerCase)
-        return QStringLiteral("%1 record refused: a data record must start with an upper-case \"S\"").arg(type);
+    // Record types are upper case: other readers skip a line typed "s2" as no
+    // record at all, and the transfers would place or order it apart.
+    if (record.lowerCase)
+        return QStringLiteral("%1 record refused: a record must start with an upper-case \"S\"").arg(type);
     // The boot import cuts every line with a four-digit address: an S1 record's
     // first data byte would land in CheckSum, which the boot transfer leaves out.
     if (mode == ImportMode::Boot && record.isData() && record.type != '2')
@@ -89,7 +89,7 @@ QString refusal(const SRecord::Record &record, ImportMode mode)
 }
 
 // The line with its hexadecimal digits in upper case, so that the text order of
-// AddressString is address order. The type letter stays as written.
+// AddressString is address order.
 QByteArrayView upperCaseDigits(QByteArrayView line, QByteArray &buffer)
 {
     buffer.resize(line.size());

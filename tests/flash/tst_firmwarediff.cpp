@@ -110,7 +110,7 @@ void TestFirmwareDiff::filesThatWentWrong_data()
                                         << "boot loader line 2: the record at 0x000002 overlaps the one on line 3, "
                                            "which ends at 0x000002";
     QTest::newRow("loader: lower-case s2") << Target::Loader << lines({head, "s" + loader.mid(1)})
-                                           << "line 2: s2 record refused: a data record must start with an "
+                                           << "line 2: s2 record refused: a record must start with an "
                                               "upper-case \"S\"";
 }
 
