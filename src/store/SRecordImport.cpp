@@ -114,11 +114,11 @@ QString sizeProblem(const SRecord::Record &record, QByteArrayView line, Cutting 
     return QStringLiteral("record too long to store: %1 data bytes, at most %2 fit").arg(record.data.size()).arg(fit);
 }
 
-// Empty data records, and end or count records with bytes after their address
-// field, carry nothing to the radio.
+// Empty data records, and end records with bytes after their address field,
+// carry nothing to the radio.
 bool carriesNothing(const SRecord::Record &record)
 {
-    return record.isData() ? record.data.isEmpty() : record.type >= '5' && !record.data.isEmpty();
+    return record.isData() ? record.data.isEmpty() : record.type >= '7' && !record.data.isEmpty();
 }
 
 void count(SRecordSummary &summary, const SRecord::Record &record)
@@ -140,10 +140,16 @@ void count(SRecordSummary &summary, const SRecord::Record &record)
 }
 
 // S5/S6 records state how many data records came before them; a difference
-// means lines were lost or added.
+// means lines were lost or added. Other readers take bytes after the count
+// field as part of the count, so such a record has no one meaning.
 QString recordCountProblem(const SRecord::Record &record, const SRecordSummary &summary)
 {
-    if ((record.type != '5' && record.type != '6') || record.address == quint32(summary.dataRecords))
+    if (record.type != '5' && record.type != '6')
+        return {};
+    if (!record.data.isEmpty())
+        return QStringLiteral("%1 record refused: bytes after its count make it another count to other readers")
+            .arg(record.typeText());
+    if (record.address == quint32(summary.dataRecords))
         return {};
     return QStringLiteral("record count says %1 data records, the file has %2 before it")
         .arg(record.address)

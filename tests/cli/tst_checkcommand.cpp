@@ -62,6 +62,8 @@ void TestCheckCommand::initTestCase()
     line.back() = line.back() == '0' ? '1' : '0';
     QVERIFY(SRecordFiles::writeFile(m_dir.filePath("flipped.mot"), lines.join('\n')));
     QVERIFY(SRecordFiles::writeFile(m_dir.filePath("empty.mot"), ""));
+    QVERIFY(SRecordFiles::writeFile(m_dir.filePath("nothing.mot"),
+                                    SRecordFiles::imageAsS2(SRecordFiles::randomBytes(ImageBytes)) + "S204000100FA\n"));
 }
 
 void TestCheckCommand::exitCodes_data()
@@ -79,6 +81,8 @@ void TestCheckCommand::exitCodes_data()
         << QStringList{"flipped.mot"} << "" << 1 << "problem: line 100: checksum";
     QTest::newRow("S1 records as boot loader")
         << QStringList{"s1.mot", "--boot"} << "s1.mot" << 1 << "problem: line 2: S1 record refused";
+    QTest::newRow("a data record without data")
+        << QStringList{"nothing.mot"} << "" << 0 << "note: records that carry nothing: 1 (";
     QTest::newRow("empty file") << QStringList{"empty.mot"} << "" << 1 << "problem: no data records";
     QTest::newRow("missing file") << QStringList{"absent.mot"} << "" << 1 << "problem: cannot read";
     QTest::newRow("no file") << QStringList{} << "" << 2 << "give one FILE";

@@ -28,12 +28,6 @@ bool readRadioToFile(const QString &path)
     return fncMenuRead(window) && fncMemoryChennelRead(window) && fncExportCsvFile(window, path);
 }
 
-bool writeFileToRadio(const QString &path)
-{
-    RecordingServices window;
-    return fncImportCsvFile(window, path) && fncMenuWrite(window) && fncMemoryChennelWrite(window);
-}
-
 int runCli(const QStringList &arguments, const QString &device)
 {
     return (arguments.at(1) == "read" ? runRead : runWrite)(arguments + QStringList{"--port", device, "-q"});
@@ -50,7 +44,6 @@ public:
     TestCloneRoundTrip() : LinkTestCase(500ms) {}
 
 private slots:
-    void radioToFileToRadioGivesSameFile();
     void settingsFileStartsTheSimulatedRadio();
     void cliWriteVerifyListsWhatDiffers();
 
@@ -58,35 +51,6 @@ private:
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
     QTemporaryDir m_dir;
 };
-
-void TestCloneRoundTrip::radioToFileToRadioGivesSameFile()
-{
-    SimulatedRadio a(0);
-    SimulatedRadio b(1);
-    for (auto *radio : {&a, &b})
-        radio->model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
-    QVERIFY(a.start() && b.start());
-    QVERIFY(a.model(&sim::NormalRadio::channels) != b.model(&sim::NormalRadio::channels));
-
-    a.useAsCom1();
-    QVERIFY(readRadioToFile(path("a.csv")));
-    b.useAsCom1();
-    QVERIFY(writeFileToRadio(path("a.csv")));
-    QVERIFY(readRadioToFile(path("b.csv")));
-
-    const QByteArray fileA = readFile(path("a.csv"));
-    QCOMPARE(fileA.count("\r\n"), 600 + 220);
-    QVERIFY(fileA.contains("CAF\xC9\r\n"));
-    QCOMPARE(readFile(path("b.csv")), fileA);
-    // The merge sent 300 channels plus the second entry of every split channel.
-    const QList<QByteArray> commands = b.commands();
-    const QList<QByteArray> written = commands.mid(0, commands.indexOf("AI0;"));
-    QCOMPARE(written.count(QByteArray("MF0;")), 110);
-    int writes = 0;
-    for (const QByteArray &command : written)
-        writes += command.startsWith("MW");
-    QCOMPARE(writes, 306);
-}
 
 void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
 {

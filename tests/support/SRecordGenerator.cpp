@@ -383,6 +383,9 @@ QList<Refusal> refusalsFor(const File &file)
         if (record.data.size() > maxDataBytes(file.target, record.type))
             return {lineRefusal(QStringLiteral("too long to store"), QStringLiteral("record too long to store"),
                                 record.line)};
+        if ((record.type == '5' || record.type == '6') && !record.data.isEmpty())
+            return {lineRefusal(QStringLiteral("count with more bytes"),
+                                QStringLiteral("S[56] record refused: bytes after its count"), record.line)};
         if ((record.type == '5' || record.type == '6') && record.address != quint32(dataRecords))
             return {lineRefusal(QStringLiteral("record count"), QStringLiteral("record count says"), record.line)};
         dataRecords += isData(record.type);
