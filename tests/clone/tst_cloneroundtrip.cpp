@@ -1,12 +1,7 @@
 #include "LinkTestCase.h"
-#include "RecordingServices.h"
 #include "SRecordFiles.h"
 #include "SimulatedRadio.h"
 #include "cli/Commands.h"
-#include "clone/MemoryChannels.h"
-#include "clone/MenuTransfer.h"
-#include "clone/SettingsFile.h"
-#include "clone/TypeRead.h"
 #include "link/LinkTiming.h"
 
 #include <QFile>
@@ -19,14 +14,6 @@ using SRecordFiles::readFile;
 using SRecordFiles::writeFile;
 
 namespace {
-
-// A settings read as the window runs it: type, menus, channels, then the file.
-bool readRadioToFile(const QString &path)
-{
-    RecordingServices window;
-    fncTypeRead(window);
-    return fncMenuRead(window) && fncMemoryChennelRead(window) && fncExportCsvFile(window, path);
-}
 
 int runCli(const QStringList &arguments, const QString &device)
 {
@@ -44,26 +31,12 @@ public:
     TestCloneRoundTrip() : LinkTestCase(500ms) {}
 
 private slots:
-    void settingsFileStartsTheSimulatedRadio();
     void cliWriteVerifyListsWhatDiffers();
 
 private:
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
     QTemporaryDir m_dir;
 };
-
-void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
-{
-    SimulatedRadio a(0);
-    a.setType("000");
-    QVERIFY(a.start());
-    QVERIFY(readRadioToFile(path("a.csv")));
-    sim::NormalRadio b(1);
-    QString reason;
-    QVERIFY2(b.loadSettings(readFile(path("a.csv")), &reason), qPrintable(reason));
-    QCOMPARE(b.channels(), a.model(&sim::NormalRadio::channels));
-    QCOMPARE(b.menus(), a.model(&sim::NormalRadio::menus));
-}
 
 void TestCloneRoundTrip::cliWriteVerifyListsWhatDiffers()
 {

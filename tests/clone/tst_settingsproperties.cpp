@@ -215,6 +215,11 @@ void TestSettingsProperties::radioSurvivesReadFileWrite()
             Channels + splitChannels);
         QVERIFY(readRadioToFile(path("b.csv")));
         QCOMPARE(readFile(path("b.csv")), readFile(path("a.csv")));
+        // The file also starts a simulated radio with the same contents.
+        sim::NormalRadio c(1);
+        QVERIFY2(c.loadSettings(readFile(path("a.csv")), &reason), qPrintable(reason));
+        QCOMPARE(c.channels(), a.model(&sim::NormalRadio::channels));
+        QCOMPARE(c.menus(), a.model(&sim::NormalRadio::menus));
     }
 }
 

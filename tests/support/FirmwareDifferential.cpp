@@ -63,7 +63,8 @@ QString kindOf(const QString &reason)
                                         "frames",
                                         "leaves a gap",
                                         "announced",
-                                        "no S1 or S2"};
+                                        "no S1 or S2",
+                                        "another count"};
     for (const char *kind : Kinds)
         if (reason.contains(QLatin1String(kind)))
             return QLatin1String(kind);
