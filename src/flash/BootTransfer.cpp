@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QVector>
 
+#include <algorithm>
+
 namespace {
 
 constexpr quint8 StartRequest = 0x55;

@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 namespace FirmwareImage {
 
 namespace {
@@ -37,17 +39,6 @@ int framesFor(qsizetype bytes)
 {
     return bytes == 0 ? 1 : int((bytes + FrameBytes - 1) / FrameBytes);
 }
-
-} // namespace
-
-QString programQuery(const QString &table)
-{
-    return QStringLiteral("SELECT * FROM ") + table +
-           QStringLiteral(" WHERE TypeString = 'S1' OR TypeString = 'S2' OR TypeString = 'S3'") +
-           QStringLiteral(" ORDER BY TypeString,AddressString,RecNumber");
-}
-
-namespace {
 
 // The bytes of one data record and the place they go.
 struct Piece
@@ -98,6 +89,13 @@ bool readPieces(QSqlDatabase db, const QString &table, QByteArray &decoded, QVec
 }
 
 } // namespace
+
+QString programQuery(const QString &table)
+{
+    return QStringLiteral("SELECT * FROM ") + table +
+           QStringLiteral(" WHERE TypeString = 'S1' OR TypeString = 'S2' OR TypeString = 'S3'") +
+           QStringLiteral(" ORDER BY TypeString,AddressString,RecNumber");
+}
 
 bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString *reason)
 {
