@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitize fuzz run bench clean format
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format
 
 all: build
 
@@ -38,6 +38,10 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISK_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(BUILD)-fuzz -j$(JOBS) --target fuzz_targets
 	scripts/fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+# Generated firmware files read by Brisk and by srec_cat for FUZZ_SECONDS.
+fuzz-diff: build
+	$(BUILD)/bin/srecord_diff --seconds $(FUZZ_SECONDS)
 
 run: build
 	scripts/demo.sh $(BUILD)

@@ -40,6 +40,10 @@ QStringList describeImport(const QString &path, const SRecordSummary &summary)
     if (summary.lowestAddress >= 0)
         lines << QStringLiteral("addresses: %1 to %2")
                      .arg(hexAddress(summary.lowestAddress), hexAddress(summary.highestAddress));
+    if (summary.recordsCarryingNothing > 0)
+        lines << QStringLiteral("note: records that carry nothing: %1 (data records without data, end records "
+                                "with data); no byte of theirs is written")
+                     .arg(summary.recordsCarryingNothing);
     lines << QStringLiteral("problem: %1").arg(summary.problem.isEmpty() ? QStringLiteral("none") : summary.problem);
     return lines;
 }

@@ -190,7 +190,7 @@ QStringList describeWritability(WindowServices &window, bool boot, bool &writabl
         return FirmwareImage::describe(window.WorkConnection(), QStringLiteral("UserPrg"), &writable, &sent);
     int bytes = 0;
     int rows = 0;
-    writable = measureBootProgram(window, bytes, rows) && bootProgramBytes(window.WorkConnection(), sent);
+    writable = measureBootProgram(window, bytes, rows) && loadBootProgram(window.WorkConnection(), sent, nullptr);
     if (!writable)
         return {QStringLiteral("can be sent: no (%1)").arg(window.failureReason())};
     const auto pair = [](int value) {

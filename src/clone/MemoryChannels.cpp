@@ -116,5 +116,11 @@ bool fncMemoryChennelWrite(WindowServices &window)
         if (write.stopRequested())
             return false;
     }
+    // A read that stops early must not pass for the end of the table.
+    if (rows.lastError().isValid()) {
+        window.setFailure(QStringLiteral("cannot read MemoryData to its end, the radio holds part of it: %1")
+                              .arg(rows.lastError().text()));
+        return false;
+    }
     return write.finish();
 }

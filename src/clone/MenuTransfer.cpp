@@ -188,6 +188,12 @@ bool fncMenuWrite(WindowServices &window)
         if (write.stopRequested())
             return false;
     }
+    // A read that stops early must not pass for the end of the table.
+    if (rows.lastError().isValid()) {
+        window.setFailure(QStringLiteral("cannot read MenuData to its end, the radio holds part of it: %1")
+                              .arg(rows.lastError().text()));
+        return false;
+    }
     noteLeftOut(window, leftOut);
     return write.finish();
 }

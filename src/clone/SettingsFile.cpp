@@ -263,6 +263,11 @@ bool writeTable(WindowServices &window, QSaveFile &file, const char *table, cons
         }
         file.write(line.toLatin1() + LineEnd);
     }
+    if (rows.lastError().isValid()) {
+        window.setFailure(
+            QStringLiteral("cannot read %1 to its end: %2").arg(QLatin1String(table), rows.lastError().text()));
+        return false;
+    }
     return true;
 }
 

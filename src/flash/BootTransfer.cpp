@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QVector>
 
+#include <algorithm>
+
 namespace {
 
 constexpr quint8 StartRequest = 0x55;
@@ -15,10 +17,15 @@ constexpr int MaxLoaderBytes = 0xFFFF; // announced in two bytes
 constexpr int CountedHeaderBytes = 4;  // byte count less what is not sent: address digits and checksum
 
 const QString BootQuery = QStringLiteral("SELECT * FROM BootPrg ORDER BY TypeString,AddressString,RecNumber");
+// The one data record a boot loader holds (the import refuses the others); end
+// and count records carry nothing, whatever they hold.
+const QString LoaderType = QStringLiteral("S2");
+const QString HeaderType = QStringLiteral("S0");
 
 struct LoaderRow
 {
     int line;
+    qint64 address = 0;
     QByteArray bytes;
 };
 
@@ -28,8 +35,72 @@ struct Loader
     int length = 0;
 };
 
-// The loader as it goes out: every row but S0, in query order; each row's byte
-// count less 4 is the number of its bytes (0 for the short end records).
+QString hex6(qint64 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(6, QLatin1Char('0'));
+}
+
+// An S2 row cut with a four-digit address field: its last address byte is in
+// CheckSum, its data in DataString.
+bool readLoaderRow(const QSqlQuery &query, LoaderRow &row, QString &reason)
+{
+    bool countOk = false;
+    bool addressOk = false;
+    const int count = query.value(QStringLiteral("BytesCount")).toString().toInt(&countOk, 16);
+    row.address =
+        (query.value(QStringLiteral("AddressString")).toString() + query.value(QStringLiteral("CheckSum")).toString())
+            .toLongLong(&addressOk, 16);
+    const QString digits = query.value(QStringLiteral("DataString")).toString();
+    if (!countOk || !addressOk || digits.size() % 2 != 0 || !HexText::toBytes(digits, row.bytes)) {
+        reason = QStringLiteral("boot loader line %1 is not a valid record").arg(row.line);
+        return false;
+    }
+    // The announced length must be the number of bytes that follow it.
+    if (std::max(0, count - CountedHeaderBytes) != row.bytes.size()) {
+        reason = QStringLiteral("boot loader line %1: byte count %2 does not match its %3 data bytes")
+                     .arg(row.line)
+                     .arg(count)
+                     .arg(row.bytes.size());
+        return false;
+    }
+    return true;
+}
+
+// The query orders by the first four address digits only, so rows of one
+// 256-byte page come in file order: the rows with data go out by their whole
+// address, before the rows that carry nothing.
+void sortByAddress(QVector<LoaderRow> &rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const LoaderRow &a, const LoaderRow &b) {
+        if (a.bytes.isEmpty() != b.bytes.isEmpty())
+            return b.bytes.isEmpty();
+        return a.address < b.address;
+    });
+}
+
+// The loader goes out as one run of bytes: a record must start where the one
+// before it ends, or every byte after it would land at the wrong place.
+bool checkContinuity(const QVector<LoaderRow> &rows, QString &reason)
+{
+    for (qsizetype i = 1; i < rows.size() && !rows.at(i).bytes.isEmpty(); ++i) {
+        const LoaderRow &before = rows.at(i - 1);
+        const LoaderRow &row = rows.at(i);
+        const qint64 end = before.address + before.bytes.size();
+        if (row.address == end)
+            continue;
+        reason = QStringLiteral("boot loader line %1: the record at %2 %3 the one on line %4, which ends at %5")
+                     .arg(row.line)
+                     .arg(hex6(row.address))
+                     .arg(row.address > end ? QStringLiteral("leaves a gap after") : QStringLiteral("overlaps"))
+                     .arg(before.line)
+                     .arg(hex6(end - 1));
+        return false;
+    }
+    return true;
+}
+
+// The loader as it goes out: every row but S0, the S2 rows' data bytes in
+// address order without a gap or an overlap.
 bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
 {
     QSqlQuery query(db);
@@ -41,32 +112,26 @@ bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
     bool any = false;
     while (query.next()) {
         any = true;
-        if (query.value(QStringLiteral("TypeString")).toString() == QLatin1String("S0"))
+        const QString type = query.value(QStringLiteral("TypeString")).toString();
+        if (type == HeaderType)
             continue;
-        const int line = query.value(QStringLiteral("RecNumber")).toInt() + 1;
-        bool ok = false;
-        const int count = query.value(QStringLiteral("BytesCount")).toString().toInt(&ok, 16);
-        LoaderRow row{line, {}};
-        const QString digits = query.value(QStringLiteral("DataString")).toString();
-        if (!ok || digits.size() % 2 != 0 || !HexText::toBytes(digits, row.bytes)) {
-            reason = QStringLiteral("boot loader line %1 is not a valid record").arg(line);
+        LoaderRow row{query.value(QStringLiteral("RecNumber")).toInt() + 1, 0, {}};
+        if (type == LoaderType && !readLoaderRow(query, row, reason))
             return false;
-        }
-        // The announced length must be the number of bytes that follow it.
-        if (std::max(0, count - CountedHeaderBytes) != row.bytes.size()) {
-            reason = QStringLiteral("boot loader line %1: byte count %2 does not match its %3 data bytes")
-                         .arg(line)
-                         .arg(count)
-                         .arg(row.bytes.size());
-            return false;
-        }
         loader.length += int(row.bytes.size());
         loader.rows.append(row);
+    }
+    if (query.lastError().isValid()) {
+        reason = QStringLiteral("cannot read BootPrg: %1").arg(query.lastError().text());
+        return false;
     }
     if (!any) {
         reason = QStringLiteral("no boot loader: BootPrg is empty");
         return false;
     }
+    sortByAddress(loader.rows);
+    if (!checkContinuity(loader.rows, reason))
+        return false;
     if (loader.length > MaxLoaderBytes) {
         reason = QStringLiteral("the boot loader is %1 bytes; at most %2 can be announced")
                      .arg(loader.length)
@@ -102,20 +167,7 @@ bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &load
 
 } // namespace
 
-bool measureBootProgram(WindowServices &window, int &bytes, int &rows)
-{
-    Loader loader;
-    QString reason;
-    if (!readLoader(window.WorkConnection(), loader, reason)) {
-        window.setFailure(reason);
-        return false;
-    }
-    bytes = loader.length;
-    rows = int(loader.rows.size());
-    return true;
-}
-
-bool bootProgramBytes(QSqlDatabase db, QByteArray &bytes, QString *reason)
+bool loadBootProgram(QSqlDatabase db, QByteArray &bytes, QString *reason)
 {
     Loader loader;
     QString why;
@@ -126,7 +178,20 @@ bool bootProgramBytes(QSqlDatabase db, QByteArray &bytes, QString *reason)
     }
     bytes.clear();
     for (const LoaderRow &row : loader.rows)
-        bytes += row.bytes;
+        bytes.append(row.bytes);
+    return true;
+}
+
+bool measureBootProgram(WindowServices &window, int &bytes, int &rows)
+{
+    Loader loader;
+    QString reason;
+    if (!readLoader(window.WorkConnection(), loader, reason)) {
+        window.setFailure(reason);
+        return false;
+    }
+    bytes = loader.length;
+    rows = int(loader.rows.size());
     return true;
 }
 

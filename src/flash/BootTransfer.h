@@ -3,6 +3,8 @@
 #include "store/Services.h"
 
 #include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
 
 // Sends the boot loader held in BootPrg to a radio in firmware-write mode.
 bool fncTransmitBootProgram(WindowServices &window);
@@ -11,6 +13,6 @@ bool fncTransmitBootProgram(WindowServices &window);
 // that carry it (S0 left out). False with a reason when it cannot be sent.
 bool measureBootProgram(WindowServices &window, int &bytes, int &rows);
 
-// The boot loader's bytes in BootPrg in the order they are sent, without the
-// announced length. False with a reason when it cannot be sent.
-bool bootProgramBytes(QSqlDatabase db, QByteArray &bytes, QString *reason = nullptr);
+// The boot loader in BootPrg as the transfer sends it: its bytes in the order
+// they go out. False with a reason when it cannot be sent.
+bool loadBootProgram(QSqlDatabase db, QByteArray &bytes, QString *reason);

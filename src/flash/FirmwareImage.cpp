@@ -7,12 +7,16 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 namespace FirmwareImage {
 
 namespace {
 
 // Column positions of an image table, as created.
 enum Column { RecNumber, TypeString, BytesCount, AddressString, CheckSum, DataString };
+
+constexpr int ChecksumBytes = 1;
 
 QString lineOf(const ImageRowReader &rows)
 {
@@ -36,6 +40,54 @@ int framesFor(qsizetype bytes)
     return bytes == 0 ? 1 : int((bytes + FrameBytes - 1) / FrameBytes);
 }
 
+// The bytes of one data record and the place they go.
+struct Piece
+{
+    qint64 address;
+    qsizetype offset; // into the decoded bytes of all records
+    qsizetype size;
+    int line;
+};
+
+// Address field size of the rows the program query brings (S3 is refused before).
+int addressBytesOf(QByteArrayView type)
+{
+    return type == "S1" ? 2 : 3;
+}
+
+// Decodes the data records of `table` in query order. A record without data
+// carries nothing: under the fixed cutting its checksum stands where its first
+// data byte would, so it must not be read as one.
+bool readPieces(QSqlDatabase db, const QString &table, QByteArray &decoded, QVector<Piece> &pieces, QString *reason)
+{
+    ImageRowReader rows(db);
+    if (!rows.exec(programQuery(table)))
+        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
+    while (rows.next()) {
+        const QByteArrayView type = rows.text(TypeString);
+        // S3 rows keep only four of their eight address digits: their place is unknown.
+        if (type == "S3")
+            return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(rows)));
+        bool addressOk = false;
+        bool countOk = false;
+        const qint64 address = rows.text(AddressString).toLongLong(&addressOk, 16);
+        const int count = rows.text(BytesCount).toInt(&countOk, 16);
+        const qsizetype size = count - addressBytesOf(type) - ChecksumBytes;
+        const qsizetype offset = decoded.size();
+        const bool valid =
+            addressOk && countOk && size >= 0 &&
+            (size == 0 || (HexText::appendBytes(rows.text(CheckSum), decoded) &&
+                           HexText::appendBytes(rows.text(DataString), decoded) && decoded.size() - offset == size));
+        if (!valid)
+            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(rows), type.toByteArray()));
+        if (size > 0)
+            pieces.append({address, offset, size, rows.integer(RecNumber) + 1});
+    }
+    if (!rows.error().isEmpty())
+        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
+    return true;
+}
+
 // The loader takes whole frames; the short tail is what an erased flash holds anyway.
 QByteArray wholeImage(const Stream &stream)
 {
@@ -56,38 +108,33 @@ QString programQuery(const QString &table)
 bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString *reason)
 {
     stream = {};
-    ImageRowReader rows(db);
-    if (!rows.exec(programQuery(table)))
-        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
-    bool first = true;
-    while (rows.next()) {
-        const QByteArrayView type = rows.text(TypeString);
-        // S3 rows keep only four of their eight address digits: their place is unknown.
-        if (type == "S3")
-            return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(rows)));
-        bool ok = false;
-        const qint64 address = rows.text(AddressString).toLongLong(&ok, 16);
-        const QByteArrayView checkSum = rows.text(CheckSum);
-        const QByteArrayView data = rows.text(DataString);
+    QByteArray decoded;
+    QVector<Piece> pieces;
+    if (!readPieces(db, table, decoded, pieces, reason))
+        return false;
+    if (pieces.isEmpty())
+        return fail(reason, QStringLiteral("%1 holds no S1 or S2 record with data").arg(table));
+    // Placed by address: S1 rows come first in query order even where S2 rows lie below them.
+    std::stable_sort(pieces.begin(), pieces.end(),
+                     [](const Piece &a, const Piece &b) { return a.address < b.address; });
+    if (pieces.first().address != 0)
+        return fail(reason, QStringLiteral("line %1: the image starts at %2, not at address 0")
+                                .arg(pieces.first().line)
+                                .arg(hex6(pieces.first().address)));
+    int previousLine = 0;
+    for (const Piece &piece : pieces) {
         const qint64 end = stream.bytes.size();
-        if (!ok || address < 0 || checkSum.size() != 2 || data.size() % 2 != 0)
-            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(rows), type.toByteArray()));
-        if (first && address != 0)
-            return fail(
-                reason,
-                QStringLiteral("%1: the image starts at %2, not at address 0").arg(lineOf(rows), hex6(address)));
-        if (address < end)
-            return fail(reason, QStringLiteral("%1: the record at %2 overlaps the one before, which ends at %3")
-                                    .arg(lineOf(rows), hex6(address), hex6(end - 1)));
-        stream.bytes.append(QByteArray(address - end, FillByte));
-        if (!HexText::appendBytes(checkSum, stream.bytes) || !HexText::appendBytes(data, stream.bytes))
-            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(rows), type.toByteArray()));
-        first = false;
+        if (piece.address < end)
+            return fail(reason,
+                        QStringLiteral("line %1: the record at %2 overlaps the one on line %3, which ends at %4")
+                            .arg(piece.line)
+                            .arg(hex6(piece.address))
+                            .arg(previousLine)
+                            .arg(hex6(end - 1)));
+        stream.bytes.append(QByteArray(piece.address - end, FillByte));
+        stream.bytes.append(decoded.constData() + piece.offset, piece.size);
+        previousLine = piece.line;
     }
-    if (!rows.error().isEmpty())
-        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
-    if (first)
-        return fail(reason, QStringLiteral("%1 holds no S1 or S2 data record").arg(table));
     stream.frames = framesFor(stream.bytes.size());
     return true;
 }

@@ -41,10 +41,11 @@ inline constexpr std::array<Block, 12> Layout = {{{0x0000, 0x1000},
 // The program query on an image table, as the transfer runs it.
 QString programQuery(const QString &table);
 
-// The image stream of `table`: each record's data bytes at its address, forward
-// gaps filled with 0xFF. `frames` is the number of 128-byte frames the stream
-// fills. False with a reason naming the record when a record cannot be placed
-// (bad digits, S3, overlap with the record before, first record not at 0).
+// The image stream of `table`: each data record's bytes at its address, forward
+// gaps filled with 0xFF; records without data carry nothing. `frames` is the
+// number of 128-byte frames the stream fills. False with a reason naming the
+// record when a record cannot be placed (bad digits, S3, overlap with another
+// record, lowest record not at 0).
 struct Stream
 {
     QByteArray bytes;

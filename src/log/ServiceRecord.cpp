@@ -68,7 +68,7 @@ void ServiceRecord::noteFirmware(QSqlDatabase db, const QString &table)
     QByteArray bytes;
     if (FirmwareImage::loadWritableImage(db, table, bytes, nullptr))
         m_record.insert(QStringLiteral("imageSha256"), sha256Hex(bytes));
-    if (bootProgramBytes(db, bytes))
+    if (loadBootProgram(db, bytes, nullptr))
         m_record.insert(QStringLiteral("loaderSha256"), sha256Hex(bytes));
 }
 

@@ -77,19 +77,27 @@ QString refusal(const SRecord::Record &record, ImportMode mode)
     const QString type = record.typeText();
     if (record.type == '3' || record.type == '7')
         return QStringLiteral("%1 record refused: 32-bit addresses do not fit the image table").arg(type);
-    if (mode == ImportMode::Boot) {
-        // The boot transfer sends every row's DataString but the "S0" rows' and
-        // leaves CheckSum out, so only S2 keeps all its data bytes there.
-        if (record.isData() && record.type != '2')
-            return QStringLiteral("%1 record refused in the boot loader: only S2 records are sent whole").arg(type);
-        if (record.type == '0' && record.lowerCase)
-            return QStringLiteral("%1 record refused in the boot loader: its text would be sent as loader bytes")
-                .arg(type);
-    } else if (record.isData() && record.lowerCase) {
-        // The program transfer takes rows typed exactly "S1"/"S2": these bytes would be left out.
-        return QStringLiteral("%1 record refused: the image takes only upper-case S1 and S2 records").arg(type);
-    }
+    // Record types are upper case: other readers skip a line typed "s2" as no
+    // record at all, and the transfers would place or order it apart.
+    if (record.lowerCase)
+        return QStringLiteral("%1 record refused: a record must start with an upper-case \"S\"").arg(type);
+    // The boot import cuts every line with a four-digit address: an S1 record's
+    // first data byte would land in CheckSum, which the boot transfer leaves out.
+    if (mode == ImportMode::Boot && record.isData() && record.type != '2')
+        return QStringLiteral("%1 record refused in the boot loader: only S2 records are sent whole").arg(type);
     return {};
+}
+
+// The line with its hexadecimal digits in upper case, so that the text order of
+// AddressString is address order.
+QByteArrayView upperCaseDigits(QByteArrayView line, QByteArray &buffer)
+{
+    buffer.resize(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        buffer[i] = i >= SRecord::TypeChars && c >= 'a' && c <= 'f' ? char(c - 'a' + 'A') : c;
+    }
+    return buffer;
 }
 
 // The DataString column holds at most ColumnLimit characters; say how many data
@@ -106,9 +114,18 @@ QString sizeProblem(const SRecord::Record &record, QByteArrayView line, Cutting 
     return QStringLiteral("record too long to store: %1 data bytes, at most %2 fit").arg(record.data.size()).arg(fit);
 }
 
+// Empty data records, and end records with bytes after their address field,
+// carry nothing to the radio.
+bool carriesNothing(const SRecord::Record &record)
+{
+    return record.isData() ? record.data.isEmpty() : record.type >= '7' && !record.data.isEmpty();
+}
+
 void count(SRecordSummary &summary, const SRecord::Record &record)
 {
     ++summary.recordsByType[record.typeText()];
+    if (carriesNothing(record))
+        ++summary.recordsCarryingNothing;
     if (!record.isData())
         return;
     ++summary.dataRecords;
@@ -123,10 +140,16 @@ void count(SRecordSummary &summary, const SRecord::Record &record)
 }
 
 // S5/S6 records state how many data records came before them; a difference
-// means lines were lost or added.
+// means lines were lost or added. Other readers take bytes after the count
+// field as part of the count, so such a record has no one meaning.
 QString recordCountProblem(const SRecord::Record &record, const SRecordSummary &summary)
 {
-    if ((record.type != '5' && record.type != '6') || record.address == quint32(summary.dataRecords))
+    if (record.type != '5' && record.type != '6')
+        return {};
+    if (!record.data.isEmpty())
+        return QStringLiteral("%1 record refused: bytes after its count make it another count to other readers")
+            .arg(record.typeText());
+    if (record.address == quint32(summary.dataRecords))
         return {};
     return QStringLiteral("record count says %1 data records, the file has %2 before it")
         .arg(record.address)
@@ -259,6 +282,7 @@ bool importPieces(const QByteArray &contents, int pieces, ImageTableWriter &writ
                   ImportMode mode, SRecordSummary &summary, QString &reason)
 {
     SRecord::Record record;
+    QByteArray upperCase; // holds the stored line until the next one
     qsizetype from = 0;
     for (int index = 0; index < pieces; ++index) {
         qsizetype end = contents.indexOf(LineFeed, from);
@@ -268,14 +292,15 @@ bool importPieces(const QByteArray &contents, int pieces, ImageTableWriter &writ
         from = end + 1;
         progress.step();
 
-        const QByteArrayView line = lineOf(piece);
-        if (line.isEmpty())
+        const QByteArrayView written = lineOf(piece);
+        if (written.isEmpty())
             continue;
         QString problem;
-        if (!SRecord::parse(line, record, &problem)) {
+        if (!SRecord::parse(written, record, &problem)) {
             reason = atLine(index, problem);
             return false;
         }
+        const QByteArrayView line = upperCaseDigits(written, upperCase);
         const Cutting rule = cuttingFor(line, mode);
         problem = refusal(record, mode);
         if (problem.isEmpty())

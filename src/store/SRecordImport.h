@@ -38,9 +38,10 @@ ImageRow cutLine(QByteArrayView line, Cutting rule);
 struct SRecordSummary
 {
     int lines = 0;                    // lines of the file, blank ones included
-    QMap<QString, int> recordsByType; // as written: "S0", "S2", "s2", ...
+    QMap<QString, int> recordsByType; // as written: "S0", "S2", "s5", ...
     int dataRecords = 0;              // S1/S2 records
     qint64 dataBytes = 0;             // bytes those records carry
+    int recordsCarryingNothing = 0;   // data records without data; S8/S9 records with data
     qint64 lowestAddress = -1;        // first data byte; -1 without data records
     qint64 highestAddress = -1;       // last data byte
     QString problem;                  // the first problem, "" when clean

@@ -102,6 +102,8 @@ void TestFileCommands::initTestCase()
     line.back() = line.back() == '0' ? '1' : '0';
     QVERIFY(SRecordFiles::writeFile(m_dir.filePath("flipped.mot"), lines.join('\n')));
     QVERIFY(SRecordFiles::writeFile(m_dir.filePath("empty.mot"), ""));
+    QVERIFY(SRecordFiles::writeFile(m_dir.filePath("nothing.mot"),
+                                    SRecordFiles::imageAsS2(SRecordFiles::randomBytes(ImageBytes)) + "S204000100FA\n"));
     QVERIFY(SRecordFiles::writeFile(path("a.csv"), SettingsA));
     QVERIFY(SRecordFiles::writeFile(path("b.csv"), SettingsB));
     QVERIFY(SRecordFiles::writeFile(path("copy.csv"), SettingsA));
@@ -123,6 +125,8 @@ void TestFileCommands::exitCodes_data()
         << QStringList{"check", "flipped.mot"} << "" << 1 << "problem: line 100: checksum";
     QTest::newRow("S1 records as boot loader")
         << QStringList{"check", "s1.mot", "--boot"} << "s1.mot" << 1 << "problem: line 2: S1 record refused";
+    QTest::newRow("a data record without data")
+        << QStringList{"check", "nothing.mot"} << "" << 0 << "note: records that carry nothing: 1 (";
     QTest::newRow("empty file") << QStringList{"check", "empty.mot"} << "" << 1 << "problem: no data records";
     QTest::newRow("missing file") << QStringList{"check", "absent.mot"} << "" << 1 << "problem: cannot read";
     QTest::newRow("diff, same settings") << QStringList{"diff", "a.csv", "copy.csv"} << "" << 0 << "Success";

@@ -1,12 +1,7 @@
 #include "LinkTestCase.h"
-#include "RecordingServices.h"
 #include "SRecordFiles.h"
 #include "SimulatedRadio.h"
 #include "cli/Commands.h"
-#include "clone/MemoryChannels.h"
-#include "clone/MenuTransfer.h"
-#include "clone/SettingsFile.h"
-#include "clone/TypeRead.h"
 #include "link/LinkTiming.h"
 
 #include <QFile>
@@ -19,20 +14,6 @@ using SRecordFiles::readFile;
 using SRecordFiles::writeFile;
 
 namespace {
-
-// A settings read as the window runs it: type, menus, channels, then the file.
-bool readRadioToFile(const QString &path)
-{
-    RecordingServices window;
-    fncTypeRead(window);
-    return fncMenuRead(window) && fncMemoryChennelRead(window) && fncExportCsvFile(window, path);
-}
-
-bool writeFileToRadio(const QString &path)
-{
-    RecordingServices window;
-    return fncImportCsvFile(window, path) && fncMenuWrite(window) && fncMemoryChennelWrite(window);
-}
 
 int runCli(const QStringList &arguments, const QString &device)
 {
@@ -50,8 +31,6 @@ public:
     TestCloneRoundTrip() : LinkTestCase(500ms) {}
 
 private slots:
-    void radioToFileToRadioGivesSameFile();
-    void settingsFileStartsTheSimulatedRadio();
     void cliWriteVerifyListsWhatDiffers();
     void writeVerifyAtTheLinesRate();
 
@@ -59,50 +38,6 @@ private:
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
     QTemporaryDir m_dir;
 };
-
-void TestCloneRoundTrip::radioToFileToRadioGivesSameFile()
-{
-    SimulatedRadio a(0);
-    SimulatedRadio b(1);
-    for (auto *radio : {&a, &b})
-        radio->model([](sim::NormalRadio &r) { r.setTypeFields("000"); });
-    QVERIFY(a.start() && b.start());
-    QVERIFY(a.model(&sim::NormalRadio::channels) != b.model(&sim::NormalRadio::channels));
-
-    a.useAsCom1();
-    QVERIFY(readRadioToFile(path("a.csv")));
-    b.useAsCom1();
-    QVERIFY(writeFileToRadio(path("a.csv")));
-    QVERIFY(readRadioToFile(path("b.csv")));
-
-    const QByteArray fileA = readFile(path("a.csv"));
-    QCOMPARE(fileA.count("\r\n"), 600 + 220);
-    QVERIFY(fileA.contains("CAF\xC9\r\n"));
-    QCOMPARE(readFile(path("b.csv")), fileA);
-    // The merge sent 300 channels plus the second entry of every split channel; the
-    // 7 empty menu values of a bank were left out; each write asked the type twice.
-    const QList<QByteArray> commands = b.commands();
-    const QList<QByteArray> written = commands.mid(0, commands.indexOf("AI0;"));
-    QCOMPARE(written.count(QByteArray("MF0;")), 110 - 7);
-    QCOMPARE(written.count(QByteArray("TY;")), 4);
-    int writes = 0;
-    for (const QByteArray &command : written)
-        writes += command.startsWith("MW");
-    QCOMPARE(writes, 306);
-}
-
-void TestCloneRoundTrip::settingsFileStartsTheSimulatedRadio()
-{
-    SimulatedRadio a(0);
-    a.setType("000");
-    QVERIFY(a.start());
-    QVERIFY(readRadioToFile(path("a.csv")));
-    sim::NormalRadio b(1);
-    QString reason;
-    QVERIFY2(b.loadSettings(path("a.csv"), &reason), qPrintable(reason));
-    QCOMPARE(b.channels(), a.model(&sim::NormalRadio::channels));
-    QCOMPARE(b.menus(), a.model(&sim::NormalRadio::menus));
-}
 
 void TestCloneRoundTrip::cliWriteVerifyListsWhatDiffers()
 {

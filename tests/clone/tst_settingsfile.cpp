@@ -47,7 +47,6 @@ private slots:
     void importRefuses_data();
     void importRefuses();
     void failedSaveLeavesOldFile();
-    void exportThenImportReproducesTables();
 
 private:
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
@@ -187,20 +186,6 @@ void TestSettingsFile::failedSaveLeavesOldFile()
     QVERIFY2(window.failureReason().contains("cannot save the MemoryData row"), qPrintable(window.failureReason()));
     QCOMPARE(readFile(old), QByteArray("old contents\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.csv"});
-}
-
-void TestSettingsFile::exportThenImportReproducesTables()
-{
-    RecordingServices source;
-    QVERIFY(insertRow(source, "MemoryData", channel("1", "07", QString::fromLatin1("NET,\xC9\xFF"))));
-    QVERIFY(insertRow(source, "MemoryData", channel("0", "07", "")));
-    QVERIFY(insertRow(source, "MenuData", {"B", "045", "01", "9", "1", "0123456789ABCDEF"}));
-    QVERIFY(insertRow(source, "MenuData", {"A", "000", "00", "0", "0", ""}));
-    QVERIFY(fncExportCsvFile(source, path("copy.csv")));
-    RecordingServices target;
-    QVERIFY(fncImportCsvFile(target, path("copy.csv")));
-    QCOMPARE(target.rows("MemoryData"), source.rows("MemoryData"));
-    QCOMPARE(target.rows("MenuData"), source.rows("MenuData"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -31,25 +31,18 @@ bool insert(QSqlDatabase db, const QString &table, int recNumber, const QStringL
 
 namespace ImageRows {
 
-bool storeProgramRecord(QSqlDatabase db, const QString &table, int recNumber, const QString &type, quint32 address,
-                        const QByteArray &data)
+bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image)
 {
-    const int addressBytes = type == QLatin1String("S1") ? 2 : 3;
-    const int count = addressBytes + int(data.size()) + 1;
-    return insert(db, table, recNumber,
-                  {type, hexNumber(count, 2), hexNumber(address, addressBytes * 2), hexOf(data.left(1)),
-                   hexOf(data.mid(1)), QStringLiteral("00")});
-}
-
-bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image, int perRecord, quint32 origin,
-                  int firstRecNumber)
-{
+    constexpr int PerRecord = 16;
     db.transaction();
-    int line = firstRecNumber;
-    for (qsizetype at = 0; at < image.size(); at += perRecord)
-        if (!storeProgramRecord(db, table, line++, QStringLiteral("S2"), origin + quint32(at),
-                                image.mid(at, perRecord)))
+    int line = 0;
+    for (qsizetype at = 0; at < image.size(); at += PerRecord) {
+        const QByteArray data = image.mid(at, PerRecord);
+        if (!insert(db, table, line++,
+                    {QStringLiteral("S2"), hexNumber(quint32(data.size()) + 4, 2), hexNumber(quint32(at), 6),
+                     hexOf(data.left(1)), hexOf(data.mid(1)), QStringLiteral("00")}))
             return false;
+    }
     return db.commit();
 }
 

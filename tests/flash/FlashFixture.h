@@ -13,12 +13,8 @@
 
 // Rows of an image table written the way the import cuts S-record lines.
 namespace ImageRows {
-// S2 program rows (six address digits; the first data byte in CheckSum), `perRecord` bytes each.
-bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image, int perRecord = 16,
-                  quint32 origin = 0, int firstRecNumber = 0);
-// One program row at `address`, as S1 (four digits) or S2 (six digits).
-bool storeProgramRecord(QSqlDatabase db, const QString &table, int recNumber, const QString &type, quint32 address,
-                        const QByteArray &data);
+// S2 program rows of 16 bytes from address 0 (six address digits; the first data byte in CheckSum).
+bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image);
 // The boot loader as S0, S2 rows (four address digits: the last address byte lands in
 // CheckSum, every data byte in DataString) and an S8 end record.
 bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord = 16);

@@ -5,7 +5,9 @@
 #include "flash/FirmwareImage.h"
 #include "flash/ProgramTransfer.h"
 #include "link/LinkTiming.h"
+#include "store/SRecordImport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -14,22 +16,6 @@ using FirmwareImage::FullImageBytes;
 namespace {
 
 constexpr auto ShortReplyLimit = 300ms;
-
-QByteArray fullLayoutAddresses()
-{
-    QByteArray addresses;
-    for (const auto &block : FirmwareImage::Layout)
-        addresses += QByteArray::number(block.address, 16) + ' ';
-    return addresses;
-}
-
-QByteArray addressesOf(const QVector<quint32> &blocks)
-{
-    QByteArray addresses;
-    for (quint32 a : blocks)
-        addresses += QByteArray::number(a, 16) + ' ';
-    return addresses;
-}
 
 } // namespace
 
@@ -46,12 +32,8 @@ private slots:
     void frameSum();
     void blockCheckOnTheWire_data();
     void blockCheckOnTheWire();
-    void fullWriteIsByteExact_data();
-    void fullWriteIsByteExact();
-    void gapsAreFilledWithFF_data();
-    void gapsAreFilledWithFF();
-    void unwritableImageIsRefusedBeforeThePortOpens_data();
-    void unwritableImageIsRefusedBeforeThePortOpens();
+    void unsendableFilesAreRefusedBeforeThePortOpens_data();
+    void unsendableFilesAreRefusedBeforeThePortOpens();
     void bootTransferOnTheWire_data();
     void bootTransferOnTheWire();
     void operatorStopClosesThePort();
@@ -109,118 +91,45 @@ void TestFlash::blockCheckOnTheWire()
     QCOMPARE(bench.model(&sim::FirmwareRadio::blocksRefused), 0);
 }
 
-void TestFlash::fullWriteIsByteExact_data()
+void TestFlash::unsendableFilesAreRefusedBeforeThePortOpens_data()
 {
-    QTest::addColumn<QByteArray>("image");
-    QTest::addColumn<int>("perRecord");
-    QTest::addColumn<int>("s1Bytes"); // bytes from address 0 carried by S1 rows, stored after the S2 rows
-    QTest::addColumn<int>("loaderSize");
-    QTest::newRow("S2, 16 bytes a record") << randomBytes(FullImageBytes, 1) << 16 << 0 << 2048;
-    QTest::newRow("S2, 26 bytes a record") << randomBytes(FullImageBytes, 2) << 26 << 0 << 300;
-    QTest::newRow("S1 below 64 KB, S2 above") << randomBytes(FullImageBytes, 3) << 16 << 0x10000 << 100;
-    QTest::newRow("short last frame topped up") << randomBytes(FullImageBytes - 100, 4) << 16 << 0 << 16;
-}
-
-void TestFlash::fullWriteIsByteExact()
-{
-    QFETCH(QByteArray, image);
-    QFETCH(int, perRecord);
-    QFETCH(int, s1Bytes);
-    QFETCH(int, loaderSize);
-    RecordingServices services;
-    FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.start());
-    const QByteArray loader = randomBytes(loaderSize, 99);
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), loader));
-    // S2 rows first in the file: the query still puts the S1 rows first.
-    QVERIFY(
-        ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.mid(s1Bytes), perRecord, quint32(s1Bytes)));
-    int line = 100000;
-    for (int at = 0; at < s1Bytes; at += perRecord)
-        QVERIFY(ImageRows::storeProgramRecord(services.WorkConnection(), "UserPrg", line++, "S1", quint32(at),
-                                              image.mid(at, perRecord)));
-    const int bootRows = services.rowCount("BootPrg");
-    services.progress.setMaximum(bootRows + 2049);
-
-    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
-
-    QByteArray expected = image;
-    expected.append(QByteArray(FullImageBytes - image.size(), char(0xFF)));
-    QCOMPARE(bench.model(&sim::FirmwareRadio::loaderBytes), loader);
-    QCOMPARE(bench.model(&sim::FirmwareRadio::announcedLength), loaderSize);
-    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == expected);
-    QCOMPARE(addressesOf(bench.model(&sim::FirmwareRadio::blocksWritten)), fullLayoutAddresses());
-    // One step per loader row but S0, one per frame, and back to 0 at the end.
-    QCOMPARE(services.progress.values.size(), bootRows - 1 + 2048 + 1);
-    QCOMPARE(services.progress.values.at(bootRows - 1 + 2048 - 1), bootRows - 1 + 2048);
-    QCOMPARE(services.progress.current, 0);
-    QVERIFY(bench.portIsFree());
-}
-
-void TestFlash::gapsAreFilledWithFF_data()
-{
-    QTest::addColumn<int>("gapAt");
-    QTest::addColumn<int>("gapBytes");
-    QTest::newRow("16 bytes after 000000") << 16 << 16;
-    QTest::newRow("40 KB") << 0x1000 << 40 * 1024;
-    QTest::newRow("a step beyond 32,767 over the last block") << 0x10000 << 0x30000 - 16;
-}
-
-void TestFlash::gapsAreFilledWithFF()
-{
-    QFETCH(int, gapAt);
-    QFETCH(int, gapBytes);
-    RecordingServices services;
-    FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.start());
-    const QByteArray image = randomBytes(FullImageBytes, 5);
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.left(gapAt)));
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image.mid(gapAt + gapBytes), 16,
-                                    quint32(gapAt + gapBytes), 50000));
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), randomBytes(32)));
-
-    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
-
-    QByteArray expected = image;
-    expected.replace(gapAt, gapBytes, QByteArray(gapBytes, char(0xFF)));
-    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == expected);
-}
-
-void TestFlash::unwritableImageIsRefusedBeforeThePortOpens_data()
-{
-    QTest::addColumn<int>("origin");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("overlapAt"); // address of an extra record, -1 for none
+    QTest::addColumn<bool>("loader");
+    QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("short: 1,024 frames") << 0 << FullImageBytes / 2 << -1 << "is 1024 frames";
-    QTest::newRow("long: 2,049 frames") << 0 << FullImageBytes + 1 << -1 << "is 2049 frames";
-    QTest::newRow("offset: starts at 0x000100")
-        << 0x100 << FullImageBytes << -1 << "line 1: the image starts at 0x000100";
-    QTest::newRow("overlap") << 0 << FullImageBytes << 0x18
-                             << "line 50001: the record at 0x000018 overlaps the one before, which ends at 0x00001F";
+    const QByteArray image = randomBytes(FullImageBytes);
+    QTest::newRow("image of 1,024 frames")
+        << false << SRecordFiles::imageAsS2(image.left(FullImageBytes / 2)) << "the image is 1024 frames";
+    QTest::newRow("image with an overlap")
+        << false << SRecordFiles::imageAsS2(image) + SRecordFiles::line('2', 0x18, "overlap") + "\n"
+        << "line 16387: the record at 0x000018 overlaps the one on line 3, which ends at 0x00001F";
+    QTest::newRow("loader with a gap") << true
+                                       << SRecordFiles::line('2', 0, "abc") + "\n" + SRecordFiles::line('2', 4, "d") +
+                                              "\n"
+                                       << "boot loader line 2: the record at 0x000004 leaves a gap";
 }
 
-void TestFlash::unwritableImageIsRefusedBeforeThePortOpens()
+void TestFlash::unsendableFilesAreRefusedBeforeThePortOpens()
 {
-    QFETCH(int, origin);
-    QFETCH(int, size);
-    QFETCH(int, overlapAt);
+    QFETCH(bool, loader);
+    QFETCH(QByteArray, text);
     QFETCH(QString, reason);
     RecordingServices services;
     FirmwareBench bench;
+    QTemporaryDir dir;
     QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", randomBytes(size), 16, quint32(origin)));
-    if (overlapAt >= 0)
-        QVERIFY(ImageRows::storeProgramRecord(services.WorkConnection(), "UserPrg", 50000, "S2", quint32(overlapAt),
-                                              randomBytes(16)));
-
-    QString checkReason;
-    QVERIFY(!isWritableImage(services.WorkConnection(), "UserPrg", &checkReason));
-    QVERIFY2(checkReason.contains(reason), qPrintable(checkReason));
-    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
-    QCOMPARE(services.failureReason(), checkReason);
+    const QString file = dir.filePath("firmware.mot");
+    QVERIFY(SRecordFiles::writeFile(file, text));
+    if (loader) {
+        QVERIFY(fncImportMotFile(services, file, "BootPrg"));
+        QVERIFY(!fncTransmitBootProgram(services));
+    } else {
+        QVERIFY(fncImportFirmwareFile(services, file, "UserPrg"));
+        QString checkReason;
+        QVERIFY(!isWritableImage(services.WorkConnection(), "UserPrg", &checkReason));
+        QVERIFY(!fncTransmitProgram(services, "UserPrg"));
+        QCOMPARE(services.failureReason(), checkReason);
+    }
+    QVERIFY2(services.failureReason().startsWith(reason), qPrintable(services.failureReason()));
     QVERIFY(bench.line().waitUntilIdle());
     QCOMPARE(bench.line().received(), QByteArray());
 }
