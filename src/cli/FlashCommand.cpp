@@ -8,6 +8,7 @@
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
 #include "flash/ProgramTransfer.h"
+#include "store/FirmwareFiles.h"
 #include "store/SRecordImport.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,6 @@
 namespace {
 
 const QString BootFileName = QStringLiteral("7730F.REL");
-const QString AdjustFolder = QStringLiteral("ADJ");
 const QString DefaultTypeText = QStringLiteral("K");
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -93,9 +93,12 @@ public:
     FlashProgress bar;
 };
 
-QString besideProgram(const QString &name)
+// Beside brisk, else in the user's data folder; beside brisk when neither holds it.
+QString deliveredFile(const QString &relativeName)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    const QString folder = QCoreApplication::applicationDirPath();
+    const FirmwareFile file = findFirmwareFile(folder, relativeName);
+    return file.found() ? file.path : QDir(folder).filePath(QDir::fromNativeSeparators(relativeName));
 }
 
 bool fail(WindowServices &window, const QString &reason)
@@ -144,10 +147,14 @@ int runFlash(const QStringList &arguments)
     addCommonOptions(parser, QStringLiteral("flash user FILE | flash adjust [--type TEXT]"),
                      QStringLiteral("Writes firmware into a radio in firmware-write mode: the boot loader first, "
                                     "then the USER firmware FILE or the ADJUST firmware for the radio's type."));
-    parser.addOption({QStringLiteral("boot"), QStringLiteral("Boot loader file (default 7730F.REL beside brisk)."),
-                      QStringLiteral("FILE")});
-    parser.addOption({QStringLiteral("adj-dir"),
-                      QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk)."), QStringLiteral("DIR")});
+    parser.addOption(
+        {QStringLiteral("boot"),
+         QStringLiteral("Boot loader file (default 7730F.REL beside brisk, else in the user's data folder)."),
+         QStringLiteral("FILE")});
+    parser.addOption(
+        {QStringLiteral("adj-dir"),
+         QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk, else in the user's data folder)."),
+         QStringLiteral("DIR")});
     parser.addOption({QStringLiteral("type"), QStringLiteral("Radio type text that picks the ADJUST file (default K)."),
                       QStringLiteral("TEXT"), DefaultTypeText});
     CommonOptions options;
@@ -169,15 +176,15 @@ int runFlash(const QStringList &arguments)
     InterruptGuard guard;
 
     const QString bootPath =
-        parser.isSet(QStringLiteral("boot")) ? parser.value(QStringLiteral("boot")) : besideProgram(BootFileName);
+        parser.isSet(QStringLiteral("boot")) ? parser.value(QStringLiteral("boot")) : deliveredFile(BootFileName);
     const QString table = user ? QStringLiteral("UserPrg") : QStringLiteral("AdjustPrg");
     QString firmwarePath = user ? positional.at(1) : QString();
     QString firmwareShown = firmwarePath;
     if (adjust) {
-        const QString folder = parser.isSet(QStringLiteral("adj-dir")) ? parser.value(QStringLiteral("adj-dir"))
-                                                                       : besideProgram(AdjustFolder);
         const int radioType = radioTypeOf(parser.value(QStringLiteral("type")));
-        firmwarePath = QDir(folder).filePath(adjustFileName(radioType));
+        firmwarePath = parser.isSet(QStringLiteral("adj-dir"))
+                           ? QDir(parser.value(QStringLiteral("adj-dir"))).filePath(adjustFileName(radioType))
+                           : deliveredFile(adjustRelativeName(radioType));
         firmwareShown = parser.isSet(QStringLiteral("adj-dir")) ? QDir::toNativeSeparators(firmwarePath)
                                                                 : adjustRelativeName(radioType);
     }

@@ -1,19 +1,20 @@
 #include "Commands.h"
 
-#include "link/clsBriskHx7730.h"
+#include "link/SerialPorts.h"
 
 #include <QCommandLineParser>
-#include <QSerialPortInfo>
 #include <QSettings>
 
 #include <cstdio>
 
 namespace {
 
-QString describe(const QSerialPortInfo &port)
+const QStringList ComNames{QStringLiteral("COM1"), QStringLiteral("COM2")};
+
+QString describe(const SerialPortEntry &port)
 {
     QStringList parts;
-    for (const QString &part : {port.description(), port.manufacturer(), port.serialNumber()})
+    for (const QString &part : {port.description, port.manufacturer, port.serialNumber})
         if (!part.isEmpty())
             parts << part;
     return parts.isEmpty() ? QStringLiteral("(no description)") : parts.join(QStringLiteral(", "));
@@ -21,23 +22,52 @@ QString describe(const QSerialPortInfo &port)
 
 void listPorts()
 {
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    const QList<SerialPortEntry> ports = SerialPorts::available();
     std::printf("Serial ports:\n");
     if (ports.isEmpty())
         std::printf("  (none found)\n");
-    for (const QSerialPortInfo &port : ports)
-        std::printf("  %-20s %s\n", qPrintable(port.systemLocation()), qPrintable(describe(port)));
+    for (const SerialPortEntry &port : ports) {
+        std::printf("  %-20s %s\n", qPrintable(port.device), qPrintable(describe(port)));
+        if (!port.stableName.isEmpty())
+            std::printf("  %-20s %s\n", "", qPrintable(port.stableName));
+    }
+}
+
+// What stands in the way of opening the device, if anything.
+QString mark(const QString &device)
+{
+    QString reason;
+    switch (SerialPorts::probe(device, &reason)) {
+    case SerialPorts::State::Free:
+        return QString();
+    case SerialPorts::State::Missing:
+        return QStringLiteral("  [missing]");
+    case SerialPorts::State::NotPermitted:
+        return QStringLiteral("  [not permitted: %1; is your user in the device's group, e.g. dialout?]").arg(reason);
+    case SerialPorts::State::Busy:
+        return QStringLiteral("  [busy: %1]").arg(reason);
+    case SerialPorts::State::Unusable:
+        return QStringLiteral("  [unusable: %1]").arg(reason);
+    }
+    return QString();
 }
 
 void listMapping()
 {
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("BriskHx7730"));
     std::printf("\nCOM1 and COM2 (section [Ports] of %s):\n", qPrintable(settings.fileName()));
-    for (const QString &com : {QStringLiteral("COM1"), QStringLiteral("COM2")}) {
-        const QString device = clsBriskHx7730::deviceFor(com);
-        const bool isDefault = device == clsBriskHx7730::defaultDevice(com);
-        std::printf("  %s -> %s%s\n", qPrintable(com), qPrintable(device), isDefault ? " (default)" : "");
+    for (const QString &com : ComNames) {
+        const bool isDefault = !settings.contains(QStringLiteral("Ports/") + com);
+        const QString device = SerialPorts::mappedDevice(com);
+        std::printf("  %s -> %s%s%s\n", qPrintable(com), qPrintable(device), isDefault ? " (default)" : "",
+                    qPrintable(mark(device)));
     }
+}
+
+int usageError(const QCommandLineParser &parser, const QString &error)
+{
+    std::fprintf(stderr, "brisk: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
+    return ExitUsage;
 }
 
 } // namespace
@@ -45,18 +75,30 @@ void listMapping()
 int runPorts(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("List the serial ports and what COM1 and COM2 map to."));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports"));
+    parser.setApplicationDescription(
+        QStringLiteral("List the serial ports and what COM1 and COM2 map to; a mapped device that is missing, busy "
+                       "or not permitted is marked. --set maps COM1 or COM2 to a device."));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports [--set COM1|COM2 DEVICE]"));
+    parser.addOption({QStringLiteral("set"), QStringLiteral("Map COM1 or COM2 to DEVICE."), QStringLiteral("COM")});
     parser.addHelpOption();
-    if (!parser.parse(arguments) || !parser.positionalArguments().value(1).isEmpty()) {
-        const QString error =
-            parser.errorText().isEmpty() ? QStringLiteral("ports takes no arguments") : parser.errorText();
-        std::fprintf(stderr, "brisk: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
-        return ExitUsage;
-    }
+    if (!parser.parse(arguments))
+        return usageError(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return ExitDone;
+    }
+    const QStringList positional = parser.positionalArguments().mid(1);
+    if (parser.isSet(QStringLiteral("set"))) {
+        const QString com = parser.value(QStringLiteral("set")).toUpper();
+        if (!ComNames.contains(com) || positional.size() != 1 || positional.at(0).isEmpty())
+            return usageError(parser, QStringLiteral("give --set COM1 DEVICE or --set COM2 DEVICE"));
+        QString reason;
+        if (!SerialPorts::setMappedDevice(com, positional.at(0), &reason)) {
+            std::printf("Failure\n%s\n", qPrintable(reason));
+            return ExitFailed;
+        }
+    } else if (!positional.isEmpty()) {
+        return usageError(parser, QStringLiteral("ports takes no arguments"));
     }
     listPorts();
     listMapping();

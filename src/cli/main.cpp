@@ -19,7 +19,7 @@ constexpr Command Commands[] = {
     {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
     {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},
     {"sim", runSim, "sim [--link PATH] [--mode firmware|normal] ...   run the simulated radio"},
-    {"ports", runPorts, "ports                             list serial ports and the COM1/COM2 mapping"},
+    {"ports", runPorts, "ports [--set COM1|COM2 DEVICE]    list serial ports; map COM1 or COM2 to a device"},
 };
 
 int usage(FILE *out)
