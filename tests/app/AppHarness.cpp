@@ -113,7 +113,7 @@ void AppHarness::addDeliveredFiles()
 
 bool AppHarness::start()
 {
-    m_window = std::make_unique<frmMain>(MainSetup{folder(), texts, &operations, &dialogs});
+    m_window = std::make_unique<frmMain>(MainSetup{folder(), texts, &operations, &dialogs, workFolder, serialPorts});
     const bool started = m_window->startUp();
     if (started)
         m_window->show();
@@ -164,6 +164,8 @@ void useTemporarySettings()
 {
     static QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", dir.filePath("runtime").toUtf8());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 }
 

@@ -25,7 +25,7 @@ public:
     void message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail) override;
     QString chooseFileToOpen(QWidget *, const QString &title, const QString &filter) override;
     QString chooseFileToSave(QWidget *, const QString &title, const QString &filter) override;
-    void openDocument(const QString &path) override { documents << path; }
+    void openDocument(QWidget *, const QString &path) override { documents << path; }
 
     QStringList files;                  // answers to the file dialogs in turn; "" cancels
     std::function<void()> onMessage;    // runs while the box would be up
@@ -121,6 +121,8 @@ public:
     ScriptedDialogs dialogs;
     ScriptedOperations operations;
     StringTable texts;
+    QString workFolder;                                  // empty: the program's folder
+    std::function<QList<SerialPortEntry>()> serialPorts; // empty: the system's
 
 private:
     QTemporaryDir m_dir;
@@ -131,7 +133,8 @@ enum class Action { User, Adjust, SettingsWrite, SettingsRead };
 // Starts an action by its button or by its menu entry.
 void trigger(AppHarness &h, Action action, bool byMenu = false);
 
-// Per-user settings go to a folder of the test's own; call before any QSettings.
+// Per-user settings, data and runtime folders go to folders of the test's own; call
+// before any QSettings.
 void useTemporarySettings();
 void storeSerialSetting(const QString &value); // empty: remove
 QString storedSerialSetting();
