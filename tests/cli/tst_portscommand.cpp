@@ -24,28 +24,27 @@ private slots:
 void TestPortsCommand::mappedDeviceIsMarked_data()
 {
     QTest::addColumn<QString>("com");
-    QTest::addColumn<QString>("device"); // "pty": the radio's
+    QTest::addColumn<QString>("device"); // "pty": the radio's; "link": a by-id style link to it
     QTest::addColumn<QString>("holder"); // "": nobody holds the pty; "port": a serial port; "nobody": no access
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("line"); // the mapping line `brisk ports` prints for COM1
-    QTest::newRow("free") << "COM1"
-                          << "pty"
-                          << "" << 0 << "COM1 -> pty\n";
-    QTest::newRow("lower case name") << "com1"
-                                     << "pty"
-                                     << "" << 0 << "COM1 -> pty\n";
-    QTest::newRow("missing") << "COM1"
-                             << "/dev/ttyUSB-unplugged"
-                             << "" << 0 << "COM1 -> /dev/ttyUSB-unplugged  [missing]";
-    QTest::newRow("busy") << "COM1"
-                          << "pty"
-                          << "port" << 0 << "COM1 -> pty  [busy: ";
-    QTest::newRow("not permitted") << "COM1"
-                                   << "pty"
-                                   << "nobody" << 0 << "COM1 -> pty  [not permitted: ";
-    QTest::newRow("COM3 is no port") << "COM3"
-                                     << "pty"
-                                     << "" << 2 << "";
+    const struct
+    {
+        const char *name, *com, *device, *holder;
+        int exitCode;
+        const char *line;
+    } rows[] = {
+        {"free", "COM1", "pty", "", 0, "COM1 -> pty\n"},
+        {"lower case name", "com1", "pty", "", 0, "COM1 -> pty\n"},
+        {"missing", "COM1", "/dev/ttyUSB-unplugged", "", 0, "COM1 -> /dev/ttyUSB-unplugged  [missing]"},
+        {"busy", "COM1", "pty", "port", 0, "COM1 -> pty  [busy: "},
+        {"busy under its link", "COM1", "link", "port", 0, "COM1 -> link  [busy: "},
+        {"not permitted", "COM1", "pty", "nobody", 0, "COM1 -> pty  [not permitted: "},
+        {"COM3 is no port", "COM3", "pty", "", 2, ""},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << QString(row.com) << QString(row.device) << QString(row.holder) << row.exitCode
+                                << QString(row.line);
 }
 
 void TestPortsCommand::mappedDeviceIsMarked()
@@ -57,15 +56,17 @@ void TestPortsCommand::mappedDeviceIsMarked()
     QFETCH(QString, line);
     SimulatedRadio radio;
     QVERIFY(radio.line().start());
+    QTemporaryDir config;
     const QString pty = radio.line().devicePath();
-    device.replace("pty", pty);
-    line.replace("pty", pty);
+    const QString link = config.filePath("usb-Bench_Adapter_0001-if00-port0");
+    QVERIFY(QFile::link(pty, link));
+    for (QString *text : {&device, &line})
+        text->replace("pty", pty).replace("link", link);
     QSerialPort other;
     if (holder == "port") {
         other.setPortName(pty);
         QVERIFY(other.open(QIODevice::ReadWrite));
     }
-    QTemporaryDir config;
     QStringList command{BRISK_EXECUTABLE, "ports", "--set", com, device};
     if (holder == "nobody" && ::geteuid() == 0) {
         // Root may open anything: the pty (root's, mode 620) is tried as nobody.
