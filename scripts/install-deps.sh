@@ -7,6 +7,10 @@ packages=(
   fonts-ipafont-gothic          # Japanese texts on screen
   srecord binutils              # independent S-record tools for the cross-checks
   xvfb xauth imagemagick        # screenshots of the window
+  qt6-translations-l10n         # Qt's own buttons and file dialogs in Japanese
+  dpkg-dev file                 # make package: dependencies from the binaries (dpkg-shlibdeps)
+  desktop-file-utils appstream lintian  # validators of the package and its desktop files
+  util-linux                    # setpriv: the package test runs the window as an unprivileged user
   "$@"
 )
 missing=()

@@ -12,8 +12,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-void ScriptedDialogs::message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail)
+void ScriptedDialogs::message(QWidget *parent, const QString &text, Icon icon, const QString &title,
+                              const QString &detail)
 {
+    if (showMessages)
+        showMessages->message(parent, text, icon, title, detail);
     shown << QStringLiteral("%1%2: %3").arg(icon == Icon::Critical ? "critical " : "", title, text) +
                  (detail.isEmpty() ? QString() : " (" + detail + ")");
     if (onMessage)

@@ -27,10 +27,11 @@ public:
     QString chooseFileToSave(QWidget *, const QString &title, const QString &filter) override;
     void openDocument(QWidget *, const QString &path) override { documents << path; }
 
-    QStringList files;                  // answers to the file dialogs in turn; "" cancels
-    std::function<void()> onMessage;    // runs while the box would be up
-    std::function<void()> onFileDialog; // runs while the dialog would be up
-    QStringList shown;                  // each box as "[critical ]title: text[ (detail)]"
+    QStringList files;                       // answers to the file dialogs in turn; "" cancels
+    std::function<void()> onMessage;         // runs while the box would be up
+    OperatorDialogs *showMessages = nullptr; // shows the boxes for real when set
+    std::function<void()> onFileDialog;      // runs while the dialog would be up
+    QStringList shown;                       // each box as "[critical ]title: text[ (detail)]"
     QList<FileRequest> fileRequests;
     QStringList documents;
 
