@@ -100,7 +100,6 @@ private slots:
     void startUpShowsIdleWindow();
     void firmwareFilesBesideThenInDataFolder_data();
     void firmwareFilesBesideThenInDataFolder();
-    void secondStartLeavesTheFirstDatabaseAlone();
     void noStartWithoutWorkingDatabase_data();
     void noStartWithoutWorkingDatabase();
     void closeDeletesDatabaseAndStaleFileIsReplaced_data();
@@ -214,49 +213,41 @@ void tst_frmMain::firmwareFilesBesideThenInDataFolder()
     }
 }
 
-void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
-{
-    AppHarness first;
-    QVERIFY(first.startScripted());
-    addImageRow(first.window(), "BootPrg", 1);
-
-    ScriptedDialogs dialogs;
-    ScriptedOperations operations;
-    {
-        frmMain second(MainSetup{first.folder(), StringTable(Language::English), &operations, &dialogs});
-        QVERIFY(!second.startUp());
-    }
-    QCOMPARE(dialogs.shown.size(), 1);
-    QVERIFY(dialogs.shown[0].startsWith("critical Error!!: Brisk for HX-7730 is already running. ("));
-    QVERIFY(QFile::exists(first.window().databasePath()));
-    QCOMPARE(WorkDatabase::countRows(first.window().WorkConnection(), "SELECT * FROM BootPrg"), 1);
-}
-
 void tst_frmMain::noStartWithoutWorkingDatabase_data()
 {
-    QTest::addColumn<bool>("lockFails"); // else the database itself
-    QTest::newRow("a folder in the database's place") << false;
-    QTest::newRow("the lock cannot be made") << true;
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("text");
+    const QString cannot = QStringLiteral("The working database cannot be created.");
+    QTest::newRow("another window holds the lock") << "window"
+                                                   << "Brisk for HX-7730 is already running.";
+    QTest::newRow("a folder in the database's place") << "folder" << cannot;
+    QTest::newRow("the lock cannot be made") << "lock" << cannot;
 }
 
 void tst_frmMain::noStartWithoutWorkingDatabase()
 {
-    QFETCH(bool, lockFails);
+    QFETCH(QString, cause);
+    QFETCH(QString, text);
+    AppHarness first;
+    QVERIFY(first.startScripted());
+    addImageRow(first.window(), "BootPrg", 1);
     AppHarness h;
     h.prepareScripted();
     // A folder in the database's place cannot be replaced by a database; a file in the
     // work folder's place holds no lock.
-    const QString blocked = QDir(h.folder()).filePath(QCoreApplication::applicationName() + ".mdb");
-    QVERIFY(QDir().mkpath(blocked + "/inside"));
-    if (lockFails)
-        h.workFolder = h.path("7730F.REL");
+    const QString blocked = h.path(QCoreApplication::applicationName() + ".mdb");
+    if (cause == "folder")
+        QVERIFY(QDir().mkpath(blocked + "/inside"));
+    h.workFolder = cause == "window" ? first.folder() : cause == "lock" ? h.path("7730F.REL") : QString();
     QVERIFY(!h.start());
     QCOMPARE(h.dialogs.shown.size(), 1);
-    QVERIFY(h.dialogs.shown[0].startsWith("critical Error!!: The working database cannot be created. ("));
-    QCOMPARE(h.dialogs.shown[0].contains("lock file"), lockFails);
+    QVERIFY2(h.dialogs.shown[0].startsWith("critical Error!!: " + text + " ("), qPrintable(h.dialogs.shown[0]));
+    QCOMPARE(h.dialogs.shown[0].contains("lock file"), cause == "lock");
     QVERIFY(h.operations.calls.isEmpty());
     h.destroyWindow();
-    QVERIFY(QFileInfo(blocked).isDir());
+    QVERIFY(cause != "folder" || QFileInfo(blocked).isDir());
+    QVERIFY(QFile::exists(first.window().databasePath()));
+    QCOMPARE(WorkDatabase::countRows(first.window().WorkConnection(), "SELECT * FROM BootPrg"), 1);
 }
 
 void tst_frmMain::closeDeletesDatabaseAndStaleFileIsReplaced_data()
