@@ -60,6 +60,9 @@ QString DesktopDialogs::chooseFileToSave(QWidget *parent, const QString &title, 
 
 void DesktopDialogs::openDocument(QWidget *parent, const QString &path)
 {
+    // Like the shell's "open": a missing page gives no message.
+    if (!QFileInfo::exists(path))
+        return;
 #ifdef Q_OS_LINUX
     // QDesktopServices only says whether an opener could be started; xdg-open's exit code
     // says whether anything could show the page (3: no browser, no handler).
