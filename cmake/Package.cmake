@@ -28,13 +28,20 @@ install_system(FILES ${PROJECT_SOURCE_DIR}/data/icon/brisk.svg DESTINATION /usr/
 install_system(FILES ${PROJECT_SOURCE_DIR}/data/icon/icon.png DESTINATION /usr/share/icons/hicolor/64x64/apps
                RENAME ${BRISK_PACKAGE_NAME}.png)
 
-# Debian wants a copyright file and a compressed changelog beside every package.
+# Debian wants a copyright file and a changelog beside every package.
 string(TIMESTAMP BRISK_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${linux}/changelog.in ${staged}/changelog @ONLY)
-add_custom_command(OUTPUT ${staged}/changelog.gz
-                   COMMAND gzip -9nf -k ${staged}/changelog
-                   DEPENDS ${staged}/changelog)
-add_custom_target(brisk_package_files ALL DEPENDS ${staged}/changelog.gz)
+# Debian wants them compressed, as are the manual pages.
+set(compressed)
+foreach(file ${staged}/changelog ${linux}/brisk.1 ${linux}/brisk-hx7730.1)
+  get_filename_component(name ${file} NAME)
+  add_custom_command(OUTPUT ${staged}/${name}.gz
+                     COMMAND gzip -9n < ${file} > ${staged}/${name}.gz
+                     DEPENDS ${file})
+  list(APPEND compressed ${staged}/${name}.gz)
+endforeach()
+add_custom_target(brisk_package_files ALL DEPENDS ${compressed})
+install_system(FILES ${staged}/brisk.1.gz ${staged}/brisk-hx7730.1.gz DESTINATION /usr/share/man/man1)
 set(doc /usr/share/doc/${BRISK_PACKAGE_NAME})
 install_system(FILES ${linux}/copyright ${staged}/changelog.gz DESTINATION ${doc})
 install_system(FILES ${linux}/lintian-overrides DESTINATION /usr/share/lintian/overrides
