@@ -1,9 +1,10 @@
 # make run   - install what is missing, build, and start Brisk against the simulated radio
 # make test  - install what is missing, build, and run every test
+# make package - the Debian package (program folder /opt/brisk-hx7730)
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format package
 
 all: build
 
@@ -45,6 +46,10 @@ fuzz-diff: build
 
 run: build
 	scripts/demo.sh $(BUILD)
+
+# The Debian package, $(BUILD)/brisk-hx7730_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	scripts/bench.sh $(BUILD)

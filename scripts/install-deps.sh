@@ -9,6 +9,10 @@ packages=(
   zlib1g-dev                    # CRC-32 of `brisk check`
   libarchive-zip-perl           # crc32, the independent tool the fingerprint test compares with
   xvfb xauth imagemagick        # screenshots of the window
+  qt6-translations-l10n         # Qt's own buttons and file dialogs in Japanese
+  dpkg-dev file                 # make package: dependencies from the binaries (dpkg-shlibdeps)
+  desktop-file-utils appstream lintian  # validators of the package and its desktop files
+  util-linux                    # setpriv: the package test runs the window as an unprivileged user
   "$@"
 )
 missing=()

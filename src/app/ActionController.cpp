@@ -8,6 +8,7 @@
 #include "clone/RadioType.h"
 #include "flash/AdjustFile.h"
 #include "log/ServiceRecord.h"
+#include "store/FirmwareFiles.h"
 #include "store/OutputPath.h"
 #include "store/WorkDatabase.h"
 
@@ -125,14 +126,14 @@ void ActionController::cmdAdjust()
         m_radioType = short(radioTypeOf(defaultType));
     }
     const QString relativeName = adjustRelativeName(m_radioType);
-    const QString path = QDir(m_window.programFolder()).filePath(QDir::fromNativeSeparators(relativeName));
-    if (!QFileInfo::exists(path)) {
+    const FirmwareFile file = findFirmwareFile(m_window.programFolder(), relativeName);
+    if (!file.found()) {
         resetToIdle();
-        showMissingFile(relativeName);
+        showMissingFile(relativeName, file.searchedText());
         return;
     }
     setText(ui.lblCaution, Txt::PreparingAdjust);
-    armFirmware(importFirmware(path, QLatin1String(AdjustTable)));
+    armFirmware(importFirmware(file.path, QLatin1String(AdjustTable)));
 }
 
 // Imports the file and refuses an image that could not be written whole, so a bad
@@ -401,8 +402,8 @@ void ActionController::showFailure(const QString &text)
     m_window.clearNotes();
 }
 
-void ActionController::showMissingFile(const QString &relativeName)
+void ActionController::showMissingFile(const QString &relativeName, const QString &searched)
 {
     m_window.dialogs().message(&m_window, QLatin1Char('\'') + relativeName + QStringLiteral("' Not Found !!"),
-                               OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle));
+                               OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle), searched);
 }

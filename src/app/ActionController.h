@@ -59,7 +59,7 @@ private:
     void noteFailure(const QString &reason);
     void showSuccess();
     void showFailure(const QString &text);
-    void showMissingFile(const QString &relativeName);
+    void showMissingFile(const QString &relativeName, const QString &searched);
     void setText(QLabel *label, int id);
     void setRange(int maximum);
 

@@ -70,6 +70,9 @@ void buildMenus(QMainWindow *window, MainControls &c)
     c.mnuMenu312 = item(c.mnuMenu31, "mnuMenu312");
     for (QAction *port : {c.mnuMenu311, c.mnuMenu312})
         port->setCheckable(true);
+    c.mnuMenu31->addSeparator();
+    c.mnuMenu313 = item(c.mnuMenu31, "mnuMenu313");
+    c.mnuMenu31->setToolTipsVisible(true); // COM1 and COM2 show their devices
     // Entries without items: choosing them acts at once.
     c.mnuMenu4 = named(bar->addAction(QString()), "mnuMenu4");
     c.mnuMenu5 = named(bar->addAction(QString()), "mnuMenu5");

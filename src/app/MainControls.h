@@ -35,6 +35,7 @@ struct MainControls
     QAction *mnuMenu22 = nullptr;
     QAction *mnuMenu311 = nullptr;
     QAction *mnuMenu312 = nullptr;
+    QAction *mnuMenu313 = nullptr; // the devices COM1 and COM2 stand for
     QAction *mnuMenu4 = nullptr;
     QAction *mnuMenu5 = nullptr;
 

@@ -17,20 +17,23 @@ public:
     virtual void message(QWidget *parent, const QString &text, Icon icon, const QString &title,
                          const QString &detail = QString()) = 0;
     // `filter` in the "Name (*.ext)|*.ext|..." form. An empty result means cancelled.
+    // File dialogs open in the folder of the file last chosen.
     virtual QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) = 0;
     // A save dialog that does not ask before an existing file is chosen.
     virtual QString chooseFileToSave(QWidget *parent, const QString &title, const QString &filter) = 0;
-    virtual void openDocument(const QString &path) = 0;
+    // Shows a help page with the desktop's viewer, or in a window of the program's own
+    // when the desktop has none.
+    virtual void openDocument(QWidget *parent, const QString &path) = 0;
 };
 
-// The real thing: QMessageBox, QFileDialog, QDesktopServices.
+// The real thing: QMessageBox, QFileDialog, the desktop's viewer or frmHelp.
 class DesktopDialogs : public OperatorDialogs
 {
 public:
     void message(QWidget *parent, const QString &text, Icon icon, const QString &title, const QString &detail) override;
     QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) override;
     QString chooseFileToSave(QWidget *parent, const QString &title, const QString &filter) override;
-    void openDocument(const QString &path) override;
+    void openDocument(QWidget *parent, const QString &path) override;
 };
 
 // "CPU/DSP FIRMWARE FILE (*.mot)|*.mot|ALL FILE(*.*)|*.*" as QFileDialog wants it:

@@ -5,6 +5,9 @@
 #include "OperatorDialogs.h"
 #include "frmAbout.h"
 #include "frmLoading.h"
+#include "frmPorts.h"
+#include "link/clsBriskHx7730.h"
+#include "store/FirmwareFiles.h"
 #include "store/WorkDatabase.h"
 
 #include <QAction>
@@ -20,10 +23,14 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <cerrno>
+#include <csignal>
+
 namespace {
 
 constexpr auto BootLoaderFile = "7730F.REL";
 constexpr auto ErrorTitle = "Error!!";
+constexpr auto CannotCreateText = "The working database cannot be created.";
 // Operations call fncWaitCursor once per item; this keeps the window painted when
 // the items come slowly.
 constexpr qint64 RepaintInterval = 50; // ms
@@ -34,6 +41,12 @@ QSettings userSettings()
 }
 
 const QString SerialKey = QStringLiteral("Settings/Serial");
+
+// A process that a signal can reach, or one of another user's that we may not signal.
+bool isRunning(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
 
 } // namespace
 
@@ -84,7 +97,8 @@ frmMain::~frmMain()
 QString frmMain::databasePath() const
 {
     const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    return QDir(m_setup.programFolder).filePath(base + QStringLiteral(".mdb"));
+    const QString folder = m_setup.workFolder.isEmpty() ? m_setup.programFolder : m_setup.workFolder;
+    return QDir(folder).filePath(base + QStringLiteral(".mdb"));
 }
 
 bool frmMain::startUp()
@@ -131,6 +145,7 @@ void frmMain::setWindowTexts()
     ui.mnuMenu31->setTitle(t(Txt::MenuSerialPort));
     ui.mnuMenu311->setText(t(Txt::MenuCom1));
     ui.mnuMenu312->setText(t(Txt::MenuCom2));
+    ui.mnuMenu313->setText(t(StringTable::Added::MenuDevices));
     ui.mnuMenu4->setText(t(Txt::MenuUsage));
     ui.mnuMenu5->setText(t(Txt::MenuAbout));
 
@@ -147,6 +162,7 @@ void frmMain::restorePortChoice()
     const bool com1 = userSettings().value(SerialKey, QStringLiteral("1")).toString() == QLatin1String("1");
     ui.mnuMenu311->setChecked(com1);
     ui.mnuMenu312->setChecked(!com1);
+    showPortDevices();
 }
 
 void frmMain::choosePort(bool com1)
@@ -158,6 +174,28 @@ void frmMain::choosePort(bool com1)
     settings.sync();
 }
 
+void frmMain::showPortDevices()
+{
+    ui.mnuMenu311->setToolTip(clsBriskHx7730::deviceFor(QLatin1String(SettingsCom1)));
+    ui.mnuMenu312->setToolTip(clsBriskHx7730::deviceFor(QLatin1String(SettingsCom2)));
+}
+
+void frmMain::openPortDevices()
+{
+    const QString com1 = QStringLiteral("COM1");
+    const QString com2 = QStringLiteral("COM2");
+    frmPorts dialog(m_setup.texts, m_setup.serialPorts ? m_setup.serialPorts() : SerialPorts::available(),
+                    SerialPorts::mappedDevice(com1), SerialPorts::mappedDevice(com2), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString reason;
+    if (!SerialPorts::setMappedDevice(com1, dialog.device(com1), &reason) ||
+        !SerialPorts::setMappedDevice(com2, dialog.device(com2), &reason))
+        m_setup.dialogs->message(this, QStringLiteral("Failure"), OperatorDialogs::Icon::Critical,
+                                 QLatin1String(ErrorTitle), reason);
+    showPortDevices();
+}
+
 // A second window would delete the first one's working database under it.
 bool frmMain::lockWorkDatabase()
 {
@@ -166,20 +204,38 @@ bool frmMain::lockWorkDatabase()
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))
         return true;
-    const QString detail =
-        m_lock->error() == QLockFile::LockFailedError
-            ? QStringLiteral("The working database %1 is in use.").arg(QDir::toNativeSeparators(databasePath()))
-            : QStringLiteral("Cannot create the lock file beside %1.").arg(QDir::toNativeSeparators(databasePath()));
+    qint64 owner = 0;
+    const bool ownerRuns = m_lock->error() == QLockFile::LockFailedError &&
+                           m_lock->getLockInfo(&owner, nullptr, nullptr) && isRunning(owner);
+    const QString reason = ownerRuns ? QStringLiteral("The working database %1 is in use by process %2.")
+                                           .arg(QDir::toNativeSeparators(databasePath()))
+                                           .arg(owner)
+                                     : whyLockFailed();
     m_lock.reset();
-    reportStartFailure(m_setup.texts(Txt::IdleAction) + QStringLiteral(" is already running."), detail);
+    reportStartFailure(ownerRuns ? m_setup.texts(Txt::IdleAction) + QStringLiteral(" is already running.")
+                                 : QLatin1String(CannotCreateText),
+                       reason);
     return false;
+}
+
+QString frmMain::whyLockFailed() const
+{
+    const QString lock = QDir::toNativeSeparators(databasePath() + QStringLiteral(".lock"));
+    switch (m_lock->error()) {
+    case QLockFile::PermissionError:
+        return QStringLiteral("cannot create the lock file %1: permission denied").arg(lock);
+    case QLockFile::LockFailedError:
+        return QStringLiteral("the lock file %1 is left by a program that has ended, and cannot be removed").arg(lock);
+    default:
+        return QStringLiteral("cannot create the lock file %1").arg(lock);
+    }
 }
 
 bool frmMain::createWorkDatabase()
 {
     QString reason;
     if (!WorkDatabase::create(databasePath(), &reason)) {
-        reportStartFailure(QStringLiteral("The working database cannot be created."), reason);
+        reportStartFailure(QLatin1String(CannotCreateText), reason);
         return false;
     }
     m_ownsDatabase = true;
@@ -192,17 +248,17 @@ bool frmMain::createWorkDatabase()
 
 void frmMain::importBootLoader()
 {
-    const QString path = QDir(m_setup.programFolder).filePath(QLatin1String(BootLoaderFile));
-    m_bootLoaderPath = path;
-    if (!QFileInfo::exists(path)) {
+    const FirmwareFile loader = findFirmwareFile(m_setup.programFolder, QLatin1String(BootLoaderFile));
+    m_bootLoaderPath = loader.path;
+    if (!loader.found()) {
         m_setup.dialogs->message(this, QStringLiteral("'%1' Not Found !!").arg(QLatin1String(BootLoaderFile)),
-                                 OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle));
+                                 OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle), loader.searchedText());
         return;
     }
     // The result is not examined: a bad loader leaves BootPrg empty and the
     // boot-loader transfer then fails with its reason.
     setBusy(true);
-    m_setup.operations->fncImportMotFile(*this, path, QStringLiteral("BootPrg"));
+    m_setup.operations->fncImportMotFile(*this, loader.path, QStringLiteral("BootPrg"));
     setBusy(false);
 }
 
@@ -226,6 +282,7 @@ void frmMain::connectControls()
     connect(ui.mnuMenu22, &QAction::triggered, this, [a] { a->cmdMRead(); });
     connect(ui.mnuMenu311, &QAction::triggered, this, [this] { choosePort(true); });
     connect(ui.mnuMenu312, &QAction::triggered, this, [this] { choosePort(false); });
+    connect(ui.mnuMenu313, &QAction::triggered, this, &frmMain::openPortDevices);
     connect(ui.mnuMenu4, &QAction::triggered, this, &frmMain::openHelp);
     connect(ui.mnuMenu5, &QAction::triggered, this, &frmMain::showAbout);
 }
@@ -233,7 +290,7 @@ void frmMain::connectControls()
 void frmMain::openHelp()
 {
     const QString page = QStringLiteral("HELP/") + m_setup.texts(Txt::HelpPage);
-    m_setup.dialogs->openDocument(QDir(m_setup.programFolder).filePath(page));
+    m_setup.dialogs->openDocument(this, QDir(m_setup.programFolder).filePath(page));
 }
 
 void frmMain::showAbout()

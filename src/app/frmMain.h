@@ -2,12 +2,14 @@
 
 #include "MainControls.h"
 #include "StringTable.h"
+#include "link/SerialPorts.h"
 #include "store/Services.h"
 
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class ActionController;
@@ -35,10 +37,13 @@ private:
 // Where the window finds what lies beside it, and what it talks through.
 struct MainSetup
 {
-    QString programFolder; // 7730F.REL, ADJ/, HELP/ and the working database
+    QString programFolder; // 7730F.REL, ADJ/, HELP/
     StringTable texts;
     Operations *operations = nullptr;
     OperatorDialogs *dialogs = nullptr;
+    QString workFolder = {}; // the working database and its lock; empty: the program's folder
+    // The serial ports the devices dialog offers; empty: the system's.
+    std::function<QList<SerialPortEntry>()> serialPorts = {};
 };
 
 class frmMain : public QMainWindow, public WindowServices
@@ -82,6 +87,8 @@ private:
     void setWindowTexts();
     void restorePortChoice();
     void choosePort(bool com1);
+    void showPortDevices();
+    void openPortDevices();
     bool lockWorkDatabase();
     bool createWorkDatabase();
     void importBootLoader();
@@ -90,6 +97,7 @@ private:
     void showAbout();
     void shutDown();
     void reportStartFailure(const QString &text, const QString &detail);
+    QString whyLockFailed() const;
 
     MainSetup m_setup;
     MainControls ui;

@@ -1,6 +1,9 @@
 #include "Operations.h"
 #include "OperatorDialogs.h"
+#include "QtTranslations.h"
+#include "TerminationSignals.h"
 #include "frmMain.h"
+#include "store/WorkDatabase.h"
 
 #include "AppIcon.h"
 #include <QApplication>
@@ -9,12 +12,18 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(appIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(BRISK_APP_ID));
+    const StringTable texts;
+    installQtTranslations(texts.language());
 
     RadioOperations operations;
     DesktopDialogs dialogs;
-    frmMain window({QCoreApplication::applicationDirPath(), StringTable(), &operations, &dialogs});
+    // Where the links in /usr/bin lead: the program's real folder.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    frmMain window({programFolder, texts, &operations, &dialogs, WorkDatabase::folderFor(programFolder)});
     if (!window.startUp())
         return 1;
+    closeOnTerminationSignals(&window);
     window.show();
     return app.exec();
 }

@@ -10,6 +10,7 @@
 #include "flash/FirmwareImage.h"
 #include "flash/ProgramTransfer.h"
 #include "log/ServiceRecord.h"
+#include "store/FirmwareFiles.h"
 #include "store/SRecordImport.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,6 @@
 namespace {
 
 const QString BootFileName = QStringLiteral("7730F.REL");
-const QString AdjustFolder = QStringLiteral("ADJ");
 const QString DefaultTypeText = QStringLiteral("K");
 
 // The terminal bar, but the transfer's closing reset to 0 is not drawn: the
@@ -66,22 +66,36 @@ public:
     FlashProgress bar;
 };
 
-QString besideProgram(const QString &name)
+// Where a delivered file is: the path given, else beside brisk, else in the user's
+// data folder. False with a reason that says where it was looked for and which
+// option points elsewhere.
+bool locate(const QString &kind, const QString &relativeName, const QString &given, const QString &option,
+            QString &path, QString &reason)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    QStringList searched;
+    if (!given.isEmpty()) {
+        path = given;
+        if (QFileInfo::exists(given))
+            return true;
+        searched << QDir::toNativeSeparators(QFileInfo(given).absoluteFilePath());
+    } else {
+        const FirmwareFile file = findFirmwareFile(QCoreApplication::applicationDirPath(), relativeName);
+        path = file.path;
+        if (file.found())
+            return true;
+        for (const QString &place : file.searched)
+            searched << QDir::toNativeSeparators(place);
+    }
+    reason = QStringLiteral("%1 %2 is not there (looked for %3); give its place with %4")
+                 .arg(kind, QFileInfo(given.isEmpty() ? QDir::fromNativeSeparators(relativeName) : given).fileName(),
+                      searched.join(QStringLiteral(", ")), option);
+    return false;
 }
 
 bool fail(WindowServices &window, const QString &reason)
 {
     window.setFailure(reason);
     return false;
-}
-
-// A file that is not there: where it was looked for, and the option that points elsewhere.
-QString missingFile(const QString &kind, const QString &path, const QString &option)
-{
-    return QStringLiteral("%1 %2 is not there (looked for %3); give its place with %4")
-        .arg(kind, QFileInfo(path).fileName(), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), option);
 }
 
 bool importFile(WindowServices &window, const QString &path, const QString &table)
@@ -123,11 +137,14 @@ int runFlash(const QStringList &arguments)
                      QStringLiteral("Writes firmware into a radio in firmware-write mode: the boot loader first, "
                                     "then the USER firmware FILE or the ADJUST firmware for the radio's type."),
                      true);
-    line.parser.addOption({QStringLiteral("boot"), QStringLiteral("Boot loader file (default 7730F.REL beside brisk)."),
-                           QStringLiteral("FILE")});
-    line.parser.addOption({QStringLiteral("adj-dir"),
-                           QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk)."),
-                           QStringLiteral("DIR")});
+    line.parser.addOption(
+        {QStringLiteral("boot"),
+         QStringLiteral("Boot loader file (default 7730F.REL beside brisk, else in the user's data folder)."),
+         QStringLiteral("FILE")});
+    line.parser.addOption(
+        {QStringLiteral("adj-dir"),
+         QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk, else in the user's data folder)."),
+         QStringLiteral("DIR")});
     line.parser.addOption({QStringLiteral("type"),
                            QStringLiteral("The radio's type as 'brisk type' shows it, which picks the ADJUST file: "
                                           "J(S) and J(S) - EXT write FPU_SJ.D3T, J(V) and J(V) - EXT FPU_VJ.D3T, "
@@ -152,21 +169,23 @@ int runFlash(const QStringList &arguments)
     if (!window.isValid(&reason))
         return window.finish(false, reason);
 
-    const bool bootGiven = line.parser.isSet(QStringLiteral("boot"));
-    const QString bootPath = bootGiven ? line.parser.value(QStringLiteral("boot")) : besideProgram(BootFileName);
-    if (!QFileInfo::exists(bootPath))
-        return window.finish(false,
-                             missingFile(QStringLiteral("the boot loader"), bootPath, QStringLiteral("--boot FILE")));
+    const QString bootGiven =
+        line.parser.isSet(QStringLiteral("boot")) ? line.parser.value(QStringLiteral("boot")) : QString();
+    QString bootPath;
+    if (!locate(QStringLiteral("the boot loader"), BootFileName, bootGiven, QStringLiteral("--boot FILE"), bootPath,
+                reason))
+        return window.finish(false, reason);
     const QString table = user ? QStringLiteral("UserPrg") : QStringLiteral("AdjustPrg");
     QString firmwarePath = user ? positional.at(1) : QString();
     if (adjust) {
-        const QString folder = line.parser.isSet(QStringLiteral("adj-dir"))
-                                   ? line.parser.value(QStringLiteral("adj-dir"))
-                                   : besideProgram(AdjustFolder);
-        firmwarePath = QDir(folder).filePath(adjustFileName(radioTypeOf(typeText)));
-        if (!QFileInfo::exists(firmwarePath))
-            return window.finish(
-                false, missingFile(QStringLiteral("the ADJUST file"), firmwarePath, QStringLiteral("--adj-dir DIR")));
+        const int radioType = radioTypeOf(typeText);
+        const QString given =
+            line.parser.isSet(QStringLiteral("adj-dir"))
+                ? QDir(line.parser.value(QStringLiteral("adj-dir"))).filePath(adjustFileName(radioType))
+                : QString();
+        if (!locate(QStringLiteral("the ADJUST file"), adjustRelativeName(radioType), given,
+                    QStringLiteral("--adj-dir DIR"), firmwarePath, reason))
+            return window.finish(false, reason);
         std::printf("ADJUST file: %s\n",
                     qPrintable(QDir::toNativeSeparators(QFileInfo(firmwarePath).absoluteFilePath())));
         std::fflush(stdout);

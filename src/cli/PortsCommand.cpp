@@ -1,19 +1,20 @@
 #include "Commands.h"
 #include "CommonOptions.h"
 
-#include "link/clsBriskHx7730.h"
+#include "link/SerialPorts.h"
 
-#include <QSerialPortInfo>
 #include <QSettings>
 
 #include <cstdio>
 
 namespace {
 
-QString describe(const QSerialPortInfo &port)
+const QStringList ComNames{QStringLiteral("COM1"), QStringLiteral("COM2")};
+
+QString describe(const SerialPortEntry &port)
 {
     QStringList parts;
-    for (const QString &part : {port.description(), port.manufacturer(), port.serialNumber()})
+    for (const QString &part : {port.description, port.manufacturer, port.serialNumber})
         if (!part.isEmpty())
             parts << part;
     return parts.isEmpty() ? QStringLiteral("(no description)") : parts.join(QStringLiteral(", "));
@@ -21,22 +22,45 @@ QString describe(const QSerialPortInfo &port)
 
 void listPorts()
 {
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    const QList<SerialPortEntry> ports = SerialPorts::available();
     std::printf("Serial ports:\n");
     if (ports.isEmpty())
         std::printf("  (none found)\n");
-    for (const QSerialPortInfo &port : ports)
-        std::printf("  %-20s %s\n", qPrintable(port.systemLocation()), qPrintable(describe(port)));
+    for (const SerialPortEntry &port : ports) {
+        std::printf("  %-20s %s\n", qPrintable(port.device), qPrintable(describe(port)));
+        if (!port.stableName.isEmpty())
+            std::printf("  %-20s %s\n", "", qPrintable(port.stableName));
+    }
+}
+
+// What stands in the way of opening the device, if anything.
+QString mark(const QString &device)
+{
+    QString reason;
+    switch (SerialPorts::probe(device, &reason)) {
+    case SerialPorts::State::Free:
+        return QString();
+    case SerialPorts::State::Missing:
+        return QStringLiteral("  [missing]");
+    case SerialPorts::State::NotPermitted:
+        return QStringLiteral("  [not permitted: %1; is your user in the device's group, e.g. dialout?]").arg(reason);
+    case SerialPorts::State::Busy:
+        return QStringLiteral("  [busy: %1]").arg(reason);
+    case SerialPorts::State::Unusable:
+        return QStringLiteral("  [unusable: %1]").arg(reason);
+    }
+    return QString();
 }
 
 void listMapping()
 {
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("BriskHx7730"));
     std::printf("\nCOM1 and COM2 (section [Ports] of %s):\n", qPrintable(settings.fileName()));
-    for (const QString &com : {QStringLiteral("COM1"), QStringLiteral("COM2")}) {
-        const QString device = clsBriskHx7730::deviceFor(com);
-        const bool isDefault = device == clsBriskHx7730::defaultDevice(com);
-        std::printf("  %s -> %s%s\n", qPrintable(com), qPrintable(device), isDefault ? " (default)" : "");
+    for (const QString &com : ComNames) {
+        const bool isDefault = !settings.contains(QStringLiteral("Ports/") + com);
+        const QString device = SerialPorts::mappedDevice(com);
+        std::printf("  %s -> %s%s%s\n", qPrintable(com), qPrintable(device), isDefault ? " (default)" : "",
+                    qPrintable(mark(device)));
     }
 }
 
@@ -44,10 +68,27 @@ void listMapping()
 
 int runPorts(const QStringList &arguments)
 {
-    CommandLine line(QStringLiteral("ports"), QStringLiteral("List the serial ports and what COM1 and COM2 map to."),
+    CommandLine line(QStringLiteral("ports [--set COM1|COM2 DEVICE]"),
+                     QStringLiteral("List the serial ports and what COM1 and COM2 map to; a mapped device that is "
+                                    "missing, busy or not permitted is marked. --set maps COM1 or COM2 to a device."),
                      false);
-    if (!line.parse(arguments, 0, 0))
+    line.parser.addOption(
+        {QStringLiteral("set"), QStringLiteral("Map COM1 or COM2 to DEVICE."), QStringLiteral("COM")});
+    if (!line.parse(arguments, 0, 1))
         return line.exitCode();
+    const QStringList positional = line.positional();
+    if (line.parser.isSet(QStringLiteral("set"))) {
+        const QString com = line.parser.value(QStringLiteral("set")).toUpper();
+        if (!ComNames.contains(com) || positional.size() != 1 || positional.at(0).isEmpty())
+            return line.usageError(QStringLiteral("give --set COM1 DEVICE or --set COM2 DEVICE"));
+        QString reason;
+        if (!SerialPorts::setMappedDevice(com, positional.at(0), &reason)) {
+            std::printf("Failure: %s\n", qPrintable(reason));
+            return ExitFailed;
+        }
+    } else if (!positional.isEmpty()) {
+        return line.usageError(QStringLiteral("unexpected argument \"%1\"").arg(positional.at(0)));
+    }
     listPorts();
     listMapping();
     std::printf("Success\n");

@@ -21,7 +21,7 @@ constexpr Command Commands[] = {
     {"diff", runDiff, "diff A.csv B.csv                  list the entries in which two settings files differ"},
     {"log", runLog, "log [--last N] [--json]           print the service records"},
     {"sim", runSim, "sim [--link PATH] [--mode firmware|normal] ...   run the simulated radio"},
-    {"ports", runPorts, "ports                             list serial ports and the COM1/COM2 mapping"},
+    {"ports", runPorts, "ports [--set COM1|COM2 DEVICE]    list serial ports; map COM1 or COM2 to a device"},
 };
 
 int usage(FILE *out)

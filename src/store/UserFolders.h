@@ -10,8 +10,8 @@ namespace UserFolders {
 // user installs, the service log. Not created here.
 QString data();
 
-// $XDG_RUNTIME_DIR, else the temporary folder: the working database and its lock
-// when the program's folder is read-only.
+// $XDG_RUNTIME_DIR, else a private folder of the user's in the temporary folder:
+// the working database and its lock when the program's folder is read-only.
 QString runtime();
 
 } // namespace UserFolders

@@ -1,5 +1,7 @@
 #include "WorkDatabase.h"
 
+#include "UserFolders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -64,6 +66,11 @@ QString defaultPath()
 {
     const QFileInfo exe(QCoreApplication::applicationFilePath());
     return exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".mdb"));
+}
+
+QString folderFor(const QString &programFolder)
+{
+    return QFileInfo(programFolder).isWritable() ? programFolder : UserFolders::runtime();
 }
 
 bool create(const QString &path, QString *reason)

@@ -10,6 +10,10 @@ namespace WorkDatabase {
 // The default place: beside the executable, its base name + ".mdb".
 QString defaultPath();
 
+// Where the window keeps its working database and lock: the program's folder while it can
+// be written, else (an installed program) the user's runtime folder.
+QString folderFor(const QString &programFolder);
+
 // Creates a fresh database at `path` with the five tables; a stale file is
 // replaced. On any failure no file is left behind, `reason` says why and the
 // result is false.

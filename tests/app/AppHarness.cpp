@@ -12,8 +12,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-void ScriptedDialogs::message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail)
+void ScriptedDialogs::message(QWidget *parent, const QString &text, Icon icon, const QString &title,
+                              const QString &detail)
 {
+    if (showMessages)
+        showMessages->message(parent, text, icon, title, detail);
     shown << QStringLiteral("%1%2: %3").arg(icon == Icon::Critical ? "critical " : "", title, text) +
                  (detail.isEmpty() ? QString() : " (" + detail + ")");
     if (onMessage)
@@ -113,7 +116,7 @@ void AppHarness::addDeliveredFiles()
 
 bool AppHarness::start()
 {
-    m_window = std::make_unique<frmMain>(MainSetup{folder(), texts, &operations, &dialogs});
+    m_window = std::make_unique<frmMain>(MainSetup{folder(), texts, &operations, &dialogs, workFolder, serialPorts});
     const bool started = m_window->startUp();
     if (started)
         m_window->show();
@@ -164,7 +167,8 @@ void useTemporarySettings()
 {
     static QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", dir.filePath("runtime").toUtf8());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 }
 

@@ -25,12 +25,13 @@ public:
     void message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail) override;
     QString chooseFileToOpen(QWidget *, const QString &title, const QString &filter) override;
     QString chooseFileToSave(QWidget *, const QString &title, const QString &filter) override;
-    void openDocument(const QString &path) override { documents << path; }
+    void openDocument(QWidget *, const QString &path) override { documents << path; }
 
-    QStringList files;                  // answers to the file dialogs in turn; "" cancels
-    std::function<void()> onMessage;    // runs while the box would be up
-    std::function<void()> onFileDialog; // runs while the dialog would be up
-    QStringList shown;                  // each box as "[critical ]title: text[ (detail)]"
+    QStringList files;                       // answers to the file dialogs in turn; "" cancels
+    std::function<void()> onMessage;         // runs while the box would be up
+    OperatorDialogs *showMessages = nullptr; // shows the boxes for real when set
+    std::function<void()> onFileDialog;      // runs while the dialog would be up
+    QStringList shown;                       // each box as "[critical ]title: text[ (detail)]"
     QList<FileRequest> fileRequests;
     QStringList documents;
 
@@ -121,6 +122,8 @@ public:
     ScriptedDialogs dialogs;
     ScriptedOperations operations;
     StringTable texts;
+    QString workFolder;                                  // empty: the program's folder
+    std::function<QList<SerialPortEntry>()> serialPorts; // empty: the system's
 
 private:
     QTemporaryDir m_dir;
@@ -131,7 +134,8 @@ enum class Action { User, Adjust, SettingsWrite, SettingsRead };
 // Starts an action by its button or by its menu entry.
 void trigger(AppHarness &h, Action action, bool byMenu = false);
 
-// Per-user settings and data go to a folder of the test's own; call before any QSettings.
+// Per-user settings, data and runtime folders go to folders of the test's own; call
+// before any QSettings.
 void useTemporarySettings();
 void storeSerialSetting(const QString &value); // empty: remove
 QString storedSerialSetting();

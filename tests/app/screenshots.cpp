@@ -1,16 +1,23 @@
 // Shows the window in its states on the screen it runs on and saves each as a PNG:
-// idle, armed, during a write, a failure box and the About window. The language
-// follows the locale, as in the program. Run by scripts/screenshots.sh under Xvfb.
+// idle, armed, during a write, a failure box, the About window, a "Not Found" box with
+// its details open, the Devices dialog and the help page in the program's own viewer.
+// The language follows the locale, as in the program. Run by scripts/screenshots.sh
+// under Xvfb.
 #include "AppHarness.h"
 
+#include "app/QtTranslations.h"
 #include "app/frmAbout.h"
+#include "app/frmHelp.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,13 +49,18 @@ void shoot(QWidget *window, const QString &name)
 }
 
 // Photographs the next modal window when it comes up, then closes it.
-void shootNextModal(const QString &name)
+void shootNextModal(const QString &name, bool openDetails = false)
 {
-    QTimer::singleShot(200, [name] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            shoot(modal, name);
-            modal->close();
-        }
+    QTimer::singleShot(200, [name, openDetails] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto *box = qobject_cast<QMessageBox *>(modal); box && openDetails)
+            for (QAbstractButton *button : box->buttons())
+                if (box->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click();
+        shoot(modal, name);
+        modal->close();
     });
 }
 
@@ -60,8 +72,14 @@ int main(int argc, char *argv[])
     outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outDir);
     useTemporarySettings();
+    installQtTranslations(StringTable::systemLanguage());
 
     AppHarness h(StringTable::systemLanguage()); // as the program picks it
+    h.serialPorts = [] {
+        return QList<SerialPortEntry>{{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K3V2Q",
+                                       "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3V2Q-if00-port0"},
+                                      {"/dev/ttyS0", "", "", "", ""}};
+    };
     suffix = h.texts.language() == StringTable::Language::Japanese ? QStringLiteral("-ja") : QStringLiteral("-en");
     suffix += qEnvironmentVariable("BRISK_SHOT_SUFFIX");
     h.addDeliveredFiles();
@@ -99,5 +117,22 @@ int main(int argc, char *argv[])
 
     shootNextModal(QStringLiteral("7-about"));
     h.ui().mnuMenu5->trigger();
+
+    QFile::remove(h.path(QStringLiteral("ADJ/FPU_VJ.D3T")));
+    QFile::remove(h.path(QStringLiteral("ADJ/FPU.D3T")));
+    shootNextModal(QStringLiteral("8-not-found-details"), true);
+    h.dialogs.showMessages = &desktop;
+    h.ui().cmdAdjust->click();
+
+    shootNextModal(QStringLiteral("9-devices"));
+    h.ui().mnuMenu313->trigger();
+
+    const QString help = QStringLiteral("HELP/") + h.texts(Txt::HelpPage);
+    showHelpWindow(&h.window(), QDir(QCoreApplication::applicationDirPath()).filePath(help));
+    auto *viewer = h.window().findChild<frmHelp *>();
+    viewer->move(80, 60);
+    if (!QTest::qWaitForWindowExposed(viewer))
+        ++failures;
+    shoot(viewer, QStringLiteral("10-help-viewer"));
     return failures ? 1 : 0;
 }

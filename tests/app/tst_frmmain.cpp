@@ -1,24 +1,36 @@
 // The window's own behaviour with the radio operations scripted: start-up and
 // shut-down, the state machine of the four actions, texts and dialogs.
 #include "AppHarness.h"
+#include "SRecordFiles.h"
+#include "SimulatedRadio.h"
 
 #include "app/ActionController.h"
+#include "app/QtTranslations.h"
 #include "app/frmAbout.h"
+#include "app/frmHelp.h"
+#include "app/frmPorts.h"
 #include "clone/MemoryChannels.h"
+#include "store/UserFolders.h"
 #include "store/WorkDatabase.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTranslator>
+#include <QTreeWidget>
 
 using Language = StringTable::Language;
 
@@ -76,14 +88,21 @@ class tst_frmMain : public QObject
 
 private slots:
     void initTestCase() { useTemporarySettings(); }
-    void init() { storeSerialSetting(QString()); }
+    void init()
+    {
+        storeSerialSetting(QString());
+        for (const char *com : {"COM1", "COM2"})
+            SerialPorts::setMappedDevice(com, QString());
+        QDir(UserFolders::data()).removeRecursively();
+    }
 
     void startUpShowsIdleWindow_data();
     void startUpShowsIdleWindow();
-    void missingFileIsNamedOnce_data();
-    void missingFileIsNamedOnce();
-    void secondStartLeavesTheFirstDatabaseAlone();
+    void firmwareFilesBesideThenInDataFolder_data();
+    void firmwareFilesBesideThenInDataFolder();
+    void noStartWithoutWorkingDatabase_data();
     void noStartWithoutWorkingDatabase();
+    void closeDeletesDatabaseAndStaleFileIsReplaced_data();
     void closeDeletesDatabaseAndStaleFileIsReplaced();
     void closeIsRefusedWhileRunning();
 
@@ -100,6 +119,11 @@ private slots:
     void settingsReadGoesOnAfterFailures();
 
     void portMenuIsStoredAtOnce();
+    void devicesDialogMapsComToThePortChosen_data();
+    void devicesDialogMapsComToThePortChosen();
+    void helpShowsInOwnViewerWhenTheDesktopCannot_data();
+    void helpShowsInOwnViewerWhenTheDesktopCannot();
+    void fileDialogsOpenInTheFolderLastUsed();
     void helpOpensThePageOfTheLanguage_data();
     void helpOpensThePageOfTheLanguage();
     void japaneseTexts();
@@ -145,21 +169,28 @@ void tst_frmMain::startUpShowsIdleWindow()
     QVERIFY(h.dialogs.shown.isEmpty());
 }
 
-void tst_frmMain::missingFileIsNamedOnce_data()
+void tst_frmMain::firmwareFilesBesideThenInDataFolder_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("adjust"); // the box comes when ADJUST is chosen, else at start-up
-    QTest::newRow("boot loader, after the texts are set") << "7730F.REL" << false;
-    QTest::newRow("ADJUST file") << "ADJ/FPU.D3T" << true;
+    QTest::addColumn<QString>("places"); // where the file lies
+    for (const char *file : {"7730F.REL", "ADJ/FPU.D3T"})
+        for (const char *places : {"beside+data", "data", ""})
+            QTest::addRow("%s %s", file, *places ? places : "nowhere") << file << places;
 }
 
-void tst_frmMain::missingFileIsNamedOnce()
+void tst_frmMain::firmwareFilesBesideThenInDataFolder()
 {
     QFETCH(QString, file);
-    QFETCH(bool, adjust);
+    QFETCH(QString, places);
+    const bool adjust = file.startsWith("ADJ"); // looked for when ADJUST is chosen, else at start-up
     AppHarness h;
     h.prepareScripted();
-    QVERIFY(QFile::remove(h.path(file)));
+    const QString beside = h.path(file);
+    const QString inData = QDir(UserFolders::data()).filePath(file);
+    if (!places.contains("beside"))
+        QVERIFY(QFile::remove(beside));
+    if (places.contains("data"))
+        QVERIFY(QDir().mkpath(QFileInfo(inData).path()) && QFile::copy(h.path("ADJ/FPU_SJ.D3T"), inData));
     QString atBox;
     h.dialogs.onMessage = [&] {
         atBox = h.window().windowTitle() + "|" + h.ui().lblInstruction->text() + (adjust && h.isIdle() ? "|idle" : "");
@@ -167,55 +198,85 @@ void tst_frmMain::missingFileIsNamedOnce()
     QVERIFY(h.start());
     if (adjust)
         h.ui().cmdAdjust->click();
-    QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: '" + QDir::toNativeSeparators(file) + "' Not Found !!"});
-    QCOMPARE(atBox, QString("Q41-2290-07|Select action from menu bar.") + (adjust ? "|idle" : ""));
-    QVERIFY(h.operations.calls.filter(QRegularExpression("fncImport.*" + QRegularExpression::escape(file))).isEmpty());
-    QVERIFY(h.isIdle());
+
+    const QStringList imports = h.operations.calls.filter(QRegularExpression("^fncImport.* .*" + file + "$"));
+    if (places.isEmpty()) {
+        QCOMPARE(h.dialogs.shown, QStringList{"critical Error!!: '" + QDir::toNativeSeparators(file) +
+                                              "' Not Found !! (Looked for it in:\n" + beside + "\n" + inData + ")"});
+        QCOMPARE(atBox, QString("Q41-2290-07|Select action from menu bar.") + (adjust ? "|idle" : ""));
+        QVERIFY(imports.isEmpty());
+        QVERIFY(h.isIdle());
+    } else {
+        QVERIFY(h.dialogs.shown.isEmpty());
+        QCOMPARE(imports.size(), 1);
+        QVERIFY(imports[0].endsWith(' ' + (places.startsWith("beside") ? beside : inData)));
+    }
 }
 
-void tst_frmMain::secondStartLeavesTheFirstDatabaseAlone()
+void tst_frmMain::noStartWithoutWorkingDatabase_data()
 {
-    AppHarness first;
-    QVERIFY(first.startScripted());
-    addImageRow(first.window(), "BootPrg", 1);
-
-    ScriptedDialogs dialogs;
-    ScriptedOperations operations;
-    {
-        frmMain second(MainSetup{first.folder(), StringTable(Language::English), &operations, &dialogs});
-        QVERIFY(!second.startUp());
-    }
-    QCOMPARE(dialogs.shown.size(), 1);
-    QVERIFY(dialogs.shown[0].startsWith("critical Error!!: Brisk for HX-7730 is already running. ("));
-    QVERIFY(QFile::exists(first.window().databasePath()));
-    QCOMPARE(WorkDatabase::countRows(first.window().WorkConnection(), "SELECT * FROM BootPrg"), 1);
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("text");
+    const QString cannot = QStringLiteral("The working database cannot be created.");
+    QTest::newRow("another window holds the lock") << "window"
+                                                   << "Brisk for HX-7730 is already running.";
+    QTest::newRow("a folder in the database's place") << "folder" << cannot;
+    QTest::newRow("the lock cannot be made") << "lock" << cannot;
 }
 
 void tst_frmMain::noStartWithoutWorkingDatabase()
 {
+    QFETCH(QString, cause);
+    QFETCH(QString, text);
+    AppHarness first;
+    QVERIFY(first.startScripted());
+    addImageRow(first.window(), "BootPrg", 1);
     AppHarness h;
     h.prepareScripted();
-    // A folder in the database's place cannot be replaced by a database.
-    const QString blocked = QDir(h.folder()).filePath(QCoreApplication::applicationName() + ".mdb");
-    QVERIFY(QDir().mkpath(blocked + "/inside"));
+    // A folder in the database's place cannot be replaced by a database; a file in the
+    // work folder's place holds no lock.
+    const QString blocked = h.path(QCoreApplication::applicationName() + ".mdb");
+    if (cause == "folder")
+        QVERIFY(QDir().mkpath(blocked + "/inside"));
+    h.workFolder = cause == "window" ? first.folder() : cause == "lock" ? h.path("7730F.REL") : QString();
     QVERIFY(!h.start());
     QCOMPARE(h.dialogs.shown.size(), 1);
-    QVERIFY(h.dialogs.shown[0].startsWith("critical ") && h.dialogs.shown[0].endsWith(")"));
+    QVERIFY2(h.dialogs.shown[0].startsWith("critical Error!!: " + text + " ("), qPrintable(h.dialogs.shown[0]));
+    QCOMPARE(h.dialogs.shown[0].contains("lock file"), cause == "lock");
     QVERIFY(h.operations.calls.isEmpty());
     h.destroyWindow();
-    QVERIFY(QFileInfo(blocked).isDir());
+    QVERIFY(cause != "folder" || QFileInfo(blocked).isDir());
+    QVERIFY(QFile::exists(first.window().databasePath()));
+    QCOMPARE(WorkDatabase::countRows(first.window().WorkConnection(), "SELECT * FROM BootPrg"), 1);
+}
+
+void tst_frmMain::closeDeletesDatabaseAndStaleFileIsReplaced_data()
+{
+    QTest::addColumn<bool>("inRuntimeFolder"); // as for a program folder that cannot be written
+    QTest::newRow("beside the program") << false;
+    QTest::newRow("in the runtime folder") << true;
 }
 
 void tst_frmMain::closeDeletesDatabaseAndStaleFileIsReplaced()
 {
+    QFETCH(bool, inRuntimeFolder);
     AppHarness h;
     h.prepareScripted();
-    h.writeFile(QCoreApplication::applicationName() + ".mdb", "left behind by a crash");
+    if (inRuntimeFolder) {
+        h.workFolder = UserFolders::runtime();
+        QVERIFY(QDir().mkpath(h.workFolder));
+    }
+    const QString name = QCoreApplication::applicationName() + ".mdb";
+    const QString db = QDir(inRuntimeFolder ? h.workFolder : h.folder()).filePath(name);
+    QVERIFY(SRecordFiles::writeFile(db, "left behind by a crash"));
     QVERIFY(h.start());
-    const QString db = h.window().databasePath();
+    QCOMPARE(h.window().databasePath(), db);
+    QVERIFY(QFileInfo::exists(db + ".lock"));
+    QCOMPARE(QDir(h.folder()).entryList({"*.mdb*"}).isEmpty(), inRuntimeFolder);
     QCOMPARE(WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM UserPrg"), 0);
     QVERIFY(h.window().close());
     QVERIFY(!QFile::exists(db));
+    QVERIFY(!QFile::exists(db + ".lock"));
 }
 
 void tst_frmMain::closeIsRefusedWhileRunning()
@@ -571,6 +632,117 @@ void tst_frmMain::portMenuIsStoredAtOnce()
     QVERIFY(h.ui().mnuMenu311->isChecked() && !h.ui().mnuMenu312->isChecked());
 }
 
+void tst_frmMain::devicesDialogMapsComToThePortChosen_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void tst_frmMain::devicesDialogMapsComToThePortChosen()
+{
+    QFETCH(bool, accept);
+    // A simulated radio on a pty, not yet COM1; the pty stands in for a USB adapter.
+    SimulatedRadio radio;
+    QVERIFY(radio.line().start());
+    const QString pty = radio.line().devicePath();
+    QTemporaryDir byId;
+    const QString stable = byId.filePath("usb-Bench_Adapter_0001-if00-port0");
+    QVERIFY(QFile::link(pty, stable));
+    QCOMPARE(SerialPorts::stableNameOf(pty, byId.path()), stable);
+
+    AppHarness h;
+    h.serialPorts = [&] { return QList<SerialPortEntry>{{pty, "Bench adapter", "Brisk", "0001", stable}}; };
+    QVERIFY(h.startScripted());
+    QCOMPARE(h.ui().mnuMenu311->toolTip(), QStringLiteral("/dev/ttyS0"));
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<frmPorts *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const QTreeWidgetItem *row = dialog->findChild<QTreeWidget *>("lstPorts")->topLevelItem(0);
+        for (int column = 0; row && column < 5; ++column)
+            shown << row->text(column);
+        auto *com1 = dialog->findChild<QComboBox *>("cboCom1");
+        shown << com1->currentText();
+        com1->setCurrentIndex(0);
+        dialog->findChild<QPushButton *>(accept ? "cmdOK" : "cmdCancel")->click();
+    });
+    h.ui().mnuMenu313->trigger();
+    QCOMPARE(shown, (QStringList{pty, "Bench adapter", "Brisk", "0001", stable, "/dev/ttyS0"}));
+
+    const QString com1 = accept ? stable : QStringLiteral("/dev/ttyS0");
+    QCOMPARE(SerialPorts::mappedDevice("COM1"), com1);
+    QCOMPARE(SerialPorts::mappedDevice("COM2"), QStringLiteral("/dev/ttyS1"));
+    QCOMPARE(h.ui().mnuMenu311->toolTip(), com1);
+    QCOMPARE(h.ui().mnuMenu312->toolTip(), QStringLiteral("/dev/ttyS1"));
+    if (accept) { // COM1 now reaches the radio
+        clsBriskHx7730 link;
+        QString p1, p2;
+        QVERIFY(link.CommOpen(QLatin1String(SettingsCom1)) && link.TyRead(p1, p2));
+    }
+}
+
+void tst_frmMain::helpShowsInOwnViewerWhenTheDesktopCannot_data()
+{
+    QTest::addColumn<QString>("opener"); // the desktop's xdg-open; "" none
+    QTest::addColumn<bool>("ownViewer");
+    QTest::newRow("no opener") << "" << true;
+    QTest::newRow("no browser") << "exit 3" << true;
+    QTest::newRow("the desktop shows it") << "exit 0" << false;
+    QTest::newRow("no page, no opener") << "missing" << false; // as ever, nothing happens
+}
+
+void tst_frmMain::helpShowsInOwnViewerWhenTheDesktopCannot()
+{
+    QFETCH(QString, opener);
+    QFETCH(bool, ownViewer);
+    QTemporaryDir bin;
+    const QString page = bin.filePath("help_e.htm");
+    if (opener != "missing")
+        QVERIFY(
+            SRecordFiles::writeFile(page, "<html><head><title>Usage</title></head><body>Press WRITE.</body></html>"));
+    if (!opener.isEmpty() && opener != "missing") {
+        QVERIFY(SRecordFiles::writeFile(bin.filePath("xdg-open"), "#!/bin/sh\n" + opener.toUtf8() + "\n"));
+        QVERIFY(QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8());
+    QWidget owner;
+    DesktopDialogs().openDocument(&owner, page);
+    qputenv("PATH", path);
+    QTRY_VERIFY(!owner.findChild<QProcess *>("helpOpener"));
+    const frmHelp *help = owner.findChild<frmHelp *>();
+    QCOMPARE(help != nullptr, ownViewer);
+    if (help) {
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->windowTitle(), QStringLiteral("Usage"));
+        QCOMPARE(help->findChild<QTextBrowser *>("txtHelp")->toPlainText(), QStringLiteral("Press WRITE."));
+    }
+}
+
+void tst_frmMain::fileDialogsOpenInTheFolderLastUsed()
+{
+    QTemporaryDir first, second;
+    const QString chosen[] = {first.filePath("USER.mot"), second.filePath("radio.csv"), first.filePath("USER.mot")};
+    QVERIFY(SRecordFiles::writeFile(chosen[0], "S9030000FC\n"));
+    QStringList openedIn;
+    for (const QString &file : chosen) {
+        QTimer::singleShot(0, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                openedIn << dialog->directory().absolutePath();
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
+        DesktopDialogs dialogs; // the folder is the user's setting, not the object's
+        const QString answer = file.endsWith(".csv") ? dialogs.chooseFileToSave(nullptr, "Select File", "CSV|*.csv")
+                                                     : dialogs.chooseFileToOpen(nullptr, "Select File", "MOT|*.mot");
+        QCOMPARE(answer, file);
+    }
+    QCOMPARE(openedIn, (QStringList{QDir::homePath(), first.path(), second.path()}));
+}
+
 void tst_frmMain::helpOpensThePageOfTheLanguage_data()
 {
     QTest::addColumn<Language>("language");
@@ -609,6 +781,14 @@ void tst_frmMain::japaneseTexts()
     QCOMPARE(h.texts(148), QStringLiteral("メニュー／メモリーチャンネル") + QChar(0x3000) + QStringLiteral("書込中"));
     QCOMPARE(StringTable::languageOf(QLocale(QLocale::Japanese, QLocale::Japan)), Language::Japanese);
     QCOMPARE(StringTable::languageOf(QLocale(QLocale::German)), Language::English);
+
+    // Qt's own buttons follow, from Qt's translations; an English window keeps Qt's English.
+    QVERIFY(installQtTranslations(Language::English));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    QVERIFY(installQtTranslations(Language::Japanese));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+    QCOMPARE(QCoreApplication::translate("QMessageBox", "Show Details..."), QStringLiteral("詳細を表示..."));
+    qDeleteAll(qApp->findChildren<QTranslator *>());
 }
 
 void tst_frmMain::aboutOpenedTwice()
