@@ -21,6 +21,7 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	@scripts/test-ratio.sh
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
