@@ -4,6 +4,7 @@
 #include "link/RadioAnswer.h"
 
 #include <QDeadlineTimer>
+#include <QSqlError>
 
 #include <algorithm>
 
@@ -53,6 +54,21 @@ bool ConfirmedWrite::stopRequested()
              .arg(m_commands.size())
              .arg(m_what, mayHold()));
     return true;
+}
+
+bool ConfirmedWrite::rowDone()
+{
+    m_window.barMain().step();
+    m_window.fncWaitCursor();
+    return !stopRequested();
+}
+
+bool ConfirmedWrite::tableReadToEnd(const QSqlQuery &rows, const QString &table)
+{
+    if (!rows.lastError().isValid())
+        return true;
+    return fail(QStringLiteral("cannot read %1 to its end, the radio holds part of it: %2")
+                    .arg(table, rows.lastError().text()));
 }
 
 bool ConfirmedWrite::finish()

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
 
 #include <chrono>
@@ -32,6 +33,12 @@ public:
     // After each row: false, with the reason left and the port closed, once the
     // operator has asked the write to stop.
     bool stopRequested();
+    // After each row of the table: the bar steps and the window paints. False once
+    // the operator has asked the write to stop.
+    bool rowDone();
+    // After the last row: a query that ended on an error rather than at the end of
+    // `table` fails the write, whose radio then holds part of the table.
+    bool tableReadToEnd(const QSqlQuery &rows, const QString &table);
     // Asks the type again and waits for the answer behind every command sent. True
     // when it came and nothing was refused (or nothing was sent). Closes the port.
     bool finish();

@@ -111,16 +111,11 @@ bool fncMemoryChennelWrite(WindowServices &window)
             fields[size_t(i)] = rows.value(i).toString();
         if (!write.begin() || !write.sent(writeChannel(write.link(), fields)))
             return false;
-        window.barMain().step();
-        window.fncWaitCursor();
-        if (write.stopRequested())
+        if (!write.rowDone())
             return false;
     }
     // A read that stops early must not pass for the end of the table.
-    if (rows.lastError().isValid()) {
-        window.setFailure(QStringLiteral("cannot read MemoryData to its end, the radio holds part of it: %1")
-                              .arg(rows.lastError().text()));
+    if (!write.tableReadToEnd(rows, QStringLiteral("MemoryData")))
         return false;
-    }
     return write.finish();
 }

@@ -183,17 +183,12 @@ bool fncMenuWrite(WindowServices &window)
                 !write.sent(link.ExWrite(row.at(1), row.at(2), row.at(3), row.at(4), row.at(5))))
                 return false;
         }
-        window.barMain().step();
-        window.fncWaitCursor();
-        if (write.stopRequested())
+        if (!write.rowDone())
             return false;
     }
     // A read that stops early must not pass for the end of the table.
-    if (rows.lastError().isValid()) {
-        window.setFailure(QStringLiteral("cannot read MenuData to its end, the radio holds part of it: %1")
-                              .arg(rows.lastError().text()));
+    if (!write.tableReadToEnd(rows, QStringLiteral("MenuData")))
         return false;
-    }
     noteLeftOut(window, leftOut);
     return write.finish();
 }

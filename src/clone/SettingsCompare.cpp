@@ -28,26 +28,28 @@ QStringList rowValues(const QSqlQuery &query)
     return values;
 }
 
-KeyedRows menuRows(QSqlDatabase db)
+// A table's rows by the name of their entry, each with the values after its key.
+KeyedRows keyedRows(QSqlDatabase db, const QString &table, int keyColumns, QString (*entryName)(const QStringList &key))
 {
     KeyedRows rows;
-    QSqlQuery query(QStringLiteral("SELECT * FROM MenuData"), db);
+    QSqlQuery query(QStringLiteral("SELECT * FROM ") + table, db);
     while (query.next()) {
         const QStringList values = rowValues(query);
-        rows.insert(values.mid(0, MenuKeyColumns).join(QLatin1Char(' ')), values.mid(MenuKeyColumns));
+        rows.insert(entryName(values.mid(0, keyColumns)), values.mid(keyColumns));
     }
     return rows;
 }
 
-KeyedRows channelRows(QSqlDatabase db)
+// "A 045 01 3 1": bank, menu, sub-number and the two flags.
+QString menuName(const QStringList &key)
 {
-    KeyedRows rows;
-    QSqlQuery query(QStringLiteral("SELECT * FROM MemoryData"), db);
-    while (query.next()) {
-        const QStringList values = rowValues(query);
-        rows.insert(values.at(0) + QLatin1Char(' ') + values.at(1) + values.at(2), values.mid(ChannelKeyColumns));
-    }
-    return rows;
+    return key.join(QLatin1Char(' '));
+}
+
+// "1 123": bank, then the channel number.
+QString channelName(const QStringList &key)
+{
+    return key.at(0) + QLatin1Char(' ') + key.at(1) + key.at(2);
 }
 
 QString quoted(const QString &value)
@@ -106,7 +108,8 @@ private:
 
 SettingsSnapshot settingsSnapshot(QSqlDatabase db)
 {
-    return {menuRows(db), channelRows(db)};
+    return {keyedRows(db, QStringLiteral("MenuData"), MenuKeyColumns, menuName),
+            keyedRows(db, QStringLiteral("MemoryData"), ChannelKeyColumns, channelName)};
 }
 
 QStringList settingsDifferences(const SettingsSnapshot &first, const SettingsSnapshot &second, const QString &firstName,

@@ -25,8 +25,9 @@ class FirmwareRadio : public Personality
 {
 public:
     static constexpr int MemoryBytes = 0x40000;
-    // The radio starts the loader before it reports 0xAA, so that reply comes apart.
-    static constexpr std::chrono::milliseconds LoaderStartPause{5};
+    // The radio starts the loader before it reports 0xAA, so that reply comes apart
+    // from the last echo, even to a host that is slow to read (a test machine under load).
+    static constexpr std::chrono::milliseconds LoaderStartPause{30};
 
     explicit FirmwareRadio(FirmwareFaults faults = {});
     void receive(char byte, std::vector<Reply> &replies) override;
