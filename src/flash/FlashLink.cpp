@@ -58,18 +58,22 @@ FlashLink::Outcome FlashLink::await(quint8 reply, QDeadlineTimer deadline)
 {
     const QString wanted = HexText::fromBytes(QByteArray(1, char(reply)));
     for (;;) {
-        m_window.fncWaitCursor();
         if (m_window.cancelRequested())
             return Outcome::Cancelled;
         const QDeadlineTimer slice(std::min<qint64>(deadline.remainingTime(), PollSlice.count()));
-        if (m_port.waitForInput(slice)) {
-            const QString heard = m_port.BinRead();
-            if (heard == wanted)
-                return Outcome::Received;
+        // The reply is taken the moment it arrives, and only then does the window get
+        // its turn: a host slow to read would find it run together with what the
+        // radio sends next (0xAA right behind the last loader echo).
+        const bool arrived = m_port.waitForInput(slice);
+        const QString heard = arrived ? m_port.BinRead() : QString();
+        m_window.fncWaitCursor();
+        if (heard == wanted)
+            return Outcome::Received;
+        if (!heard.isEmpty()) {
             QByteArray bytes;
             HexText::toBytes(heard, bytes);
             m_heard = (m_heard + bytes).right(MaxHeard);
-        } else if (m_port.portFailed()) {
+        } else if (!arrived && m_port.portFailed()) {
             return Outcome::LineLost;
         }
         if (deadline.hasExpired())
