@@ -296,10 +296,7 @@ void ActionController::runFirmware()
     setText(ui.lblCaution, user ? Txt::WritingUser : Txt::WritingAdjust);
     // The result box names the file an ADJUST write chose by the radio's type.
     if (!user)
-        m_window.addNote(QStringLiteral("ADJUST file: %1")
-                             .arg(QDir::toNativeSeparators(
-                                 QDir(m_window.programFolder())
-                                     .filePath(QDir::fromNativeSeparators(adjustRelativeName(m_radioType))))));
+        m_window.addNote(QStringLiteral("ADJUST file: %1").arg(QDir::toNativeSeparators(m_preparedFile)));
 
     Operations &ops = m_window.operations();
     if (!step([&] { return ops.fncTransmitBootProgram(m_window); })) {
