@@ -6,23 +6,43 @@
 #include "flash/FirmwareImage.h"
 #include "log/ServiceLog.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
-
-#include <csignal>
 
 #include <sys/wait.h>
 
 using namespace std::chrono_literals;
 
 namespace {
+
+enum RadioKind { Normal, Firmware, Interrupting }; // interrupting: Ctrl-C at byte 5000 of a firmware write
+
+struct Row
+{
+    const char *name;
+    QStringList arguments; // after "brisk"; files in the test's folder
+    RadioKind radio;
+    int silenceFrom;   // the radio's replies stop here (0: never)
+    QString result;    // in the record; "" when the log cannot be written
+    QString reason;    // what the record's reason says
+    QStringList files; // roles of the files listed
+};
+
+const QStringList Flash{"flash", "user", "user.mot", "--boot", "7730F.REL"};
+const QStringList FirmwareFiles{"boot loader", "firmware"};
+const Row Rows[] = {
+    {"flash", Flash, Firmware, 0, "success", "", FirmwareFiles},
+    {"flash, radio falls silent", Flash, Firmware, 40, "failure", "the radio stayed silent", FirmwareFiles},
+    {"flash, Ctrl-C", Flash, Interrupting, 0, "stopped", "stopped at the operator's request", FirmwareFiles},
+    {"read", {"read", "out.csv"}, Normal, 0, "success", "", {"settings"}},
+    {"read, radio silent", {"read", "out.csv"}, Normal, 1, "failure", "did not answer", {}},
+    {"write", {"write", "radio.csv", "--verify"}, Normal, 0, "success", "", {"settings"}},
+    {"write, file missing", {"write", "none.csv"}, Normal, 0, "failure", "none.csv", {"settings"}},
+    {"read, log unwritable", {"read", "out.csv"}, Normal, 0, "", "", {}},
+    {"flash, radio silent, log unwritable", Flash, Firmware, 1, "", "", {}},
+};
 
 // What `brisk` printed on stderr while `run` ran.
 QByteArray stderrOf(const std::function<void()> &run)
@@ -42,6 +62,8 @@ QByteArray stderrOf(const std::function<void()> &run)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Row)
 
 // The service log: a record for each firmware write and settings read or write of
 // `brisk`, whatever its end; appends from several processes at once; a log that
@@ -63,15 +85,12 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void useDataFolder(const QString &folder) { qputenv("XDG_DATA_HOME", QFile::encodeName(path(folder))); }
     QTemporaryDir m_dir;
-    QByteArray m_image;
-    QByteArray m_loader;
+    QByteArray m_image = randomBytes(FirmwareImage::FullImageBytes, 21);
+    QByteArray m_loader = randomBytes(96, 22);
 };
 
 void TestServiceLog::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_image = randomBytes(FirmwareImage::FullImageBytes, 21);
-    m_loader = randomBytes(96, 22);
     QVERIFY(SRecordFiles::writeFile(path("user.mot"), SRecordFiles::imageAsS2(m_image)));
     QVERIFY(SRecordFiles::writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(m_loader)));
     SimulatedRadio radio;
@@ -79,75 +98,43 @@ void TestServiceLog::initTestCase()
     useDataFolder("setup");
     QCOMPARE(runRead({"brisk", "read", path("radio.csv"), "-q", "--port", radio.line().devicePath()}), ExitDone);
     // A data folder that cannot be made: a file stands in its place.
-    QVERIFY(QDir().mkpath(path("blocked")));
-    QVERIFY(SRecordFiles::writeFile(path("blocked/BriskHx7730"), ""));
+    QVERIFY(QDir().mkpath(path("blocked")) && SRecordFiles::writeFile(path("blocked/BriskHx7730"), ""));
 }
 
 void TestServiceLog::recordPerOperation_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // after "brisk"; files in the test's folder
-    QTest::addColumn<QString>("radio");         // firmware, interrupting (Ctrl-C at byte 5000) or normal
-    QTest::addColumn<int>("silenceFrom");       // the radio's replies stop here (0: never)
-    QTest::addColumn<bool>("logWritable");
-    QTest::addColumn<QString>("result"); // in the record; "" for none
-    QTest::addColumn<QString>("reason");
-    QTest::addColumn<QStringList>("files"); // roles of the files listed
-
-    const QStringList flash{"flash", "user", "user.mot", "--boot", "7730F.REL"};
-    const QStringList firmwareFiles{"boot loader", "firmware"};
-    QTest::newRow("flash") << flash << "firmware" << 0 << true << "success"
-                           << "" << firmwareFiles;
-    QTest::newRow("flash, radio falls silent") << flash << "firmware" << 40 << true << "failure"
-                                               << "the radio stayed silent" << firmwareFiles;
-    QTest::newRow("flash, Ctrl-C") << flash << "interrupting" << 0 << true << "stopped"
-                                   << "stopped at the operator's request" << firmwareFiles;
-    QTest::newRow("read") << QStringList{"read", "out.csv"} << "normal" << 0 << true << "success"
-                          << "" << QStringList{"settings"};
-    QTest::newRow("read, radio silent") << QStringList{"read", "out.csv"} << "normal" << 1 << true << "failure"
-                                        << "did not answer" << QStringList{};
-    QTest::newRow("write") << QStringList{"write", "radio.csv", "--verify"} << "normal" << 0 << true << "success"
-                           << "" << QStringList{"settings"};
-    QTest::newRow("write, file missing") << QStringList{"write", "none.csv"} << "normal" << 0 << true << "failure"
-                                         << "none.csv" << QStringList{"settings"};
-    QTest::newRow("read, log unwritable") << QStringList{"read", "out.csv"} << "normal" << 0 << false << ""
-                                          << "" << QStringList{};
-    QTest::newRow("flash, radio silent, log unwritable") << flash << "firmware" << 1 << false << ""
-                                                         << "" << QStringList{};
+    QTest::addColumn<Row>("row");
+    for (const Row &row : Rows)
+        QTest::newRow(row.name) << row;
 }
 
 void TestServiceLog::recordPerOperation()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, radio);
-    QFETCH(int, silenceFrom);
-    QFETCH(bool, logWritable);
-    QFETCH(QString, result);
-    QFETCH(QString, reason);
-    QFETCH(QStringList, files);
+    QFETCH(Row, row);
     std::unique_ptr<sim::Personality> personality;
-    if (radio == "normal")
+    if (row.radio == Normal)
         personality = std::make_unique<sim::NormalRadio>(1);
-    else if (radio == "interrupting")
+    else if (row.radio == Interrupting)
         personality = std::make_unique<InterruptingRadio>(5000);
     else
         personality = std::make_unique<sim::FirmwareRadio>();
-    sim::SimRadio line(std::move(personality), {.faults = {.silenceFrom = silenceFrom}});
+    sim::SimRadio line(std::move(personality), {.faults = {.silenceFrom = row.silenceFrom}});
     QVERIFY(line.start());
     QDir::setCurrent(m_dir.path());
-    const QString folder = QStringLiteral("data-%1").arg(QTest::currentDataTag());
-    useDataFolder(logWritable ? folder : QStringLiteral("blocked"));
+    useDataFolder(row.result.isEmpty() ? QStringLiteral("blocked") : QStringLiteral("data-") + row.name);
+    const QString command = row.arguments.first();
 
-    const auto run = arguments.at(0) == "flash" ? runFlash : arguments.at(0) == "read" ? runRead : runWrite;
+    const auto run = command == "flash" ? runFlash : command == "read" ? runRead : runWrite;
     const QDateTime before = QDateTime::currentDateTimeUtc();
     int exitCode = -1;
     const QByteArray errors = stderrOf([&] {
-        exitCode = run(QStringList{"brisk"} + arguments + QStringList{"-q", "--port", line.devicePath()});
+        exitCode = run(QStringList{"brisk"} + row.arguments + QStringList{"-q", "--port", line.devicePath()});
     });
     const QDateTime after = QDateTime::currentDateTimeUtc();
     QVERIFY(line.waitUntilIdle());
-    const bool succeeds = silenceFrom == 0 && radio != "interrupting" && !arguments.contains("none.csv");
-    QCOMPARE(exitCode, succeeds ? ExitDone : radio == "interrupting" ? ExitStopped + SIGINT : ExitFailed);
-    if (!logWritable) {
+    const bool succeeds = row.silenceFrom == 0 && row.radio != Interrupting && !row.arguments.contains("none.csv");
+    QCOMPARE(exitCode, succeeds ? ExitDone : row.radio == Interrupting ? ExitStopped + SIGINT : ExitFailed);
+    if (row.result.isEmpty()) {
         QVERIFY2(errors.contains("the service record was not written"), errors.constData());
         return;
     }
@@ -157,40 +144,39 @@ void TestServiceLog::recordPerOperation()
     const QJsonObject record = log.first();
     QCOMPARE(record["program"].toString(), "command line");
     QCOMPARE(record["version"].toString(), BRISK_VERSION);
-    QCOMPARE(record["action"].toString(), arguments.at(0) == "flash"  ? "USER firmware write"
-                                          : arguments.at(0) == "read" ? "settings read"
-                                                                      : "settings write");
+    QCOMPARE(record["action"].toString(), command == "flash"  ? "USER firmware write"
+                                          : command == "read" ? "settings read"
+                                                              : "settings write");
     QCOMPARE(record["port"].toString(), "COM1");
     QCOMPARE(record["device"].toString(), line.devicePath());
     const QDateTime start = QDateTime::fromString(record["start"].toString(), Qt::ISODateWithMs);
     QCOMPARE(start.timeSpec(), Qt::UTC);
     QVERIFY(start >= before.addMSecs(-1));
     QVERIFY(start.addMSecs(qint64(record["durationSeconds"].toDouble() * 1000)) <= after.addMSecs(1));
-    QCOMPARE(record["result"].toString(), result);
-    QVERIFY2(record["reason"].toString().contains(reason), qPrintable(record["reason"].toString()));
-    QCOMPARE(record.contains("reason"), result != "success");
+    QCOMPARE(record["result"].toString(), row.result);
+    QCOMPARE(record.contains("reason"), row.result != "success");
+    QVERIFY2(record["reason"].toString().contains(row.reason), qPrintable(record["reason"].toString()));
 
     QStringList roles;
     for (const QJsonValue &value : record["files"].toArray()) {
         const QJsonObject file = value.toObject();
+        const QString filePath = file["path"].toString();
         roles << file["role"].toString();
-        const QByteArray bytes = SRecordFiles::readFile(file["path"].toString());
-        QCOMPARE(file["path"].toString(), QFileInfo(file["path"].toString()).absoluteFilePath());
-        if (file.contains("error"))
-            continue;
-        QCOMPARE(file["size"].toInteger(), bytes.size());
-        QCOMPARE(file["sha256"].toString(), sha256Of(bytes));
+        QCOMPARE(filePath, QFileInfo(filePath).absoluteFilePath());
+        const QByteArray bytes = SRecordFiles::readFile(filePath);
+        QVERIFY(file.contains("error") ||
+                (file["size"].toInteger() == bytes.size() && file["sha256"] == sha256Of(bytes)));
     }
-    QCOMPARE(roles, files);
-    const bool firmware = arguments.at(0) == "flash";
+    QCOMPARE(roles, row.files);
+    const bool firmware = command == "flash";
     QCOMPARE(record["imageSha256"].toString(), firmware ? sha256Of(m_image) : QString());
     QCOMPARE(record["loaderSha256"].toString(), firmware ? sha256Of(m_loader) : QString());
-    QCOMPARE(record.contains("radioType"), arguments.at(0) != "flash" && silenceFrom == 0 && succeeds);
+    QCOMPARE(record.contains("radioType"), !firmware && succeeds);
 
     // Every byte sent and every byte read. A write does not read the radio's answers
     // to its commands, and a stopped or failed run may leave replies unread.
     const qint64 onLine = line.received().size() + line.sent().size();
-    if (succeeds && arguments.at(0) != "write")
+    if (succeeds && command != "write")
         QCOMPARE(record["wireBytes"].toInteger(), onLine);
     else
         QVERIFY(record["wireBytes"].toInteger() <= onLine);
@@ -227,17 +213,13 @@ void TestServiceLog::appendsOfTwoProcessesAtOnceLoseNothing()
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
-    QFile log(ServiceLog::path());
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QByteArrayList lines = log.readAll().split('\n');
+    const QByteArrayList lines = SRecordFiles::readFile(ServiceLog::path()).split('\n');
     QCOMPARE(lines.size(), 2 * PerWriter + 1);
-    QCOMPARE(lines.last(), QByteArray());
     int next[2] = {0, 0};
     for (const QByteArray &line : lines.mid(0, 2 * PerWriter)) {
         const QJsonObject record = QJsonDocument::fromJson(line).object();
         QCOMPARE(record["padding"].toString(), padding);
-        const int writer = record["writer"].toInt();
-        QCOMPARE(record["n"].toInt(), next[writer]++);
+        QCOMPARE(record["n"].toInt(), next[record["writer"].toInt()]++);
     }
 }
 
