@@ -37,10 +37,12 @@ enum FileFault {
     DeviceNode,     // a character device (as /dev/null) made with mknod
     EndlessDevice,  // /dev/zero
     Oversized,      // one byte over the limit: 64 MB for S-records, 1 MB for settings
+    Unsized,        // a file that says it is empty and reads without end: /proc/self/pagemap
     CutShort,       // a settings file from a read, cut in the middle of a name
 };
-const char *const FaultNames[] = {"missing", "a folder in its place", "read fails", "read-only folder", "disk full",
-                                  "FIFO",    "device node",           "/dev/zero",  "oversized",        "cut short"};
+const char *const FaultNames[] = {"missing",  "a folder in its place", "read fails", "read-only folder", "disk full",
+                                  "FIFO",     "device node",           "/dev/zero",  "oversized",        "unsized",
+                                  "cut short"};
 
 struct Row
 {
@@ -60,7 +62,9 @@ QList<Row> rows()
              << Row{op, ReadOnlyFolder, true} << Row{op, DiskFull, true} << Row{op, Fifo, false, notAFile}
              << Row{op, DeviceNode, false, notAFile} << Row{op, EndlessDevice, false, notAFile}
              << Row{op, Oversized, false,
-                    op == ImportSettings ? QStringLiteral("it is larger than 1 MB") : "it is larger than 64 MB"};
+                    op == ImportSettings ? QStringLiteral("larger than 1 MB") : "larger than 64 MB"}
+             << Row{op, Unsized, false,
+                    op == ImportSettings ? QStringLiteral("larger than 1 MB") : "larger than 64 MB"};
     rows << Row{ImportSettings, CutShort, false, QStringLiteral("the line has no line end: the file was cut short")};
     for (FileOperation op : {ExportSettings, CliRead})
         rows << Row{op, Missing, false, QStringLiteral("does not exist")}
@@ -192,6 +196,9 @@ void TestFileFaults::fileOperationUnderFault()
         break;
     case EndlessDevice:
         path = QStringLiteral("/dev/zero");
+        break;
+    case Unsized:
+        path = QStringLiteral("/proc/self/pagemap");
         break;
     case Oversized: // sparse: the size costs no disk
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize((row.operation == ImportSettings ? 1 : 64) << 20 | 1));
