@@ -1,7 +1,9 @@
 #include "SRecordFiles.h"
+#include "ServiceRecords.h"
 #include "SimulatedRadio.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -92,17 +94,23 @@ private:
     QTemporaryDir m_tmp; // the working databases' folder: empty after every run
     QTemporaryDir m_nobody;
     RadioOnCom1<StoppingRadio> m_radio{std::make_unique<StoppingRadio>()};
+    FirmwareBench m_firmware;
+    const QByteArray m_image = randomBytes(ImageBytes, 21);
+    const QByteArray m_loader = randomBytes(64, 3);
 };
 
 void TestCommandLine::initTestCase()
 {
-    QVERIFY(m_dir.isValid() && m_tmp.isValid() && m_radio.start());
+    QVERIFY(m_dir.isValid() && m_tmp.isValid() && m_firmware.line().start() && m_radio.start());
     // Anyone may keep a working database here, as in /tmp; nobody keeps settings in a folder of its own.
     QVERIFY(QFile::setPermissions(m_tmp.path(), QFile::Permissions(0x7777)));
     QVERIFY(QDir(m_dir.path()).mkpath("ADJ") && QDir(m_dir.path()).mkpath("log/BriskHx7730"));
     QVERIFY(::geteuid() != 0 || tool("chown", {"nobody", m_nobody.path()}));
     QVERIFY(QFile::link(m_radio.line().devicePath(), path("radio")));
-    QVERIFY(writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(randomBytes(64, 3))));
+    QVERIFY(writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(m_loader)));
+    QVERIFY(writeFile(path("user.mot"), SRecordFiles::imageAsS2(m_image)));
+    // A data folder that cannot be made: a file stands in its place.
+    QVERIFY(QDir(m_dir.path()).mkpath("blocked") && writeFile(path("blocked/BriskHx7730"), ""));
     QVERIFY(writeFile(path("ADJ/FPU_VJ.D3T"), SRecordFiles::imageAsS2(randomBytes(512))));
     QVERIFY(writeFile(path("one.csv"), "EX,A,001,00,0,0,1\r\nEX,A,045,01,0,0,\r\n"));
     QVERIFY(writeFile(path("img.bin"), randomBytes(ImageBytes)) && writeFile(path("small.bin"), randomBytes(4096)));
@@ -170,17 +178,14 @@ void TestCommandLine::endsWithItsResult_data()
     };
     const auto row = [&](const char *name, const QStringList &arguments, int exitCode, const QString &out,
                          const QStringList &wrapper = {}, bool held = false) {
-        QTest::newRow(name) << arguments << wrapper << held << exitCode << out
-                            << "^([A-Za-z]+ +[0-9]+%\n)*$"; // progress shares its line with nothing else
+        QTest::newRow(name)
+            << arguments << wrapper << held << exitCode << out
+            << "^([A-Za-z]+ +[0-9]+%( [0-9]+ bytes)?\n)*$"; // progress shares its line with nothing else
     };
     // Usage errors store nothing: they run before any port is mapped.
     usage({"type", "extra"}, "brisk type: unexpected argument \"extra\"");
     usage({"read"}, "brisk read: missing arguments: brisk read FILE.csv");
     usage({"read", "a.csv", "b.csv"}, "brisk read: unexpected argument \"b.csv\"");
-    usage({"write", "a.csv", "b.csv"}, "brisk write: unexpected argument \"b.csv\"");
-    usage({"check"}, "brisk check: missing arguments: brisk check FILE [--boot]");
-    usage({"check", "a", "b"}, "brisk check: unexpected argument \"b\"");
-    usage({"check", "a", "--fast"}, "brisk check: Unknown option 'fast'.");
     usage({"check", "a", "--port", "COM1"}, "brisk check: Unknown option 'port'.");
     usage({"flash", "adjust", "x"}, "brisk flash: give 'user FILE' or 'adjust'");
     usage({"flash"}, "brisk flash: missing arguments: brisk flash user FILE | flash adjust [--type TYPE]");
@@ -220,6 +225,12 @@ void TestCommandLine::endsWithItsResult_data()
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "\nFailure: there is no device /dev/none");
+    QTest::newRow("read, log unwritable")
+        << QStringList{"read", "x.csv", "-q", "--port", "radio"}
+        << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"
+        << "^brisk: the service record was not written: ";
+    row("flash user", {"flash", "user", "user.mot", "--boot", "7730F.REL", "--port", "FW"}, 0, "^Success\n$");
     row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel"}, 1,
         "^Failure: the boot loader none.rel is not there \\(looked for " +
             QRegularExpression::escape(path("none.rel")) + "\\); give its place with --boot FILE\n$");
@@ -292,13 +303,22 @@ void TestCommandLine::endsWithItsResult()
     QFETCH(int, exitCode);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    for (const auto &[name, value] : {std::pair{"PTY", m_radio.line().devicePath()}, {"LINK", path("radio")}}) {
+    for (const auto &[name, value] : {std::pair{"PTY", m_radio.line().devicePath()},
+                                      {"LINK", path("radio")},
+                                      {"FW", m_firmware.line().devicePath()}}) {
         arguments.replaceInStrings(name, value);
         out.replace(name, QRegularExpression::escape(value));
     }
     clsBriskHx7730 holder;
     QVERIFY(!held || holder.CommOpen(QString::fromLatin1(SettingsCom1)));
     const qsizetype receivedBefore = m_radio.line().received().size();
+    const auto traffic = [this] {
+        return m_radio.line().received().size() + m_radio.line().sent().size() + m_firmware.line().received().size() +
+               m_firmware.line().sent().size();
+    };
+    const qint64 trafficBefore = traffic();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path("data/") + QTest::currentDataTag()));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
 
     const Run result = run(arguments, wrapper, exitCode > 128 ? exitCode - 128 : 0);
     QVERIFY2(result.out.contains(QRegularExpression(out)), qPrintable(result.out + result.err));
@@ -308,13 +328,59 @@ void TestCommandLine::endsWithItsResult()
     const QString closing = exitCode == 0 ? "\nSuccess\n$" : exitCode > 128 ? "\nStopped: .+\n$" : "\nFailure: .+\n$";
     QVERIFY(arguments.contains("--json") || arguments.contains("--help") || (exitCode == 2 && result.out.isEmpty()) ||
             ('\n' + result.out).contains(QRegularExpression(closing)));
-    QVERIFY(exitCode != 0 || result.err.isEmpty() || result.err.endsWith(" 100%\n"));
+    QVERIFY(exitCode != 0 || !result.err.contains('%') || result.err.contains(QRegularExpression(" 100%[^\n]*\n$")));
     QVERIFY2(QDir(m_tmp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              "a working database was left behind");
     QVERIFY(exitCode != 2 || !QFile::exists(path("config/BriskHx7730.conf")));
     QVERIFY(!QFile::exists(path("out.csv")));
     // A read stops at its next poll: no more than one query follows.
     QVERIFY(exitCode != 128 + SIGINT || m_radio.line().received().size() - receivedBefore < StopAtByte + 60);
+
+    // A settings read or write, or a firmware write once its files are found, leaves one
+    // service record, which says what the closing line said.
+    const QString command = arguments.first();
+    const bool recorded =
+        exitCode != 2 && !wrapper.contains("env") && !arguments.contains("--help") &&
+        (command == "read" || command == "write" || (command == "flash" && !result.out.contains("is not there")));
+    const QList<QJsonObject> records = serviceRecords();
+    QCOMPARE(records.size(), int(recorded));
+    if (!recorded)
+        return;
+    const QJsonObject record = records.first();
+    const QString told = result.out.section('\n', -2, -2).section(": ", 1, -1);
+    QCOMPARE(record["program"].toString(), "command line");
+    QCOMPARE(record["version"].toString(), BRISK_VERSION);
+    QCOMPARE(record["port"].toString(), "COM1");
+    QCOMPARE(record["action"].toString(), command == "read"           ? "settings read"
+                                          : command == "write"        ? "settings write"
+                                          : arguments.at(1) == "user" ? "USER firmware write"
+                                                                      : "ADJUST firmware write");
+    QCOMPARE(record["result"].toString(), exitCode == 0 ? "success" : exitCode > 128 ? "stopped" : "failure");
+    QCOMPARE(record.contains("reason"), exitCode != 0);
+    QCOMPARE(record["reason"].toString(), exitCode > 128 ? "stopped " + told : told);
+    const QDateTime start = QDateTime::fromString(record["start"].toString(), Qt::ISODateWithMs);
+    QVERIFY(start.timeSpec() == Qt::UTC && start >= before);
+    QVERIFY(start.addMSecs(qint64(record["durationSeconds"].toDouble() * 1000)) <= QDateTime::currentDateTimeUtc());
+    QStringList roles;
+    for (const QJsonValue &value : record["files"].toArray()) {
+        const QJsonObject file = value.toObject();
+        const QByteArray bytes = SRecordFiles::readFile(file["path"].toString());
+        roles << file["role"].toString();
+        QVERIFY(QFileInfo(file["path"].toString()).isAbsolute());
+        QVERIFY(file.contains("error") ||
+                (file["size"].toInteger() == bytes.size() && file["sha256"] == sha256Of(bytes)));
+    }
+    const QStringList listed = command == "flash"                    ? QStringList{"boot loader", "firmware"}
+                               : command == "write" || exitCode == 0 ? QStringList{"settings"}
+                                                                     : QStringList();
+    QCOMPARE(roles, listed);
+    QCOMPARE(record.contains("radioType"), command == "read" && (exitCode == 0 || exitCode > 128));
+    QVERIFY(command != "flash" || exitCode != 0 ||
+            (record["imageSha256"] == sha256Of(m_image) && record["loaderSha256"] == sha256Of(m_loader)));
+    // Every byte sent and read; a write does not read the answers to its commands, a stopped or failed run
+    // may leave replies unread.
+    const qint64 wire = record["wireBytes"].toInteger();
+    QVERIFY(exitCode == 0 && command == "read" ? wire == traffic() - trafficBefore : wire <= traffic() - trafficBefore);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
