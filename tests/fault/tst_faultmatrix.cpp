@@ -247,8 +247,15 @@ int descriptorsOn(const QString &device)
 // ---- File faults
 
 enum FileOperation { ImportBoot, ImportFirmware, ImportSettings, ExportSettings, CliRead };
-const char *const FileOperationNames[] = {"fncImportMotFile", "fncImportFirmwareFile", "fncImportCsvFile",
-                                          "fncExportCsvFile", "brisk read"};
+using FileStep = bool (*)(RecordingServices &, const QString &path, const QString &device);
+const std::pair<const char *, FileStep> FileOperations[] = {
+    {"fncImportMotFile", [](auto &w, auto &path, auto &) { return fncImportMotFile(w, path, "BootPrg"); }},
+    {"fncImportFirmwareFile", [](auto &w, auto &path, auto &) { return fncImportFirmwareFile(w, path, "UserPrg"); }},
+    {"fncImportCsvFile", [](auto &w, auto &path, auto &) { return fncImportCsvFile(w, path); }},
+    {"fncExportCsvFile", [](auto &w, auto &path, auto &) { return fncExportCsvFile(w, path); }},
+    {"brisk read", [](auto &, auto &path, auto &device) {
+         return runRead({"brisk", "read", path, "--port", device, "-q"}) == 0;
+     }}};
 // Root reads through permission bits, so the faults are those that stop root too.
 enum FileFault {
     Missing,        // the file (or, for a save, its folder) does not exist
@@ -263,6 +270,9 @@ enum FileFault {
     Unsized,        // a file that says it is empty and reads without end: /proc/self/pagemap
     CutShort,       // a settings file from a read, cut in the middle of a line
 };
+// Faults that are a place of their own.
+const QMap<FileFault, QString> FaultPlaces = {
+    {ReadFails, "/proc/self/mem"}, {EndlessDevice, "/dev/zero"}, {Unsized, "/proc/self/pagemap"}};
 const char *const FileFaultNames[] = {
     "missing",  "a folder in its place", "read fails", "read-only folder", "disk full",
     "FIFO",     "device node",           "/dev/zero",  "oversized",        "unsized",
@@ -337,8 +347,6 @@ private slots:
     void fileOperationUnderFault();
 
 private:
-    bool perform(FileOperation operation, RecordingServices &services, const QString &path, const QString &device);
-
     QTemporaryDir m_dir;
     QString m_settingsFile; // a whole read of radio contents 1
     QByteArray m_settings;
@@ -480,25 +488,7 @@ void TestFaultMatrix::fileOperationUnderFault_data()
 {
     QTest::addColumn<FileRow>("row");
     for (const FileRow &row : fileRows())
-        QTest::addRow("%s | %s", FileOperationNames[row.operation], FileFaultNames[row.fault]) << row;
-}
-
-bool TestFaultMatrix::perform(FileOperation operation, RecordingServices &services, const QString &path,
-                              const QString &device)
-{
-    switch (operation) {
-    case ImportBoot:
-        return fncImportMotFile(services, path, QStringLiteral("BootPrg"));
-    case ImportFirmware:
-        return fncImportFirmwareFile(services, path, QStringLiteral("UserPrg"));
-    case ImportSettings:
-        return fncImportCsvFile(services, path);
-    case ExportSettings:
-        return fncExportCsvFile(services, path);
-    case CliRead:
-        return runRead({"brisk", "read", path, "--port", device, "-q"}) == ExitDone;
-    }
-    return false;
+        QTest::addRow("%s | %s", FileOperations[row.operation].first, FileFaultNames[row.fault]) << row;
 }
 
 void TestFaultMatrix::fileOperationUnderFault()
@@ -513,7 +503,7 @@ void TestFaultMatrix::fileOperationUnderFault()
     const FileOperation filler = import ? row.operation : ImportSettings;
     const QString before = m_dir.filePath(QStringLiteral("before.dat"));
     QVERIFY(SRecordFiles::writeFile(before, filler == ImportSettings ? m_settings : image));
-    QVERIFY2(perform(filler, services, before, {}), qPrintable(services.failureReason()));
+    QVERIFY2(FileOperations[filler].second(services, before, {}), qPrintable(services.failureReason()));
 
     const QString folder = m_dir.filePath(QStringLiteral("place"));
     QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
@@ -524,15 +514,15 @@ void TestFaultMatrix::fileOperationUnderFault()
                          runTool("mount", {"-t", "tmpfs", "-o", "size=16k,mode=0755", "tmpfs", folder});
     const auto unmount = qScopeGuard([&] { mounted &&runTool("umount", {folder}); });
     QFile big(path);
+    path = FaultPlaces.value(row.fault, path);
     switch (row.fault) {
     case Missing:
         path = import ? path : folder + QStringLiteral("/absent/settings.dat");
         break;
+    default: // a place of its own
+        break;
     case Folder:
         QVERIFY(QDir().mkpath(path));
-        break;
-    case ReadFails:
-        path = QStringLiteral("/proc/self/mem");
         break;
     case Fifo:
         QCOMPARE(::mkfifo(name.constData(), 0600), 0);
@@ -540,12 +530,6 @@ void TestFaultMatrix::fileOperationUnderFault()
     case DeviceNode:
         if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
             QSKIP("cannot make a device node here (it needs root)");
-        break;
-    case EndlessDevice:
-        path = QStringLiteral("/dev/zero");
-        break;
-    case Unsized:
-        path = QStringLiteral("/proc/self/pagemap");
         break;
     case Oversized: // sparse: the size costs no disk
         QVERIFY(big.open(QIODevice::WriteOnly) &&
@@ -572,7 +556,7 @@ void TestFaultMatrix::fileOperationUnderFault()
     const mode_t kindBefore = kindAt(path);
     services.clearFailure();
 
-    const bool succeeded = perform(row.operation, services, path, radio.line().devicePath());
+    const bool succeeded = FileOperations[row.operation].second(services, path, radio.line().devicePath());
 
     QCOMPARE(succeeded, row.succeeds);
     const QString reason = services.failureReason();
