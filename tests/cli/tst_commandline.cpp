@@ -1,34 +1,80 @@
 #include "SRecordFiles.h"
+#include "ServiceRecords.h"
 #include "SimulatedRadio.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
-// `brisk` as a technician meets it: every command ends with one result line and
-// its exit code, refuses what it cannot take as a usage error, and leaves no
-// working database behind, also when it is stopped.
+using SRecordFiles::randomBytes;
+using SRecordFiles::writeFile;
+
+namespace {
+
+constexpr int ImageBytes = 256 * 1024;
+constexpr int StopAtByte = 2000;
+const QStringList AsNobody{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+// Settings files of one menu and two channels; b.csv differs in one menu value and one channel name.
+constexpr auto SettingsA = "MR,0,0,01,00145000000,0,0,0,00,00,000,0,0,000000000,00,0,ALPHA\r\n"
+                           "MR,1,1,23,00430000000,0,0,0,00,00,000,0,0,000000000,00,0,HARBOUR\r\n"
+                           "EX,A,001,00,0,0,5\r\nEX,B,045,01,3,1,12\r\n";
+const QByteArray Records[] = {
+    R"({"action":"settings read","durationSeconds":75.4,"result":"success","start":"2024-05-01T09:00:00.000Z"})",
+    R"({"action":"settings write","device":"/dev/ttyUSB0","result":"failure","reason":"no answer"})",
+    R"({"action":"USER firmware write","radioType":"K","result":"stopped","start":"2024-05-02T10:00:00.000Z"})"};
+
+// S2 records of 1 to 16 random bytes with random gaps from address 0 into the last frame.
+QByteArray imageWithGaps(quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray text = SRecordFiles::line('0', 0, "IMG") + '\n';
+    for (quint32 address = 0; address <= ImageBytes - 128;) {
+        if (address > 0 && random.bounded(8) == 0)
+            address = std::min<quint32>(address + random.bounded(1, 600), ImageBytes - 1);
+        const int size = std::min<int>(random.bounded(1, 17), ImageBytes - address);
+        text += SRecordFiles::line('2', address, randomBytes(size, random.generate())) + '\n';
+        address += size;
+    }
+    return text + SRecordFiles::line('8', 0, {}) + '\n';
+}
+
+// The radio in normal mode, and an operator who stops `brisk` once it has sent some bytes.
+class StoppingRadio : public sim::NormalRadio
+{
+public:
+    void receive(char byte, std::vector<sim::Reply> &replies) override
+    {
+        if (target != 0 && ++bytes == StopAtByte)
+            ::kill(target, signal);
+        NormalRadio::receive(byte, replies);
+    }
+    void arm(pid_t pid, int stopSignal) { target = pid, signal = stopSignal, bytes = 0; }
+    pid_t target = 0;
+    int signal = 0;
+    int bytes = 0;
+};
+
+} // namespace
+
+// `brisk` as a technician meets it: every command ends with one result line and its
+// exit code, refuses what it cannot take as a usage error, shows help of its own,
+// and leaves no working database behind, also when it is stopped.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void cleanup();
-    void usageErrors_data();
-    void usageErrors();
-    void helpNamesBriskAndOnlyItsOwnOptions_data();
-    void helpNamesBriskAndOnlyItsOwnOptions();
     void endsWithItsResult_data();
     void endsWithItsResult();
-    void stopSignalSaysStopped_data();
-    void stopSignalSaysStopped();
 
 private:
     struct Run
@@ -37,256 +83,305 @@ private:
         QString out;
         QString err;
     };
-    Run run(QProcess &brisk, const QStringList &arguments, const QStringList &wrapper = {});
-    Run run(const QStringList &arguments, const QStringList &wrapper = {});
+    Run run(const QStringList &arguments, const QStringList &wrapper = {}, int stopSignal = 0);
     QString path(const QString &name) const { return m_dir.filePath(name); }
+    bool tool(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+    {
+        return SRecordFiles::runTool(program, arguments, m_dir.path(), output);
+    }
 
     QTemporaryDir m_dir;
     QTemporaryDir m_tmp; // the working databases' folder: empty after every run
-    std::unique_ptr<SimulatedRadio> m_radio;
+    QTemporaryDir m_nobody;
+    RadioOnCom1<StoppingRadio> m_radio{std::make_unique<StoppingRadio>()};
+    FirmwareBench m_firmware;
+    const QByteArray m_image = randomBytes(ImageBytes, 21);
+    const QByteArray m_loader = randomBytes(64, 3);
 };
-
-namespace {
-
-// The radio in normal mode, and an operator who stops `brisk` when its n-th byte arrives.
-class StoppingRadio : public sim::NormalRadio
-{
-public:
-    void receive(char byte, std::vector<sim::Reply> &replies) override
-    {
-        if (++m_bytes >= atByte && target != 0 && !m_sent) {
-            ::kill(target, signal);
-            m_sent = true;
-        }
-        NormalRadio::receive(byte, replies);
-    }
-    std::atomic<pid_t> target{0};
-    int signal = 0;
-    int atByte = 0;
-
-private:
-    int m_bytes = 0;
-    bool m_sent = false;
-};
-
-} // namespace
 
 void TestCommandLine::initTestCase()
 {
-    QVERIFY(m_dir.isValid() && m_tmp.isValid());
-    // Anyone may keep a working database here, as in /tmp.
+    QVERIFY(m_dir.isValid() && m_tmp.isValid() && m_firmware.line().start() && m_radio.start());
+    // Anyone may keep a working database here, as in /tmp; nobody keeps settings in a folder of its own.
     QVERIFY(QFile::setPermissions(m_tmp.path(), QFile::Permissions(0x7777)));
-    QVERIFY(QDir(m_dir.path()).mkpath("ADJ"));
-    QVERIFY(SRecordFiles::writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(SRecordFiles::randomBytes(64, 3))));
-    QVERIFY(SRecordFiles::writeFile(path("ADJ/FPU_VJ.D3T"), SRecordFiles::imageAsS2(SRecordFiles::randomBytes(512))));
-    QVERIFY(SRecordFiles::writeFile(path("one.csv"), "EX,A,001,00,0,0,1\r\nEX,A,045,01,0,0,\r\n"));
-    m_radio = std::make_unique<SimulatedRadio>();
-    QVERIFY(m_radio->start());
-    QVERIFY(QFile::link(m_radio->line().devicePath(), path("radio")));
+    QVERIFY(QDir(m_dir.path()).mkpath("ADJ") && QDir(m_dir.path()).mkpath("log/BriskHx7730"));
+    QVERIFY(::geteuid() != 0 || tool("chown", {"nobody", m_nobody.path()}));
+    QVERIFY(QFile::link(m_radio.line().devicePath(), path("radio")));
+    QVERIFY(writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(m_loader)));
+    QVERIFY(writeFile(path("user.mot"), SRecordFiles::imageAsS2(m_image)));
+    // A data folder that cannot be made: a file stands in its place.
+    QVERIFY(QDir(m_dir.path()).mkpath("blocked") && writeFile(path("blocked/BriskHx7730"), ""));
+    QVERIFY(writeFile(path("ADJ/FPU_VJ.D3T"), SRecordFiles::imageAsS2(randomBytes(512))));
+    QVERIFY(writeFile(path("one.csv"), "EX,A,001,00,0,0,1\r\nEX,A,045,01,0,0,\r\n"));
+    QVERIFY(writeFile(path("img.bin"), randomBytes(ImageBytes)) && writeFile(path("small.bin"), randomBytes(4096)));
+    tool("srec_cat",
+         {"img.bin", "-binary", "-o", "srec_cat.mot", "-address-length=3", "-line-length=46", "-header", "IMG"});
+    tool("objcopy", {"-I", "binary", "-O", "srec", "--srec-len=16", "img.bin", "objcopy.mot"});
+    tool("objcopy", {"-I", "binary", "-O", "srec", "--srec-len=16", "small.bin", "s1.mot"});
+    // One checksum digit flipped on line 100 of a clean file.
+    QList<QByteArray> lines = SRecordFiles::imageAsS2(randomBytes(ImageBytes)).split('\n');
+    lines[99].back() = lines[99].back() == '0' ? '1' : '0';
+    QVERIFY(writeFile(path("flipped.mot"), lines.join('\n')) && writeFile(path("empty.mot"), ""));
+    QVERIFY(writeFile(path("nothing.mot"), SRecordFiles::imageAsS2(randomBytes(ImageBytes)) + "S204000100FA\n"));
+    QVERIFY(writeFile(path("a.csv"), SettingsA) && writeFile(path("copy.csv"), SettingsA));
+    QVERIFY(writeFile(path("b.csv"), QByteArray(SettingsA).replace("HARBOUR", "MARINA").replace(",0,5\r", ",0,6\r")));
+    QVERIFY(writeFile(path("damaged.csv"), QByteArray(SettingsA).replace(",00145", ",0145")));
+    QVERIFY(writeFile(path("log/BriskHx7730/service-log.jsonl"),
+                      Records[0] + '\n' + Records[1] + '\n' + Records[2] + '\n'));
+    QCOMPARE(run({"read", "whole.csv", "-q", "--port", "radio"}).exitCode, 0);
 }
 
-void TestCommandLine::cleanup()
-{
-    QVERIFY2(QDir(m_tmp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             "a working database was left behind");
-}
-
-TestCommandLine::Run TestCommandLine::run(QProcess &brisk, const QStringList &arguments, const QStringList &wrapper)
+TestCommandLine::Run TestCommandLine::run(const QStringList &arguments, const QStringList &wrapper, int stopSignal)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TMPDIR", m_tmp.path());
+    environment.insert("XDG_CONFIG_HOME", path("config"));
+    QProcess brisk;
     brisk.setProcessEnvironment(environment);
     brisk.setWorkingDirectory(m_dir.path());
     const QStringList command = wrapper + QStringList{BRISK_EXECUTABLE} + arguments;
     brisk.start(command.first(), command.mid(1));
-    return {};
-}
-
-TestCommandLine::Run TestCommandLine::run(const QStringList &arguments, const QStringList &wrapper)
-{
-    QProcess brisk;
-    run(brisk, arguments, wrapper);
-    if (!brisk.waitForFinished(60000) || brisk.exitStatus() != QProcess::NormalExit)
+    if (stopSignal && brisk.waitForStarted())
+        m_radio.model([&](StoppingRadio &radio) { radio.arm(pid_t(brisk.processId()), stopSignal); });
+    const bool finished = brisk.waitForFinished(60000) && brisk.exitStatus() == QProcess::NormalExit;
+    m_radio.model([](StoppingRadio &radio) { radio.target = 0; });
+    if (!finished)
         return {};
     return {brisk.exitCode(), QString::fromLocal8Bit(brisk.readAllStandardOutput()),
             QString::fromLocal8Bit(brisk.readAllStandardError())};
 }
 
-void TestCommandLine::usageErrors_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("says"); // the first line on stderr
-    QTest::newRow("type, extra argument")
-        << QStringList{"type", "extra"} << "brisk type: unexpected argument \"extra\"";
-    QTest::newRow("read, no file") << QStringList{"read"} << "brisk read: missing arguments: brisk read FILE.csv";
-    QTest::newRow("read, two files") << QStringList{"read", "a.csv", "b.csv"}
-                                     << "brisk read: unexpected argument \"b.csv\"";
-    QTest::newRow("write, two files") << QStringList{"write", "a.csv", "b.csv"}
-                                      << "brisk write: unexpected argument \"b.csv\"";
-    QTest::newRow("check, no file") << QStringList{"check"} << "brisk check: missing arguments";
-    QTest::newRow("check, two files") << QStringList{"check", "a", "b"} << "brisk check: unexpected argument \"b\"";
-    QTest::newRow("check, unknown option")
-        << QStringList{"check", "a", "--fast"} << "brisk check: Unknown option 'fast'.";
-    QTest::newRow("check takes no port") << QStringList{"check", "a", "--port", "COM1"}
-                                         << "brisk check: Unknown option 'port'.";
-    QTest::newRow("flash adjust, extra argument")
-        << QStringList{"flash", "adjust", "x"} << "brisk flash: give 'user FILE' or 'adjust'";
-    QTest::newRow("flash, no image") << QStringList{"flash"} << "brisk flash: missing arguments";
-    QTest::newRow("flash adjust, a type no radio reports")
-        << QStringList{"flash", "adjust", "--type", "JS"}
-        << "brisk flash: --type takes a type as 'brisk type' shows it (K, E2, E, M, E4, K2, E5, E3, X, J(S), J(V), "
-           "K - EXT, E2 - EXT, E - EXT, M - EXT, E4 - EXT, K2 - EXT, E5 - EXT, E3 - EXT, X - EXT, J(S) - EXT, "
-           "J(V) - EXT), not \"JS\"";
-    QTest::newRow("ports, extra argument") << QStringList{"ports", "x"} << "brisk ports: unexpected argument \"x\"";
-    QTest::newRow("--port COM3") << QStringList{"type", "--port", "COM3"}
-                                 << "brisk type: --port takes COM1, COM2 or a device path (/dev/ttyUSB0, ./radio), "
-                                    "not \"COM3\"";
-    // Never /dev/NAME behind the operator's back.
-    QTest::newRow("--port without a slash names a file here")
-        << QStringList{"type", "--port", "null"}
-        << "brisk type: --port null names " + path("null") +
-               ", which does not exist; for the device give its path: "
-               "--port /dev/null";
-}
-
-void TestCommandLine::usageErrors()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, says);
-    const Run result = run(arguments);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.section('\n', 0, 0).startsWith(says), qPrintable(result.err));
-    QVERIFY(result.err.contains("\nUsage: brisk " + arguments.first()));
-    QCOMPARE(result.out, QString());
-    QVERIFY(m_radio->line().waitUntilIdle());
-}
-
-void TestCommandLine::helpNamesBriskAndOnlyItsOwnOptions_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<QStringList>("absent");
-    QTest::newRow("check") << "check" << QStringList{"--boot", "--quiet"} << QStringList{"--port", "--verify"};
-    QTest::newRow("flash") << "flash" << QStringList{"--port", "--boot", "--adj-dir", "J(S) - EXT write FPU_SJ.D3T"}
-                           << QStringList{"--verify"};
-    QTest::newRow("type") << "type" << QStringList{"--port"} << QStringList{"--verify", "--boot"};
-    QTest::newRow("read") << "read" << QStringList{"--port"} << QStringList{"--verify", "--boot"};
-    QTest::newRow("write") << "write" << QStringList{"--port", "--verify"} << QStringList{"--boot"};
-    QTest::newRow("ports") << "ports" << QStringList{"--help"} << QStringList{"--port", "--verify"};
-}
-
-void TestCommandLine::helpNamesBriskAndOnlyItsOwnOptions()
-{
-    QFETCH(QString, command);
-    QFETCH(QStringList, shown);
-    QFETCH(QStringList, absent);
-    const Run result = run({command, "--help"});
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.out.startsWith("Usage: brisk " + command + ' '), qPrintable(result.out));
-    for (const QString &text : shown)
-        QVERIFY2(result.out.simplified().contains(text), qPrintable(text));
-    for (const QString &text : absent + QStringList{"--help-all", BRISK_EXECUTABLE})
-        QVERIFY2(!result.out.contains(text), qPrintable(text));
-}
-
 void TestCommandLine::endsWithItsResult_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>(
+        "arguments"); // <pty>: the radio's pty; <link>: a by-id style link to it; <fw>: a firmware radio's pty
     QTest::addColumn<QStringList>("wrapper"); // a program that runs brisk
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("output"); // stdout, a pattern
+    QTest::addColumn<bool>("held");           // another program holds the radio's port
+    QTest::addColumn<int>("exitCode");        // 130, 143: the radio stops brisk with SIGINT, SIGTERM
+    QTest::addColumn<QString>("out");         // patterns
+    QTest::addColumn<QString>("err");
+    const bool nobody = ::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty();
     const QString pty = QStringLiteral("/dev/pts/[0-9]+");
-    QTest::newRow("type") << QStringList{"type", "--port", "radio"} << QStringList() << 0 << "^Type K\nSuccess\n$";
-    QTest::newRow("type, no such device")
-        << QStringList{"type", "--port", "/dev/none"} << QStringList() << 1
-        << "^Failure: there is no device /dev/none: check the cable \\(or the USB serial adapter\\) and the port\n$";
-    QTest::newRow("type, port held by another program")
-        << QStringList{"type", "--port", "HELD"} << QStringList() << 1
-        << "^Failure: " + pty + " is in use by another program: close it, or choose another port\n$";
-    if (::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty())
-        QTest::newRow("type, no permission for the device")
-            << QStringList{"type", "--port", "PTY"}
-            << QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} << 1
-            << "^Failure: no permission to open " + pty +
-                   ": add your user to the group (\\w+) \\(sudo usermod -aG \\1 \\$USER\\), then log in again\n$";
-    QTest::newRow("write, an empty value left out")
-        << QStringList{"write", "one.csv", "--port", "radio"} << QStringList() << 0
-        << "^Note: left out 1 menu settings whose value is empty \\(an EX command without a value would read the "
-           "setting, not empty it\\): EX,A,045,01,0,0\nSuccess\n$";
-    QTest::newRow("check, missing file") << QStringList{"check", "none.mot"} << QStringList() << 1
-                                         << "\nproblem: cannot read .*\nFailure: cannot read .*none.mot.*\n$";
-    QTest::newRow("flash, boot loader missing")
-        << QStringList{"flash", "adjust", "--boot", "none.rel"} << QStringList() << 1
-        << "^Failure: the boot loader none.rel is not there \\(looked for " +
-               QRegularExpression::escape(path("none.rel")) + "\\); give its place with --boot FILE\n$";
-    QTest::newRow("flash, ADJUST file missing")
-        << QStringList{"flash", "adjust", "--boot", "7730F.REL", "--type", "J(S) - EXT"} << QStringList() << 1
-        << "^Failure: the ADJUST file FPU_SJ.D3T is not there \\(looked for .*/ADJ/FPU_SJ.D3T\\); give its place with "
-           "--adj-dir DIR\n$";
-    QTest::newRow("flash adjust names its file")
-        << QStringList{"flash", "adjust", "--boot", "7730F.REL", "--adj-dir", "ADJ", "--type", "J(V)"} << QStringList()
-        << 1 << "^ADJUST file: " + QRegularExpression::escape(path("ADJ/FPU_VJ.D3T")) + "\nFailure: .*\n$";
+    const auto usage = [](const QStringList &arguments, const QString &says) {
+        QTest::addRow("usage: %s", qPrintable(arguments.join(' ')))
+            << arguments << QStringList() << false << 2 << "^$"
+            << "^" + QRegularExpression::escape(says) + "\n\nUsage: brisk " + arguments.first() + " ";
+    };
+    // Help names `brisk`, not the path it runs from, and lists only the command's own options.
+    const auto help = [](const QString &command, const QStringList &shown, const QStringList &absent) {
+        QString out = "^Usage: brisk " + command + " ";
+        for (const QString &text : shown)
+            out += "(?=[\\s\\S]*" + QRegularExpression::escape(text).replace("\\ ", "\\s+") + ")";
+        for (const QString &text : absent + QStringList{"--help-all", BRISK_EXECUTABLE})
+            out += "(?![\\s\\S]*" + QRegularExpression::escape(text) + ")";
+        QTest::addRow("help: %s", qPrintable(command))
+            << QStringList{command, "--help"} << QStringList() << false << 0 << out << "^$";
+    };
+    const auto row = [&](const char *name, const QStringList &arguments, int exitCode, const QString &out,
+                         const QStringList &wrapper = {}, bool held = false) {
+        QTest::newRow(name) << arguments << wrapper << held << exitCode << out
+                            << "^([A-Za-z]+ +[0-9]+%[^\n]*\n)*$"; // progress shares its line with nothing else
+    };
+    // Usage errors store nothing: they run before any port is mapped.
+    usage({"type", "extra"}, "brisk type: unexpected argument \"extra\"");
+    usage({"read"}, "brisk read: missing arguments: brisk read FILE.csv");
+    usage({"read", "a.csv", "b.csv"}, "brisk read: unexpected argument \"b.csv\"");
+    usage({"check", "a", "--port", "COM1"}, "brisk check: Unknown option 'port'.");
+    usage({"flash", "adjust", "x"}, "brisk flash: give 'user FILE' or 'adjust'");
+    usage({"flash"}, "brisk flash: missing arguments: brisk flash user FILE | flash adjust [--type TYPE]");
+    usage({"flash", "adjust", "--type", "JS"},
+          "brisk flash: --type takes a type as 'brisk type' shows it (K, E2, E, M, E4, K2, E5, E3, X, J(S), J(V), K - "
+          "EXT, E2 - EXT, E - EXT, M - EXT, E4 - EXT, K2 - EXT, E5 - EXT, E3 - EXT, X - EXT, J(S) - EXT, J(V) - "
+          "EXT), not \"JS\"");
+    usage({"ports", "x"}, "brisk ports: unexpected argument \"x\"");
+    usage({"ports", "--set", "COM3", "<pty>"}, "brisk ports: give --set COM1 DEVICE or --set COM2 DEVICE");
+    usage({"log", "--last", "x"}, "brisk log: --last takes a count of records");
+    usage({"type", "--port", "COM3"},
+          "brisk type: --port takes COM1, COM2 or a device path (/dev/ttyUSB0, ./radio), not \"COM3\"");
+    // Never /dev/NAME behind the operator's back.
+    usage({"type", "--port", "null"}, "brisk type: --port null names " + path("null") +
+                                          ", which does not exist; for the device give its path: --port /dev/null");
+    help("check", {"--boot", "--quiet"}, {"--port", "--verify"});
+    help("flash", {"--port", "--boot", "--adj-dir", "J(S) - EXT write FPU_SJ.D3T"}, {"--verify"});
+    help("type", {"--port"}, {"--verify", "--boot"});
+    help("read", {"--port"}, {"--verify", "--boot"});
+    help("write", {"--port", "--verify"}, {"--boot"});
+    help("ports", {"--set"}, {"--port", "--verify"});
+
+    row("type", {"type", "--port", "radio"}, 0, "^Type K\nSuccess\n$");
+    row("type, no such device", {"type", "--port", "/dev/none"}, 1,
+        "^Failure: there is no device /dev/none: check the cable \\(or the USB serial adapter\\) and the port\n$");
+    row("type, port held by another program", {"type", "--port", "<pty>"}, 1,
+        "^Failure: " + pty + " is in use by another program: close it, or choose another port\n$", {}, true);
+    if (nobody)
+        row("type, no permission for the device", {"type", "--port", "<pty>"}, 1,
+            "^Failure: no permission to open " + pty +
+                ": add your user to the group (\\w+) \\(sudo usermod -aG \\1 \\$USER\\), then log in again\n$",
+            AsNobody);
+    row("write, an empty value left out", {"write", "one.csv", "--port", "radio"}, 0,
+        "^Note: left out 1 menu settings whose value is empty \\(an EX command without a value would read the "
+        "setting, not empty it\\): EX,A,045,01,0,0\nSuccess\n$");
+    row("read, Ctrl-C", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGINT,
+        "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
+        "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "\nFailure: there is no device /dev/none");
+    QTest::newRow("read, log unwritable")
+        << QStringList{"read", "x.csv", "-q", "--port", "radio"}
+        << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"
+        << "^brisk: the service record was not written: ";
+    row("flash user", {"flash", "user", "user.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 0, "^Success\n$");
+    row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel"}, 1,
+        "^Failure: the boot loader none.rel is not there \\(looked for " +
+            QRegularExpression::escape(path("none.rel")) + "\\); give its place with --boot FILE\n$");
+    row("flash, ADJUST file missing", {"flash", "adjust", "--boot", "7730F.REL", "--type", "J(S) - EXT"}, 1,
+        "^Failure: the ADJUST file FPU_SJ.D3T is not there \\(looked for .*/ADJ/FPU_SJ.D3T\\); give its place with "
+        "--adj-dir DIR\n$");
+    row("flash adjust names its file", {"flash", "adjust", "--boot", "7730F.REL", "--adj-dir", "ADJ", "--type", "J(V)"},
+        1, "^ADJUST file: " + QRegularExpression::escape(path("ADJ/FPU_VJ.D3T")) + "\nFailure: .*\n$");
+
+    if (QFile::exists(path("srec_cat.mot")) && QFile::exists(path("s1.mot"))) {
+        row("check, srec_cat's file", {"check", "srec_cat.mot", "-q"}, 0,
+            "\nlines: 16386\nrecords: S0 1, S2 16384, S5 1\ndata bytes: 262144\naddresses: 000000 to 03FFFF\n"
+            "problem: none\n(.*\n)*can be written: yes\n");
+        row("check, objcopy's file", {"check", "objcopy.mot", "-q"}, 0, "\nproblem: none\n");
+        row("check, 256 KB as boot loader", {"check", "srec_cat.mot", "--boot", "-q"}, 1, "\ncan be sent: no");
+        row("check, S1 records as boot loader", {"check", "s1.mot", "--boot", "-q"}, 1,
+            "\nproblem: line 2: S1 record refused");
+    }
+    row("check, checksum digit flipped", {"check", "flipped.mot", "-q"}, 1, "\nproblem: line 100: checksum");
+    row("check, data record without data", {"check", "nothing.mot", "-q"}, 0,
+        "\nnote: records that carry nothing: 1 \\(");
+    row("check, empty file", {"check", "empty.mot", "-q"}, 1, "\nproblem: no data records\n");
+    row("check, missing file", {"check", "none.mot"}, 1, "\nproblem: cannot read .*\nFailure: cannot read .*none.mot");
+    // The image as sent is what srec_cat makes of the file with every gap and the tail
+    // filled with 0xFF; the loader as sent is the file's bytes from address 0.
+    for (quint32 seed : {1, 2, 3, 4}) {
+        const bool boot = seed == 4;
+        const QString file = QStringLiteral("seed%1.mot").arg(seed);
+        QVERIFY(writeFile(path(file), boot ? SRecordFiles::imageAsS2(randomBytes(2000, seed)) : imageWithGaps(seed)));
+        const QStringList fill = boot ? QStringList{} : QStringList{"-fill", "0xFF", "0", "0x40000"};
+        QByteArray sha256;
+        QByteArray crc32;
+        if (tool("srec_cat", QStringList{file} + fill + QStringList{"-o", "sent.bin", "-binary"}) &&
+            tool("sha256sum", {"sent.bin"}, &sha256) && tool("crc32", {"sent.bin"}, &crc32))
+            QTest::addRow("check, fingerprints of seed %u", seed)
+                << QStringList{"check", file, "-q"} + (boot ? QStringList{"--boot"} : QStringList{}) << QStringList()
+                << false << 0 << QString("\nsha256: " + sha256.left(64) + "\n(.*\n)*crc32: " + crc32.trimmed() + "\n")
+                << "^$";
+    }
+    row("diff, same settings", {"diff", "a.csv", "copy.csv"}, 0, "^Success\n$");
+    row("diff, two entries differ", {"diff", "a.csv", "b.csv"}, 1,
+        "^menu A 001 00 0 0: a.csv \"5\", b.csv \"6\"\nchannel 1 123: field 16 a.csv \"HARBOUR\", b.csv \"MARINA\"\n"
+        "Failure: 2 entries differ\n$");
+    row("diff, damaged file", {"diff", "a.csv", "damaged.csv"}, 2, "^Failure: .*damaged.csv, line 1: MR field 4");
+    row("diff, missing file", {"diff", "absent.csv", "a.csv"}, 2, "^Failure: .*absent.csv");
+    const QStringList log{"env", "XDG_DATA_HOME=" + path("log")};
+    row("log, newest last", {"log"}, 0,
+        "^.*\n2024-05-01 09:00:00  1:15 .*success\n.*/dev/ttyUSB0.*failure: no answer\n"
+        ".*USER firmware write.*stopped\nSuccess\n$",
+        log);
+    row("log, the last two as they stand", {"log", "--json", "--last", "2"}, 0,
+        "^" + QRegularExpression::escape(Records[1] + '\n' + Records[2]) + "\n$", log);
+    // `brisk ports --set` maps COM1 and marks a mapped device that cannot be opened with what stands in the way.
+    row("ports, free", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
+    row("ports, lower case name", {"ports", "--set", "com1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
+    row("ports, missing", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged"}, 0,
+        "\n  COM1 -> /dev/ttyUSB-unplugged  \\[missing\\]\n");
+    row("ports, busy", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>  \\[busy: ", {}, true);
+    row("ports, busy under its link", {"ports", "--set", "COM1", "<link>"}, 0, "\n  COM1 -> <link>  \\[busy: ", {},
+        true);
+    if (nobody) // root may open anything: the pty (root's, mode 620) is tried as nobody
+        row("ports, not permitted", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>  \\[not permitted: ",
+            AsNobody + QStringList{"env", "XDG_CONFIG_HOME=" + m_nobody.path()});
 }
 
 void TestCommandLine::endsWithItsResult()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, wrapper);
+    QFETCH(bool, held);
     QFETCH(int, exitCode);
-    QFETCH(QString, output);
-    const QString device = m_radio->line().devicePath();
-    arguments.replaceInStrings(QRegularExpression("^(HELD|PTY)$"), device);
-    clsBriskHx7730 holder;
-    if (QTest::currentDataTag() == QLatin1String("type, port held by another program"))
-        QVERIFY(holder.CommOpen(QString::fromLatin1(SettingsCom1)));
-
-    const Run result = run(arguments, wrapper);
-    QVERIFY2(result.out.contains(QRegularExpression(output)), qPrintable(result.out + result.err));
-    QCOMPARE(result.exitCode, exitCode);
-    // Progress shares its line with nothing else and, on success, reaches 100 %.
-    for (const QString &line : result.err.split('\n', Qt::SkipEmptyParts))
-        QVERIFY2(line.contains(QRegularExpression("^[A-Za-z]+ +[0-9]+%$")), qPrintable(line));
-    if (exitCode == 0 && !result.err.isEmpty())
-        QVERIFY(result.err.endsWith(" 100%\n"));
-}
-
-void TestCommandLine::stopSignalSaysStopped_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("signal");
-    QTest::newRow("read, Ctrl-C") << QStringList{"read", "out.csv", "-q"} << SIGINT;
-    QTest::newRow("write, SIGTERM") << QStringList{"write", "whole.csv", "-q"} << SIGTERM;
-}
-
-void TestCommandLine::stopSignalSaysStopped()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, signal);
-    if (arguments.contains("whole.csv")) {
-        const Run read = run({"read", "whole.csv", "-q", "--port", "radio"});
-        QCOMPARE(read.exitCode, 0);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    for (const auto &[name, value] : {std::pair{"<pty>", m_radio.line().devicePath()},
+                                      {"<link>", path("radio")},
+                                      {"<fw>", m_firmware.line().devicePath()}}) {
+        arguments.replaceInStrings(name, value);
+        out.replace(name, QRegularExpression::escape(value));
     }
-    auto radio = std::make_unique<StoppingRadio>();
-    StoppingRadio &stopper = *radio;
-    stopper.signal = signal;
-    stopper.atByte = 2000;
-    sim::SimRadio line(std::move(radio));
-    QVERIFY(line.start());
+    clsBriskHx7730 holder;
+    QVERIFY(!held || holder.CommOpen(QString::fromLatin1(SettingsCom1)));
+    const auto traffic = [this] {
+        return m_radio.line().received().size() + m_radio.line().sent().size() + m_firmware.line().received().size() +
+               m_firmware.line().sent().size();
+    };
+    const qint64 trafficBefore = traffic();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path("data/") + QTest::currentDataTag()));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
 
-    QProcess brisk;
-    run(brisk, arguments + QStringList{"--port", line.devicePath()});
-    QVERIFY(brisk.waitForStarted());
-    stopper.target = pid_t(brisk.processId());
-    QVERIFY(brisk.waitForFinished(60000));
-    QCOMPARE(brisk.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(brisk.exitCode(), 128 + signal);
-    const QString out = QString::fromLocal8Bit(brisk.readAllStandardOutput());
-    QVERIFY2(out.contains(QRegularExpression("(^|\n)Stopped: at the operator's request [^\n]+\n$")),
-             qPrintable(QString(out).replace("\n", "|")));
+    const Run result = run(arguments, wrapper, exitCode > 128 ? exitCode - 128 : 0);
+    QVERIFY2(result.out.contains(QRegularExpression(out)), qPrintable(result.out + result.err));
+    QVERIFY2(result.err.contains(QRegularExpression(err)), qPrintable(result.err));
+    QCOMPARE(result.exitCode, exitCode);
+    // One closing line, the only one on stdout when nothing else was asked for.
+    const QString closing = exitCode == 0 ? "\nSuccess\n$" : exitCode > 128 ? "\nStopped: .+\n$" : "\nFailure: .+\n$";
+    QVERIFY(arguments.contains("--json") || arguments.contains("--help") || (exitCode == 2 && result.out.isEmpty()) ||
+            ('\n' + result.out).contains(QRegularExpression(closing)));
+    QVERIFY(exitCode != 0 || !result.err.contains('%') || result.err.contains(QRegularExpression(" 100%[^\n]*\n$")));
+    QVERIFY2(QDir(m_tmp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             "a working database was left behind");
+    QVERIFY(exitCode != 2 || !QFile::exists(path("config/BriskHx7730.conf")));
     QVERIFY(!QFile::exists(path("out.csv")));
-    QVERIFY(line.waitUntilIdle());
-    if (arguments.first() == "read") // a read stops at its next poll: no more than one query follows
-        QVERIFY(line.received().size() < 2000 + 60);
+    // A read stops at its next poll: no more than one query follows.
+    QVERIFY(exitCode != 128 + SIGINT ||
+            m_radio.model([](StoppingRadio &radio) { return radio.bytes; }) < StopAtByte + 60);
+
+    // A settings read or write, or a firmware write once its files are found, leaves one
+    // service record, which says what the closing line said.
+    const QString command = arguments.first();
+    const bool recorded =
+        exitCode != 2 && !wrapper.contains("env") && !arguments.contains("--help") &&
+        (command == "read" || command == "write" || (command == "flash" && !result.out.contains("is not there")));
+    const QList<QJsonObject> records = serviceRecords();
+    QCOMPARE(records.size(), int(recorded));
+    if (!recorded)
+        return;
+    const QJsonObject record = records.first();
+    const QString told = result.out.section('\n', -2, -2).section(": ", 1, -1);
+    QCOMPARE(record["program"].toString(), "command line");
+    QCOMPARE(record["version"].toString(), BRISK_VERSION);
+    QCOMPARE(record["port"].toString(), "COM1");
+    QCOMPARE(record["action"].toString(), command == "read"           ? "settings read"
+                                          : command == "write"        ? "settings write"
+                                          : arguments.at(1) == "user" ? "USER firmware write"
+                                                                      : "ADJUST firmware write");
+    QCOMPARE(record["result"].toString(), exitCode == 0 ? "success" : exitCode > 128 ? "stopped" : "failure");
+    QCOMPARE(record.contains("reason"), exitCode != 0);
+    QCOMPARE(record["reason"].toString(), exitCode > 128 ? "stopped " + told : told);
+    const QDateTime start = QDateTime::fromString(record["start"].toString(), Qt::ISODateWithMs);
+    QVERIFY(start.timeSpec() == Qt::UTC && start >= before);
+    QVERIFY(start.addMSecs(qint64(record["durationSeconds"].toDouble() * 1000)) <= QDateTime::currentDateTimeUtc());
+    QStringList roles;
+    for (const QJsonValue &value : record["files"].toArray()) {
+        const QJsonObject file = value.toObject();
+        const QByteArray bytes = SRecordFiles::readFile(file["path"].toString());
+        roles << file["role"].toString();
+        QVERIFY(QFileInfo(file["path"].toString()).isAbsolute());
+        QVERIFY(file.contains("error") ||
+                (file["size"].toInteger() == bytes.size() && file["sha256"] == sha256Of(bytes)));
+    }
+    const QStringList listed = command == "flash"                    ? QStringList{"boot loader", "firmware"}
+                               : command == "write" || exitCode == 0 ? QStringList{"settings"}
+                                                                     : QStringList();
+    QCOMPARE(roles, listed);
+    QCOMPARE(record.contains("radioType"), command == "read" && (exitCode == 0 || exitCode > 128));
+    QVERIFY(command != "flash" || exitCode != 0 ||
+            (record["imageSha256"] == sha256Of(m_image) && record["loaderSha256"] == sha256Of(m_loader)));
+    // Every byte sent and read; a write does not read the answers to its commands, a stopped or failed run
+    // may leave replies unread.
+    const qint64 wire = record["wireBytes"].toInteger();
+    QVERIFY(exitCode == 0 && command == "read" ? wire == traffic() - trafficBefore : wire <= traffic() - trafficBefore);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
