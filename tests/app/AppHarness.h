@@ -14,15 +14,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 // Answers in the operator's place and keeps what the window showed.
 class ScriptedDialogs : public OperatorDialogs
 {
 public:
-    void message(QWidget *parent, const QString &text, Icon icon, const QString &title, const QString &detail) override
+    void message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail) override
     {
-        if (showMessages)
-            showMessages->message(parent, text, icon, title, detail);
         shown << (icon == Icon::Critical ? "critical " : "") + title + ": " + text +
                      (detail.isEmpty() ? "" : " (" + detail + ")");
         if (onMessage)
@@ -30,13 +30,16 @@ public:
     }
     QString chooseFileToOpen(QWidget *, const QString &t, const QString &f) override { return next("open", t, f); }
     QString chooseFileToSave(QWidget *, const QString &t, const QString &f) override { return next("save", t, f); }
-    void openDocument(QWidget *, const QString &path) override { shown << "document " + path; }
+    void openDocument(QWidget *parent, const QString &path) override
+    {
+        shown << "document " + path;
+        DesktopDialogs().openDocument(parent, path);
+    }
 
     QStringList files;                                 // answers to the file dialogs in turn; none cancels
     QStringList shown;                                 // "[critical ]title: text[ (detail)]", "document PATH"
     std::function<void()> onMessage;                   // while the box would be up
     std::function<void(const QString &)> onFileDialog; // "open|save title filter", while it would be up
-    OperatorDialogs *showMessages = nullptr;           // shows the boxes for real too
 
 private:
     QString next(const QString &kind, const QString &title, const QString &filter)
@@ -47,45 +50,38 @@ private:
     }
 };
 
-// The real operations, each recorded in `calls` as "name[ argument]" and replaceable by
-// a hook; a hook that returns false leaves the reason "failed".
+// The real operations, each recorded in `calls` as "name[ argument]", or without a radio
+// ones that succeed at once unless named in `failing`.
 class ScriptedOperations : public RadioOperations
 {
 public:
-#define BRISK_SCRIPTED(name, argument, parameters, ...)                                                                \
+#define BRISK_SCRIPTED(name, argument, window, reason, parameters, ...)                                                \
     bool name parameters override                                                                                      \
     {                                                                                                                  \
-        return run(#name, argument, &w, nullptr, [&] { return RadioOperations::name(__VA_ARGS__); });                  \
+        return run(#name, argument, window, reason, [&] { return RadioOperations::name(__VA_ARGS__); });               \
     }
-    BRISK_SCRIPTED(fncImportMotFile, p, (WindowServices & w, const QString &p, const QString &t), w, p, t)
-    BRISK_SCRIPTED(fncImportFirmwareFile, p, (WindowServices & w, const QString &p, const QString &t), w, p, t)
-    BRISK_SCRIPTED(fncTransmitBootProgram, "", (WindowServices & w), w)
-    BRISK_SCRIPTED(fncTransmitProgram, t, (WindowServices & w, const QString &t), w, t)
-    BRISK_SCRIPTED(fncMenuRead, "", (WindowServices & w), w)
-    BRISK_SCRIPTED(fncMemoryChennelRead, "", (WindowServices & w), w)
-    BRISK_SCRIPTED(fncExportCsvFile, p, (WindowServices & w, const QString &p), w, p)
-    BRISK_SCRIPTED(fncImportCsvFile, p, (WindowServices & w, const QString &p), w, p)
-    BRISK_SCRIPTED(fncMenuWrite, "", (WindowServices & w), w)
-    BRISK_SCRIPTED(fncMemoryChennelWrite, "", (WindowServices & w), w)
+    BRISK_SCRIPTED(fncImportMotFile, p, &w, nullptr, (WindowServices & w, const QString &p, const QString &t), w, p, t)
+    BRISK_SCRIPTED(fncImportFirmwareFile, p, &w, nullptr, (WindowServices & w, const QString &p, const QString &t), w,
+                   p, t)
+    BRISK_SCRIPTED(isWritableImage, t, nullptr, r, (QSqlDatabase db, const QString &t, QString *r), db, t, r)
+    BRISK_SCRIPTED(fncTransmitBootProgram, "", &w, nullptr, (WindowServices & w), w)
+    BRISK_SCRIPTED(fncTransmitProgram, t, &w, nullptr, (WindowServices & w, const QString &t), w, t)
+    BRISK_SCRIPTED(fncMenuRead, "", &w, nullptr, (WindowServices & w), w)
+    BRISK_SCRIPTED(fncMemoryChennelRead, "", &w, nullptr, (WindowServices & w), w)
+    BRISK_SCRIPTED(fncExportCsvFile, p, &w, nullptr, (WindowServices & w, const QString &p), w, p)
+    BRISK_SCRIPTED(fncImportCsvFile, p, &w, nullptr, (WindowServices & w, const QString &p), w, p)
+    BRISK_SCRIPTED(fncMenuWrite, "", &w, nullptr, (WindowServices & w), w)
+    BRISK_SCRIPTED(fncMemoryChennelWrite, "", &w, nullptr, (WindowServices & w), w)
 #undef BRISK_SCRIPTED
-    bool isWritableImage(QSqlDatabase db, const QString &t, QString *reason) override
-    {
-        return run("isWritableImage", t, nullptr, reason,
-                   [&] { return RadioOperations::isWritableImage(db, t, reason); });
-    }
     QString fncTypeRead(WindowServices &w) override
     {
-        QString type = typeText;
-        run("fncTypeRead", "", &w, nullptr, [&] {
-            type = RadioOperations::fncTypeRead(w);
-            return true;
-        });
-        return type;
+        run("fncTypeRead", "", &w, nullptr, [] { return true; }); // recorded; the read itself here
+        return withoutRadio ? typeText : RadioOperations::fncTypeRead(w);
     }
 
     bool withoutRadio = false; // every operation not replaced succeeds at once; fncTypeRead answers typeText
     QString typeText = "K";
-    QHash<QString, std::function<bool()>> replaced;
+    QStringList failing; // operations that fail (with the reason "failed") when withoutRadio
     std::function<void(const QString &call)> onCall; // as each operation starts
     QStringList calls;
 
@@ -96,10 +92,8 @@ private:
         calls << (name + ' ' + argument).trimmed();
         if (onCall)
             onCall(calls.last());
-        if (!replaced.contains(name))
+        if (!withoutRadio || !failing.contains(name))
             return withoutRadio || real();
-        if (replaced[name]())
-            return true;
         w ? w->setFailure("failed") : void(*reason = "failed");
         return false;
     }
@@ -132,10 +126,9 @@ public:
     {
         m_window =
             std::make_unique<frmMain>(MainSetup{folder(), texts, &operations, &dialogs, workFolder, serialPorts});
-        if (!m_window->startUp())
-            return false;
-        m_window->show();
-        return true;
+        const bool started = m_window->startUp();
+        m_window->setVisible(started);
+        return started;
     }
     // The delivered files and every operation succeeding at once; then start().
     bool startScripted()
@@ -175,24 +168,22 @@ public:
         static const QHash<QString, QString> names{{"1 4 5 - - 0 0", "Idle"},      {"1 0 0 x E 0 0", "Preparing"},
                                                    {"0 0 0 x E 0 1", "Importing"}, {"1 0 0 E E 0 0", "Armed"},
                                                    {"0 0 0 x x 1 1", "Running"},   {"1 0 0 x x 0 0", "Reporting"}};
+        // The number of the string-table entry that reads a text; "-" for none, else the text itself.
+        auto number = [this](const QString &text) {
+            for (int id = 101; id <= 154 && !text.isEmpty(); ++id)
+                if (texts(id) == text)
+                    return QString::number(id);
+            return text.isEmpty() ? "-" : '"' + text + '"';
+        };
         QString state = names.value(flags, "(" + flags + ")"), labels;
         for (QWidget *control : QList<QWidget *>{c.lblAction, c.lblInstruction, c.lblCaution, c.cmdExec})
             if (control->isVisibleTo(m_window.get()))
-                labels += (labels.isEmpty() ? "" : "/") + textNumber(control->property("text").toString());
+                labels += (labels.isEmpty() ? "" : "/") + number(control->property("text").toString());
         if (const QString file = m_window->actions().FileName(); !file.isEmpty())
             labels += " file " + QDir(folder()).relativeFilePath(file);
         if (state != "Idle" || labels != "101/110/-" || m_window->actions().ActionMode() != 0)
-            state += ' ' + labels;
+            state += ' ' + labels + (c.lblType->text().isEmpty() ? "" : " [" + c.lblType->text() + ']');
         return c.barMain->isVisible() ? state + " bar " + QString::number(c.barMain->maximum()) : state;
-    }
-    bool isIdle() { return state() == "Idle"; }
-    // The number of the string-table entry that reads `text`; "-" for none, else the text itself.
-    QString textNumber(const QString &text)
-    {
-        for (int id = 101; id <= 154 && !text.isEmpty(); ++id)
-            if (texts(id) == text)
-                return QString::number(id);
-        return text.isEmpty() ? "-" : '"' + text + '"';
     }
 
     // An image of `size` random bytes of `seed` as S2 records of 16 bytes.

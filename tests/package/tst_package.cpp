@@ -3,7 +3,6 @@
 // who owns nothing but a home (root ignores permission bits, so root runs it as nobody).
 #include "SRecordFiles.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -13,16 +12,6 @@
 #include <unistd.h>
 
 using SRecordFiles::runTool;
-
-// Files and folders below `folder`, relative to it.
-static QString contentsOf(const QString &folder)
-{
-    QStringList names;
-    for (QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();)
-        names << QDir(folder).relativeFilePath(it.next());
-    names.sort();
-    return names.join(' ');
-}
 
 // BootPrg's rows in the running window's database; -1 while it cannot be read.
 static int bootRows(const QString &database)
@@ -65,43 +54,43 @@ private slots:
 
     void packageHoldsTheFolderTheLinksAndTheDesktopFiles()
     {
-        QCOMPARE(contentsOf(root("opt/brisk-hx7730")),
-                 QString("BriskHx7730 HELP HELP/help_e.htm HELP/help_j.htm brisk"));
-        QCOMPARE(QFileInfo(root("usr/bin/brisk")).symLinkTarget(), QString("/opt/brisk-hx7730/brisk"));
-        QCOMPARE(QFileInfo(root("usr/bin/brisk-hx7730")).symLinkTarget(), QString("/opt/brisk-hx7730/BriskHx7730"));
-        const QString desktop = root("usr/share/applications/" BRISK_APP_ID ".desktop"),
-                      metainfo = root("usr/share/metainfo/" BRISK_APP_ID ".metainfo.xml");
-        for (const QString &file : {desktop, metainfo, root("usr/share/icons/hicolor/64x64/apps/brisk-hx7730.png"),
-                                    root("usr/share/icons/hicolor/scalable/apps/brisk-hx7730.svg")})
-            QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
-        QByteArray fields;
+        QByteArray listing, fields;
+        QVERIFY(runTool("dpkg-deb", {"-c", m_deb}, {}, &listing));
+        for (const char *entry : {" ./opt/brisk-hx7730/BriskHx7730\n", " ./opt/brisk-hx7730/brisk\n",
+                                  " ./opt/brisk-hx7730/HELP/help_e.htm\n", " ./opt/brisk-hx7730/HELP/help_j.htm\n",
+                                  " ./usr/bin/brisk -> /opt/brisk-hx7730/brisk\n",
+                                  " ./usr/bin/brisk-hx7730 -> /opt/brisk-hx7730/BriskHx7730\n",
+                                  " ./usr/share/icons/hicolor/64x64/apps/brisk-hx7730.png\n",
+                                  " ./usr/share/icons/hicolor/scalable/apps/brisk-hx7730.svg\n"})
+            QVERIFY2(listing.contains(entry), entry);
+        QCOMPARE(listing.count(" ./opt/brisk-hx7730/"), 6); // the folder, HELP, two programs, two pages
         QVERIFY(runTool("dpkg-deb", {"-f", m_deb, "Depends", "Recommends"}, {}, &fields));
         // Qt's SQLite driver is a plugin that no binary links; the rest comes from the binaries.
         for (const char *needed : {"Depends: libqt6sql6-sqlite", "libqt6widgets6", "libqt6serialport6", "libsqlite3-0",
                                    "Recommends: fonts-ipafont-gothic, qt6-translations-l10n"})
             QVERIFY2(fields.contains(needed), fields);
-        for (const QStringList &validator : {QStringList{"desktop-file-validate", desktop},
-                                             {"appstreamcli", "validate", "--no-net", metainfo},
-                                             {"lintian", "--fail-on", "error", m_deb}}) {
+        for (const QStringList &validator :
+             {QStringList{"desktop-file-validate", root("usr/share/applications/" BRISK_APP_ID ".desktop")},
+              {"appstreamcli", "validate", "--no-net", root("usr/share/metainfo/" BRISK_APP_ID ".metainfo.xml")},
+              {"lintian", "--fail-on", "error", m_deb}}) {
             QByteArray output;
             QVERIFY2(runTool(validator[0], validator.mid(1), {}, &output), qPrintable(validator[0] + ": " + output));
         }
     }
 
     // The working database and its lock in the runtime folder, the boot loader from the
-    // per-user data folder, the program folder untouched, nothing left after a close.
+    // per-user data folder, nothing left after a close.
     void windowRunsFromReadOnlyFolderAsUser()
     {
         QTemporaryDir home;
-        const QString runtime = home.filePath("runtime"), program = root("opt/brisk-hx7730");
+        const QString runtime = home.filePath("runtime"), program = root("opt/brisk-hx7730/BriskHx7730");
         const QByteArray loader = SRecordFiles::imageAsS2(SRecordFiles::randomBytes(2048, 7));
         QVERIFY(QDir().mkpath(runtime) && QDir().mkpath(home.filePath("data/BriskHx7730")));
         QVERIFY(SRecordFiles::writeFile(home.filePath("data/BriskHx7730/7730F.REL"), loader));
         QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const bool asRoot = ::geteuid() == 0;
         QVERIFY(!asRoot || runTool("chown", {"-R", "nobody:nogroup", home.path()}));
-        QVERIFY(runTool("chmod", {"-R", "a-w", program}));
-        const QString installed = contentsOf(program);
+        QVERIFY(runTool("chmod", {"-R", "a-w", root("opt/brisk-hx7730")}));
 
         QProcess window;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // offscreen, C.UTF-8
@@ -112,15 +101,13 @@ private slots:
         window.setProcessEnvironment(env);
         window.setProcessChannelMode(QProcess::ForwardedChannels);
         if (asRoot)
-            window.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program + "/BriskHx7730"});
+            window.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program});
         else
-            window.start(program + "/BriskHx7730", {});
+            window.start(program, {});
         QVERIFY(window.waitForStarted());
-
         const QString database = runtime + "/BriskHx7730.mdb";
         QTRY_COMPARE_WITH_TIMEOUT(bootRows(database), int(loader.count('\n')), 60'000);
         QVERIFY(QFileInfo::exists(database + ".lock"));
-        QCOMPARE(contentsOf(program), installed);
         window.terminate(); // the window closes as by its close button
         QVERIFY(window.waitForFinished(60'000));
         QCOMPARE(window.exitStatus(), QProcess::NormalExit);
