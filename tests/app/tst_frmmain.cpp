@@ -4,7 +4,6 @@
 
 #include "app/frmHelp.h"
 #include "store/UserFolders.h"
-#include "store/WorkDatabase.h"
 
 #include <QComboBox>
 #include <QMenu>
@@ -167,10 +166,9 @@ private slots:
             h.ui().cmdExec->click();
         note({});
         // A refused image is emptied; anything else keeps what was imported.
-        if (const QString table = QStringList{"UserPrg", "AdjustPrg", "MenuData", ""}[int(action)]; !table.isEmpty())
-            trace << table + ' ' +
-                         QString::number(
-                             WorkDatabase::countRows(h.window().WorkConnection(), "SELECT * FROM " + table));
+        const QString table = QStringList{"UserPrg", "AdjustPrg", "MenuData", ""}[int(action)];
+        if (!table.isEmpty() && sql.exec("SELECT COUNT(*) FROM " + table) && sql.next())
+            trace << table + ' ' + sql.value(0).toString();
         QCOMPARE(trace, path.split("; "));
     }
 
@@ -234,7 +232,9 @@ private slots:
         });
         c.mnuMenu313->trigger();
         const QString device = japanese ? "/dev/ttyS0" : "/dev/serial/by-id/usb-0";
-        QCOMPARE(SerialPorts::mappedDevice("COM1") + ' ' + c.mnuMenu311->toolTip(), device + ' ' + device);
+        QCOMPARE(SerialPorts::mappedDevice("COM1") + ' ' + SerialPorts::mappedDevice("COM2") + ' ' +
+                     c.mnuMenu311->toolTip(),
+                 device + " /dev/ttyS1 " + device);
         QTimer::singleShot(0, [&] {
             QWidget *about = QApplication::activeModalWidget();
             h.dialogs.shown << about->windowTitle();
