@@ -1,8 +1,9 @@
-// The window's four actions under the faults of the radio and of their files:
-// each row names what the operator must see, and every row ends with the window
-// idle and the port free for the next action.
+// The window's four actions end to end: the real operations against the simulated
+// radio on COM1, under the faults of the radio, the line and the files. Each row names
+// the box the operator must see; every row ends with the window idle and the port free,
+// and every run leaves its service record.
 #include "AppHarness.h"
-#include "LinkTestCase.h"
+#include "ServiceRecords.h"
 
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
@@ -10,142 +11,101 @@
 #include "sim/NormalRadio.h"
 #include "sim/SimRadio.h"
 
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest>
+enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile, OutputFolderMissing };
 
-#include <sys/stat.h>
-
-using namespace std::chrono_literals;
-
-namespace {
-
-enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile, OutputIsFifo, OutputFolderMissing };
-
-const QByteArray GoodSettings = "MR,0,0,00,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n"
-                                "EX,A,001,00,0,0,1\r\n";
-// A leading zero stripped, as a spreadsheet does.
-const QByteArray DamagedSettings = "MR,0,0,0,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\n";
-
-bool isFirmware(Action action)
-{
-    return action == Action::User || action == Action::Adjust;
-}
-
-std::unique_ptr<sim::Personality> radioFor(Action action)
-{
-    if (isFirmware(action))
-        return std::make_unique<sim::FirmwareRadio>();
-    return std::make_unique<sim::NormalRadio>(0);
-}
-
-} // namespace
-
-class tst_WindowFaults : public LinkTestCase
+class tst_WindowFaults : public QObject
 {
     Q_OBJECT
 
-public:
-    tst_WindowFaults() : LinkTestCase(200ms) {}
-
 private slots:
-    void initTestCase() { useTemporarySettings(); }
-    void actionUnderFault_data();
-    void actionUnderFault();
-};
-
-void tst_WindowFaults::actionUnderFault_data()
-{
-    QTest::addColumn<Action>("action");
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("box"); // the box's text; "" for none
-
-    const QString success = QStringLiteral("Success");
-    const QString failure = QStringLiteral("Failure");
-    const QString preparationFailed = QStringLiteral("\rFailure\r");
-    const struct
+    void initTestCase()
     {
-        const char *name;
-        Action action;
-    } actions[] = {{"USER", Action::User},
-                   {"ADJUST", Action::Adjust},
-                   {"settings read", Action::SettingsRead},
-                   {"settings write", Action::SettingsWrite}};
-    for (const auto &a : actions) {
-        QTest::addRow("%s, no fault", a.name) << a.action << Fault::None << success;
-        // A settings write is confirmed by the radio's type answers: silence fails it too.
-        QTest::addRow("%s, radio silent", a.name) << a.action << Fault::Silent << failure;
-        QTest::addRow("%s, line gone", a.name) << a.action << Fault::LineGone << failure;
-        QTest::addRow("%s, port held by another program", a.name) << a.action << Fault::PortHeld << failure;
+        AppHarness::useTemporarySettings();
+        linkTiming().replyLimit = std::chrono::milliseconds(500);
     }
-    QTest::addRow("USER, damaged file") << Action::User << Fault::DamagedFile << preparationFailed;
-    QTest::addRow("settings write, damaged file") << Action::SettingsWrite << Fault::DamagedFile << preparationFailed;
-    // Refused when the file is chosen, before the radio is asked anything.
-    QTest::addRow("settings read, a FIFO chosen") << Action::SettingsRead << Fault::OutputIsFifo << preparationFailed;
-    QTest::addRow("settings read, folder missing")
-        << Action::SettingsRead << Fault::OutputFolderMissing << preparationFailed;
-}
 
-void tst_WindowFaults::actionUnderFault()
-{
-    QFETCH(Action, action);
-    QFETCH(Fault, fault);
-    QFETCH(QString, box);
+    void actionUnderFault_data()
+    {
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("box"); // the box: its text, and for a failure the reason in its details
+        const QString ok = "^Infomation: Success( \\(.+\\))?$", failed = "^critical Error!!: Failure \\(.+\\)$",
+                      refused = "^critical Error!!: \rFailure\r \\(.+\\)$";
+        const std::pair<const char *, Action> actions[] = {{"USER", Action::User},
+                                                           {"ADJUST", Action::Adjust},
+                                                           {"settings read", Action::SettingsRead},
+                                                           {"settings write", Action::SettingsWrite}};
+        for (const auto &[name, action] : actions) {
+            QTest::addRow("%s, no fault", name) << action << Fault::None << ok;
+            // A settings write is confirmed by the radio's type answers: silence fails it too.
+            QTest::addRow("%s, radio silent", name) << action << Fault::Silent << failed;
+            QTest::addRow("%s, line gone", name) << action << Fault::LineGone << failed;
+            QTest::addRow("%s, port held", name) << action << Fault::PortHeld << failed;
+        }
+        QTest::addRow("USER, damaged file") << Action::User << Fault::DamagedFile << refused;
+        QTest::addRow("settings write, damaged file") << Action::SettingsWrite << Fault::DamagedFile << refused;
+        // Refused when the file is chosen, before the radio is asked anything.
+        QTest::addRow("settings read, folder missing") << Action::SettingsRead << Fault::OutputFolderMissing << refused;
+    }
 
-    AppHarness h;
-    h.addDeliveredFiles();
-    QByteArray image = makeImage(7);
-    if (fault == Fault::DamagedFile)
-        image.replace(200, 1, image.at(200) == '0' ? "1" : "0"); // a digit of the first data record
-    h.writeFile("USER.mot", image);
-    h.writeFile("radio.csv", fault == Fault::DamagedFile ? DamagedSettings : GoodSettings);
-    QVERIFY(h.start());
+    void actionUnderFault()
+    {
+        QFETCH(Action, action);
+        QFETCH(Fault, fault);
+        QFETCH(QString, box);
+        const bool firmware = action == Action::User || action == Action::Adjust;
+        AppHarness h;
+        h.addDeliveredFiles();
+        QByteArray user = AppHarness::image(7),
+                   settings = "MR,0,0,00,14500000000,0,0,0,00,00,000,0,0,000000000,00,0,\r\nEX,A,001,00,0,0,1\r\n";
+        if (fault == Fault::DamagedFile) { // a digit of a data record; a leading zero, as a spreadsheet strips it
+            user[200] = user[200] == '0' ? '1' : '0';
+            settings.remove(7, 1);
+        }
+        h.writeFile("USER.mot", user);
+        h.writeFile("radio.csv", settings);
+        QVERIFY(h.start());
+        const qsizetype records = serviceRecords().size();
 
-    sim::SimOptions options;
-    if (fault == Fault::Silent)
-        options.faults.silenceFrom = 1;
-    if (fault == Fault::LineGone)
-        options.faults.closeAt = 3;
-    sim::SimRadio radio(radioFor(action), options);
-    QVERIFY(radio.start());
-    clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), radio.devicePath());
-    clsBriskHx7730 holder;
-    if (fault == Fault::PortHeld)
-        QVERIFY(holder.CommOpen(QString::fromLatin1(SettingsCom1)));
+        sim::SimOptions options;
+        options.faults.silenceFrom = fault == Fault::Silent ? 1 : 0;
+        options.faults.closeAt = fault == Fault::LineGone ? 3 : 0;
+        std::unique_ptr<sim::Personality> normal = std::make_unique<sim::NormalRadio>(1);
+        sim::SimRadio radio(firmware ? std::make_unique<sim::FirmwareRadio>() : std::move(normal), options);
+        QVERIFY(radio.start());
+        clsBriskHx7730::setPortOverride("COM1", radio.devicePath());
+        clsBriskHx7730 holder;
+        QVERIFY(fault != Fault::PortHeld || holder.CommOpen(SettingsCom1));
+        const QString file = h.path(QStringList{"USER.mot", "", "radio.csv", "read.csv"}[int(action)]);
+        h.dialogs.files = QStringList{fault == Fault::OutputFolderMissing ? h.path("absent/read.csv") : file};
+        h.trigger(action);
+        if (h.ui().cmdExec->isEnabled())
+            h.ui().cmdExec->click();
 
-    const QString file = action == Action::SettingsWrite       ? h.path("radio.csv")
-                         : fault == Fault::OutputFolderMissing ? h.path("absent/read.csv")
-                         : action == Action::SettingsRead      ? h.path("read.csv")
-                                                               : h.path("USER.mot");
-    if (fault == Fault::OutputIsFifo)
-        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-    h.dialogs.files = QStringList{file};
-    trigger(h, action);
-    if (h.ui().cmdExec->isEnabled())
-        h.ui().cmdExec->click();
-
-    // A failure box says why; an ADJUST write's box names its file.
-    const QString adjustFile = action == Action::Adjust ? QStringLiteral("ADJUST file: .*FPU\\.D3T") : QString();
-    const QRegularExpression expected(
-        box == QLatin1String("Success")
-            ? "^Infomation: Success" + (adjustFile.isEmpty() ? "" : " \\(" + adjustFile + "\\)") + "$"
-            : "^critical Error!!: " + QRegularExpression::escape(box) + R"( \(.+)" + adjustFile + "\\)$",
-        QRegularExpression::DotMatchesEverythingOption);
-    QCOMPARE(h.dialogs.shown.size(), 1);
-    QVERIFY2(expected.match(h.dialogs.shown[0]).hasMatch(), qPrintable(h.dialogs.shown[0]));
-    QVERIFY(h.isIdle());
-    if (fault == Fault::OutputIsFifo)
-        QVERIFY2(QFileInfo(file).exists() && !QFileInfo(file).isFile(), "the FIFO is left as it was");
-    else if (action == Action::SettingsRead && box != QLatin1String("Success"))
-        QVERIFY2(!QFile::exists(file), "a failed read writes no file");
-    if (fault == Fault::OutputIsFifo || fault == Fault::OutputFolderMissing)
-        QCOMPARE(radio.received(), QByteArray());
-    holder.CommClose();
-    if (!radio.lineClosed()) {
+        const QRegularExpression expected(box, QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(h.dialogs.shown.size() == 1 && expected.match(h.dialogs.shown[0]).hasMatch(),
+                 qPrintable(h.dialogs.shown.join('|')));
+        QCOMPARE(h.state(), QString("Idle"));
+        holder.CommClose();
         clsBriskHx7730 next;
-        QVERIFY2(next.CommOpen(QString::fromLatin1(SettingsCom1)), "the window let go of the port");
+        QVERIFY2(radio.lineClosed() || next.CommOpen(SettingsCom1), "the window let go of the port");
+        QVERIFY(action != Action::SettingsRead ||
+                QFile::exists(file) == (fault == Fault::None)); // none after a failure
+        QVERIFY(!box.contains('\r') || radio.received().isEmpty());
+
+        // A run's record: what was done, how it ended, and for firmware the image as sent.
+        const QList<QJsonObject> log = serviceRecords();
+        QCOMPARE(log.size(), records + !box.contains('\r'));
+        if (box.contains('\r'))
+            return;
+        const QJsonObject run = log.last();
+        const QStringList name{"USER firmware write", "ADJUST firmware write", "settings write", "settings read"};
+        QCOMPARE(run["program"].toString() + ", " + run["action"].toString() + ", " + run["result"].toString(),
+                 "window, " + name[int(action)] + (fault == Fault::None ? ", success" : ", failure"));
+        QCOMPARE(run["imageSha256"].toString(),
+                 firmware ? sha256Of(SRecordFiles::randomBytes(256 * 1024, action == Action::User ? 7 : 1)) : "");
     }
-}
+};
 
 QTEST_MAIN(tst_WindowFaults)
 #include "tst_windowfaults.moc"

@@ -3,7 +3,6 @@
 // who owns nothing but a home (root ignores permission bits, so root runs it as nobody).
 #include "SRecordFiles.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -12,164 +11,110 @@
 
 #include <unistd.h>
 
-namespace {
+using SRecordFiles::runTool;
 
-const QString ProgramFolder = QStringLiteral("opt/brisk-hx7730");
-const QString DesktopEntry = QStringLiteral("usr/share/applications/" BRISK_APP_ID ".desktop");
-const QString Metainfo = QStringLiteral("usr/share/metainfo/" BRISK_APP_ID ".metainfo.xml");
-const bool AsRoot = ::geteuid() == 0;
-
-// The exit code (-1: none) and the output of a tool.
-std::pair<int, QString> run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool finished = process.waitForFinished(300'000) && process.exitStatus() == QProcess::NormalExit;
-    return {finished ? process.exitCode() : -1, QString::fromLocal8Bit(process.readAll())};
-}
-
-// Files and folders below `folder`, relative to it.
-QStringList contentsOf(const QString &folder)
-{
-    QStringList names;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        names << QDir(folder).relativeFilePath(it.next());
-    names.sort();
-    return names;
-}
-
-// BootPrg's rows as the running window has stored them; -1 while there is no database.
-int bootRows(const QString &database)
+// BootPrg's rows in the running window's database; -1 while it cannot be read.
+static int bootRows(const QString &database)
 {
     int rows = -1;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "peek");
         db.setDatabaseName(database);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions("QSQLITE_OPEN_READONLY"); // a missing file is not made
         QSqlQuery count(db);
-        if (QFileInfo::exists(database) && db.open() && count.exec(QStringLiteral("SELECT COUNT(*) FROM BootPrg")) &&
-            count.next())
+        if (db.open() && count.exec("SELECT COUNT(*) FROM BootPrg") && count.next())
             rows = count.value(0).toInt();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    QSqlDatabase::removeDatabase("peek");
     return rows;
 }
-
-} // namespace
 
 class tst_Package : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void packageHoldsTheFolderTheLinksAndTheDesktopFiles();
-    void validatorsPass_data();
-    void validatorsPass();
-    void windowRunsFromReadOnlyFolderAsUser();
-    void cleanupTestCase() { run("chmod", {"-R", "u+w", root()}); } // so that it can be removed
-
-private:
-    QString root(const QString &relative = QString()) const { return QDir(m_root.path()).filePath(relative); }
-
-    QTemporaryDir m_packages;
-    QTemporaryDir m_root;
+    QTemporaryDir m_packages, m_root;
     QString m_deb;
+    QString root(const QString &relative) const { return m_root.filePath(relative); }
+
+private slots:
+    void initTestCase()
+    {
+        QByteArray log, architecture;
+        QVERIFY2(runTool("cpack",
+                         {"-G", "DEB", "--config", BRISK_BINARY_DIR "/CPackConfig.cmake", "-B", m_packages.path()}, {},
+                         &log),
+                 log);
+        QVERIFY(runTool("dpkg", {"--print-architecture"}, {}, &architecture));
+        m_deb = m_packages.filePath(BRISK_PACKAGE_FILE "_" + architecture.trimmed() + ".deb");
+        QVERIFY(runTool("dpkg-deb", {"-x", m_deb, m_root.path()}));
+        QVERIFY(QFile::setPermissions(m_root.path(), QFile::permissions(m_root.path()) | QFile::ExeOther));
+    }
+    void cleanupTestCase() { runTool("chmod", {"-R", "u+w", m_root.path()}); } // so that it can be removed
+
+    void packageHoldsTheFolderTheLinksAndTheDesktopFiles()
+    {
+        QByteArray listing, fields;
+        QVERIFY(runTool("dpkg-deb", {"-c", m_deb}, {}, &listing));
+        for (const char *entry : {" ./opt/brisk-hx7730/BriskHx7730\n", " ./opt/brisk-hx7730/brisk\n",
+                                  " ./opt/brisk-hx7730/HELP/help_e.htm\n", " ./opt/brisk-hx7730/HELP/help_j.htm\n",
+                                  " ./usr/bin/brisk -> /opt/brisk-hx7730/brisk\n",
+                                  " ./usr/bin/brisk-hx7730 -> /opt/brisk-hx7730/BriskHx7730\n",
+                                  " ./usr/share/icons/hicolor/64x64/apps/brisk-hx7730.png\n",
+                                  " ./usr/share/icons/hicolor/scalable/apps/brisk-hx7730.svg\n"})
+            QVERIFY2(listing.contains(entry), entry);
+        QCOMPARE(listing.count(" ./opt/brisk-hx7730/"), 6); // the folder, HELP, two programs, two pages
+        QVERIFY(runTool("dpkg-deb", {"-f", m_deb, "Depends", "Recommends"}, {}, &fields));
+        // Qt's SQLite driver is a plugin that no binary links; the rest comes from the binaries.
+        for (const char *needed : {"Depends: libqt6sql6-sqlite", "libqt6widgets6", "libqt6serialport6", "libsqlite3-0",
+                                   "Recommends: fonts-ipafont-gothic, qt6-translations-l10n"})
+            QVERIFY2(fields.contains(needed), fields);
+        for (const QStringList &validator :
+             {QStringList{"desktop-file-validate", root("usr/share/applications/" BRISK_APP_ID ".desktop")},
+              {"appstreamcli", "validate", "--no-net", root("usr/share/metainfo/" BRISK_APP_ID ".metainfo.xml")},
+              {"lintian", "--fail-on", "error", m_deb}}) {
+            QByteArray output;
+            QVERIFY2(runTool(validator[0], validator.mid(1), {}, &output), qPrintable(validator[0] + ": " + output));
+        }
+    }
+
+    // The working database and its lock in the runtime folder, the boot loader from the
+    // per-user data folder, nothing left after a close.
+    void windowRunsFromReadOnlyFolderAsUser()
+    {
+        QTemporaryDir home;
+        const QString runtime = home.filePath("runtime"), program = root("opt/brisk-hx7730/BriskHx7730");
+        const QByteArray loader = SRecordFiles::imageAsS2(SRecordFiles::randomBytes(2048, 7));
+        QVERIFY(QDir().mkpath(runtime) && QDir().mkpath(home.filePath("data/BriskHx7730")));
+        QVERIFY(SRecordFiles::writeFile(home.filePath("data/BriskHx7730/7730F.REL"), loader));
+        QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const bool asRoot = ::geteuid() == 0;
+        QVERIFY(!asRoot || runTool("chown", {"-R", "nobody:nogroup", home.path()}));
+        QVERIFY(runTool("chmod", {"-R", "a-w", root("opt/brisk-hx7730")}));
+
+        QProcess window;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // offscreen, C.UTF-8
+        env.insert("HOME", home.path());
+        env.insert("XDG_RUNTIME_DIR", runtime);
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        window.setProcessEnvironment(env);
+        window.setProcessChannelMode(QProcess::ForwardedChannels);
+        if (asRoot)
+            window.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program});
+        else
+            window.start(program, {});
+        QVERIFY(window.waitForStarted());
+        const QString database = runtime + "/BriskHx7730.mdb";
+        QTRY_COMPARE_WITH_TIMEOUT(bootRows(database), int(loader.count('\n')), 60'000);
+        QVERIFY(QFileInfo::exists(database + ".lock"));
+        window.terminate(); // the window closes as by its close button
+        QVERIFY(window.waitForFinished(60'000));
+        QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(window.exitCode(), 0);
+        QVERIFY(QDir(runtime).isEmpty());
+    }
 };
-
-void tst_Package::initTestCase()
-{
-    const auto [built, log] =
-        run("cpack", {"-G", "DEB", "--config", BRISK_BINARY_DIR "/CPackConfig.cmake", "-B", m_packages.path()});
-    QVERIFY2(built == 0, qPrintable(log));
-    const QString architecture = run("dpkg", {"--print-architecture"}).second.trimmed();
-    m_deb = QDir(m_packages.path()).filePath(QStringLiteral(BRISK_PACKAGE_FILE "_%1.deb").arg(architecture));
-    QCOMPARE(run("dpkg-deb", {"-x", m_deb, root()}).first, 0);
-    QVERIFY(QFile::setPermissions(root(), QFile::permissions(root()) | QFile::ReadOther | QFile::ExeOther));
-}
-
-void tst_Package::packageHoldsTheFolderTheLinksAndTheDesktopFiles()
-{
-    QCOMPARE(contentsOf(root(ProgramFolder)),
-             (QStringList{"BriskHx7730", "HELP", "HELP/help_e.htm", "HELP/help_j.htm", "brisk"}));
-    QCOMPARE(QFileInfo(root("usr/bin/brisk")).symLinkTarget(), "/" + ProgramFolder + "/brisk");
-    QCOMPARE(QFileInfo(root("usr/bin/brisk-hx7730")).symLinkTarget(), "/" + ProgramFolder + "/BriskHx7730");
-    for (const QString &file : {DesktopEntry, Metainfo, QString("usr/share/icons/hicolor/64x64/apps/brisk-hx7730.png"),
-                                QString("usr/share/icons/hicolor/scalable/apps/brisk-hx7730.svg")})
-        QVERIFY2(QFileInfo(root(file)).isFile(), qPrintable(file));
-
-    const QString fields = run("dpkg-deb", {"-f", m_deb, "Depends", "Recommends"}).second;
-    // Qt's SQLite driver is a plugin that no binary links; the rest comes from the binaries.
-    for (const char *needed : {"Depends: libqt6sql6-sqlite", "libqt6widgets6", "libqt6serialport6", "libsqlite3-0",
-                               "Recommends: fonts-ipafont-gothic, qt6-translations-l10n"})
-        QVERIFY2(fields.contains(QLatin1String(needed)), qPrintable(fields));
-}
-
-void tst_Package::validatorsPass_data()
-{
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QStringList>("arguments"); // "@" stands for the unpacked root, "deb" for the package
-    QTest::newRow("desktop entry") << "desktop-file-validate" << QStringList{"@" + DesktopEntry};
-    QTest::newRow("AppStream") << "appstreamcli" << QStringList{"validate", "--no-net", "@" + Metainfo};
-    QTest::newRow("lintian") << "lintian" << QStringList{"--fail-on", "error", "deb"};
-}
-
-void tst_Package::validatorsPass()
-{
-    QFETCH(QString, program);
-    QFETCH(QStringList, arguments);
-    for (QString &argument : arguments)
-        argument = argument == "deb" ? m_deb : argument.startsWith('@') ? root(argument.mid(1)) : argument;
-    const auto [exitCode, output] = run(program, arguments);
-    QVERIFY2(exitCode == 0, qPrintable(output));
-}
-
-void tst_Package::windowRunsFromReadOnlyFolderAsUser()
-{
-    QTemporaryDir home;
-    const QString runtime = home.filePath("runtime");
-    const QByteArray loader = SRecordFiles::imageAsS2(SRecordFiles::randomBytes(2048, 7));
-    QVERIFY(QDir().mkpath(runtime) && QDir().mkpath(home.filePath("data/BriskHx7730")));
-    QVERIFY(SRecordFiles::writeFile(home.filePath("data/BriskHx7730/7730F.REL"), loader));
-    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    if (AsRoot)
-        QCOMPARE(run("chown", {"-R", "nobody:nogroup", home.path()}).first, 0);
-    const QString program = root(ProgramFolder);
-    QCOMPARE(run("chmod", {"-R", "a-w", program}).first, 0);
-    const QStringList installed = contentsOf(program);
-
-    QProcess window;
-    QProcessEnvironment env;
-    env.insert("PATH", qEnvironmentVariable("PATH"));
-    env.insert("HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LC_ALL", "C.UTF-8");
-    window.setProcessEnvironment(env);
-    window.setProcessChannelMode(QProcess::ForwardedChannels);
-    const QString executable = program + "/BriskHx7730";
-    if (AsRoot)
-        window.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", executable});
-    else
-        window.start(executable, {});
-    QVERIFY(window.waitForStarted());
-
-    // Up once the boot loader from the data folder is in its working database.
-    const QString database = runtime + "/BriskHx7730.mdb";
-    QTRY_COMPARE_WITH_TIMEOUT(bootRows(database), int(loader.count('\n')), 60'000);
-    QVERIFY(QFileInfo::exists(database + ".lock"));
-    QCOMPARE(contentsOf(program), installed);
-
-    window.terminate(); // the window closes as by its close button
-    QVERIFY(window.waitForFinished(60'000));
-    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(window.exitCode(), 0);
-    QCOMPARE(contentsOf(runtime), QStringList());
-}
 
 QTEST_GUILESS_MAIN(tst_Package)
 #include "tst_package.moc"
