@@ -1,12 +1,13 @@
+#include "FirmwareDifferential.h"
 #include "FlashFixture.h"
 #include "LinkTestCase.h"
 
 #include "flash/BootTransfer.h"
 #include "flash/ProgramTransfer.h"
 #include "store/SRecordImport.h"
+#include "store/WorkDatabase.h"
 
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -14,6 +15,7 @@
 
 using namespace std::chrono_literals;
 using Faults = sim::FirmwareFaults;
+using Target = SRecordGenerator::Target;
 
 Q_DECLARE_METATYPE(sim::FirmwareFaults)
 
@@ -26,10 +28,33 @@ QString hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex().toUpper());
 }
 
+// What the host sends for a whole image: 57 00 (the loader answers 06), the block
+// header (11), 11 and 128 image bytes for every frame of the block (11 each), 11 and
+// the block check (06); twelve blocks.
+QByteArray programExchange(const QByteArray &image)
+{
+    static const char *const Headers[] = {"0000000000001000", "0000100000001000", "0000200000001000",
+                                          "0000300000001000", "0000400000001000", "0000500000001000",
+                                          "0000600000001000", "0000700000001000", "0000800000008000",
+                                          "0001000000010000", "0002000000010000", "0003000000010000"};
+    QByteArray wire;
+    for (const char *header : Headers) {
+        const QByteArray block = QByteArray::fromHex(header);
+        const QByteArray bytes =
+            image.mid(qFromBigEndian<quint32>(block.data()), qFromBigEndian<quint32>(block.data() + 4));
+        wire += QByteArray::fromHex("5700") + block;
+        for (qsizetype frame = 0; frame < bytes.size(); frame += 128)
+            wire += '\x11' + bytes.mid(frame, 128);
+        const int sum = std::accumulate(bytes.begin(), bytes.end(), 0, [](int s, char b) { return s + quint8(b); });
+        wire += '\x11' + QByteArray(1, char(~sum));
+    }
+    return wire;
+}
+
 } // namespace
 
-// The firmware write, boot loader then program, byte for byte on the wire of the
-// simulated radio's pty.
+// The firmware write on the wire of the simulated radio's pty, and firmware files
+// as Brisk reads them against SRecord's srec_cat.
 class TestFlash : public LinkTestCase
 {
     Q_OBJECT
@@ -40,40 +65,50 @@ public:
 private slots:
     void bootExchangeOnTheWire_data();
     void bootExchangeOnTheWire();
-    void programExchangeOnTheWire();
-    void unsendableFilesAreRefusedBeforeThePortOpens();
-    void operatorStopClosesThePort();
+    void filesWrittenOnTheWire_data();
+    void filesWrittenOnTheWire();
+    void generatedFilesReadAsSRecordReadsThem();
+
+private:
+    FirmwareDifferential m_differential;
+};
+
+// Services whose operator asks to stop after a number of polls.
+class StoppingServices : public RecordingServices
+{
+public:
+    bool cancelRequested() const override { return stopAfterPolls > 0 && waitCursorCalls >= stopAfterPolls; }
+    int stopAfterPolls = 0;
 };
 
 void TestFlash::bootExchangeOnTheWire_data()
 {
     QTest::addColumn<QByteArray>("loader");
     QTest::addColumn<Faults>("faults");
+    QTest::addColumn<int>("stopAfterPolls");
     QTest::addColumn<QString>("host");   // what the radio receives, as a pattern of hex digits
     QTest::addColumn<QString>("reason"); // part of the failure's reason; "" succeeds
 
-    // The radio answers a zero with 00 and 55 with AA, echoes the two length bytes
-    // and every loader byte, then sends AA. Its replies: 1 sync, 2 start, 3-4 length,
-    // 5-8 loader, 9 loader running. A reply with another byte in the same read does not count.
-    const QByteArray loader = randomBytes(300);
+    // The radio answers a zero with 00 and 55 with AA, echoes the length and every
+    // loader byte, then sends AA: its replies 1 sync, 2 start, 3-4 length, 5-8 loader,
+    // 9 loader running. A reply with another byte in the same read does not count.
     const QByteArray four = QByteArray::fromHex("A1B2C3D4");
-    QTest::newRow("300 bytes announced 01 2C") << loader << Faults{} << "^(00)+55012C" + hex(loader) + "$"
+    const QByteArray loader = randomBytes(300);
+    QTest::newRow("300 bytes announced 01 2C") << loader << Faults{} << 0 << "^(00)+55012C" + hex(loader) + "$"
                                                << "";
-    QTest::newRow("S0 only: 00 00") << QByteArray() << Faults{} << "^(00)+550000$"
-                                    << "";
-    QTest::newRow("sync at the fifth zero") << four << Faults{.syncAfter = 5} << "^(00){5,}550004A1B2C3D4$"
+    QTest::newRow("no loader bytes: 00 00") << QByteArray() << Faults{} << 0 << "^(00)+550000$"
+                                            << "";
+    QTest::newRow("sync at the fifth zero") << four << Faults{.syncAfter = 5} << 0 << "^(00){5,}550004A1B2C3D4$"
                                             << "";
     QTest::newRow("doubled sync: the next zero is answered")
-        << four << Faults{.doubleReplyAt = 1} << "^(00){2,}550004A1B2C3D4$"
+        << four << Faults{.doubleReplyAt = 1} << 0 << "^(00){2,}550004A1B2C3D4$"
         << "";
-    QTest::newRow("doubled start") << four << Faults{.doubleReplyAt = 2} << "^(00)+55$"
-                                   << "answered something else after the start request";
-    QTest::newRow("doubled length echo") << four << Faults{.doubleReplyAt = 3} << "^(00)+5500$"
-                                         << "high byte";
-    QTest::newRow("wrong loader echo") << four << Faults{.wrongEchoAt = 4} << "^(00)+550004A1B2$"
+    QTest::newRow("wrong loader echo") << four << Faults{.wrongEchoAt = 4} << 0 << "^(00)+550004A1B2$"
                                        << "echoed 0x4D for 0xB2 (loader byte 2 of 4";
-    QTest::newRow("doubled loader running") << four << Faults{.doubleReplyAt = 9} << "^(00)+550004A1B2C3D4$"
+    QTest::newRow("doubled loader running") << four << Faults{.doubleReplyAt = 9} << 0 << "^(00)+550004A1B2C3D4$"
                                             << "after the whole loader";
+    QTest::newRow("operator's stop") << loader << Faults{} << 50 << "^(00)+55012C[0-9A-F]{0,600}$"
+                                     << "stopped at the operator's request";
 }
 
 void TestFlash::bootExchangeOnTheWire()
@@ -82,7 +117,9 @@ void TestFlash::bootExchangeOnTheWire()
     QFETCH(Faults, faults);
     QFETCH(QString, host);
     QFETCH(QString, reason);
-    RecordingServices services;
+    StoppingServices services;
+    QFETCH(int, stopAfterPolls);
+    services.stopAfterPolls = stopAfterPolls;
     FirmwareBench bench(faults);
     QVERIFY(services.isValid() && bench.start());
     QVERIFY(ImageRows::storeBoot(services.WorkConnection(), loader));
@@ -95,97 +132,105 @@ void TestFlash::bootExchangeOnTheWire()
     QVERIFY2(QRegularExpression(host).match(received).hasMatch(), qPrintable(received.left(100)));
 }
 
-// A whole write: H 57 00, L 06; H block header, L 11; H 11 and 128 image bytes,
-// L 11, for every frame of the block; H 11 and the block check, L 06; twelve blocks.
-void TestFlash::programExchangeOnTheWire()
+void TestFlash::filesWrittenOnTheWire_data()
 {
-    // Blocks whose checks are worked by hand: bytes summing to 0x1234 give CB, all 00 and all FF give FF.
+    QTest::addColumn<QByteArray>("imageFile");
+    QTest::addColumn<QByteArray>("loaderFile");
+    QTest::addColumn<QString>("checks"); // of the first three blocks, worked by hand
+    QTest::addColumn<QString>("reason"); // "": written
+
+    // Blocks of bytes summing to 0x1234, of 00 and of FF.
     QByteArray image = randomBytes(ImageBytes);
-    image.replace(0, 0x1000, QByteArray(18, char(0xFF)) + char(0x46) + QByteArray(0x1000 - 19, '\0'));
-    image.replace(0x1000, 0x1000, QByteArray(0x1000, '\0'));
+    image.replace(0, 0x2000, QByteArray(18, char(0xFF)) + char(0x46) + QByteArray(0x2000 - 19, '\0'));
     image.replace(0x2000, 0x1000, QByteArray(0x1000, char(0xFF)));
-    const QStringList checks = {"11CB", "11FF", "11FF"};
-    const char *const headers[] = {"0000000000001000", "0000100000001000", "0000200000001000", "0000300000001000",
-                                   "0000400000001000", "0000500000001000", "0000600000001000", "0000700000001000",
-                                   "0000800000008000", "0001000000010000", "0002000000010000", "0003000000010000"};
-    QByteArray expected;
-    for (const char *header : headers) {
-        const QByteArray block = QByteArray::fromHex(header);
-        const QByteArray bytes =
-            image.mid(qFromBigEndian<quint32>(block.data()), qFromBigEndian<quint32>(block.data() + 4));
-        expected += QByteArray::fromHex("5700") + block;
-        for (qsizetype frame = 0; frame < bytes.size(); frame += 128)
-            expected += '\x11' + bytes.mid(frame, 128);
-        const int sum = std::accumulate(bytes.begin(), bytes.end(), 0, [](int s, char b) { return s + quint8(b); });
-        expected += '\x11' + QByteArray(1, char(~sum));
+    const QByteArray loader = SRecordFiles::imageAsS2(randomBytes(40));
+    QTest::newRow("worked block checks") << SRecordFiles::imageAsS2(image) << loader << "CBFFFF"
+                                         << "";
+    // Refused before anything is sent for them.
+    QTest::newRow("image of 1,024 frames") << SRecordFiles::imageAsS2(image.left(ImageBytes / 2)) << loader << ""
+                                           << "the image is 1024 frames (131072 bytes from address 0); a firmware "
+                                              "image must be exactly 2048 frames (262144 bytes)";
+    QTest::newRow("image with an overlap")
+        << SRecordFiles::imageAsS2(image) + SRecordFiles::line('2', 0x18, "overlap") << loader << ""
+        << "line 16387: the record at 0x000018 overlaps the one on line 3, which ends at 0x00001F";
+    QTest::newRow("loader with a gap") << SRecordFiles::imageAsS2(image)
+                                       << SRecordFiles::line('2', 0, "abc") + "\n" + SRecordFiles::line('2', 4, "d")
+                                       << ""
+                                       << "boot loader line 2: the record at 0x000004 leaves a gap after the one "
+                                          "on line 1, which ends at 0x000002";
+    // Generated files Brisk takes; loaders of a few KB, as every loader byte waits for its echo.
+    QList<QByteArray> files[2];
+    for (quint32 seed = 1; files[0].size() < 3 || files[1].size() < 3; ++seed) {
+        const SRecordGenerator::File file = FirmwareDifferential::fileFor(seed);
+        const bool isLoader = file.target == Target::Loader;
+        if (file.refusals.isEmpty() && files[isLoader].size() < 3 && (!isLoader || file.text.size() < 12000))
+            files[isLoader] << file.text;
     }
-
-    RecordingServices services;
-    FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), randomBytes(40))); // S0, three S2 rows, S8
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", image));
-    QVERIFY2(fncTransmitBootProgram(services), qPrintable(services.failureReason()));
-    QVERIFY(bench.line().waitUntilIdle());
-    const qsizetype programStart = bench.line().received().size();
-    QVERIFY2(fncTransmitProgram(services, "UserPrg"), qPrintable(services.failureReason()));
-
-    QVERIFY(bench.line().waitUntilIdle());
-    const QByteArray wire = bench.line().received().mid(programStart);
-    QCOMPARE(wire.size(), expected.size());
-    QCOMPARE(std::mismatch(wire.begin(), wire.end(), expected.begin()).first - wire.begin(), wire.size());
-    for (int block = 0; block < 3; ++block) // request, header, 32 frames, then the check
-        QCOMPARE(hex(wire.mid(block * 4140 + 4138, 2)), checks[block]);
-    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == image);
-    // One step per loader row but S0, one per frame, and back to 0.
-    QList<int> steps(4 + 2048);
-    std::iota(steps.begin(), steps.end(), 1);
-    QCOMPARE(services.progress.values, steps << 0);
-    QVERIFY(bench.portIsFree());
+    for (int i = 0; i < 3; ++i)
+        QTest::addRow("generated %d", i) << files[0][i] << files[1][i] << ""
+                                         << "";
 }
 
-// An image that would not be written whole, a loader that would not go out in one piece.
-void TestFlash::unsendableFilesAreRefusedBeforeThePortOpens()
+void TestFlash::filesWrittenOnTheWire()
 {
+    QFETCH(QByteArray, imageFile);
+    QFETCH(QByteArray, loaderFile);
+    QFETCH(QString, checks);
+    QFETCH(QString, reason);
     RecordingServices services;
     FirmwareBench bench;
     QTemporaryDir dir;
     QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", randomBytes(ImageBytes / 2)));
-    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
-    QCOMPARE(services.failureReason(), "the image is 1024 frames (131072 bytes from address 0); a firmware image must "
-                                       "be exactly 2048 frames (262144 bytes)");
-    const QByteArray loader = SRecordFiles::line('2', 0, "abc") + "\n" + SRecordFiles::line('2', 4, "d");
-    QVERIFY(SRecordFiles::writeFile(dir.filePath("7730F.REL"), loader));
-    QVERIFY(fncImportMotFile(services, dir.filePath("7730F.REL"), "BootPrg") && !fncTransmitBootProgram(services));
-    QCOMPARE(services.failureReason(),
-             "boot loader line 2: the record at 0x000004 leaves a gap after the one on line 1, which ends at 0x000002");
+    QVERIFY(SRecordFiles::writeFile(dir.filePath("7730F.REL"), loaderFile));
+    QVERIFY(SRecordFiles::writeFile(dir.filePath("user.mot"), imageFile));
+    QVERIFY(fncImportMotFile(services, dir.filePath("7730F.REL"), "BootPrg"));
+    QVERIFY(fncImportFirmwareFile(services, dir.filePath("user.mot"), "UserPrg"));
+    services.progress.values.clear();
+    const bool booted = fncTransmitBootProgram(services);
+    const bool written = booted && fncTransmitProgram(services, "UserPrg");
+    QCOMPARE(services.failureReason(), reason);
+    QCOMPARE(written, reason.isEmpty());
+
+    // Zeros until the radio answers, 55, the length, the loader, then the program.
     QVERIFY(bench.line().waitUntilIdle());
-    QCOMPARE(bench.line().received(), QByteArray());
+    const QByteArray wire = bench.line().received();
+    QByteArray loader;
+    QByteArray image;
+    QVERIFY(!booted || m_differential.srecCat(loaderFile, Target::Loader, loader));
+    QVERIFY(!written || m_differential.srecCat(imageFile, Target::Image, image));
+    const QByteArray expected = '\x55' + QByteArray(1, char(loader.size() >> 8)) + char(loader.size()) + loader +
+                                (written ? programExchange(image) : QByteArray());
+    const qsizetype start = booted ? wire.indexOf('\x55') : wire.size();
+    QVERIFY(start == wire.size() || (start > 0 && wire.left(start) == QByteArray(start, '\0')));
+    QCOMPARE(wire.size() - start, booted ? expected.size() : 0);
+    QCOMPARE(std::mismatch(wire.begin() + start, wire.end(), expected.begin()).first - wire.begin(), wire.size());
+    for (int block = 0; block < checks.size() / 2; ++block) // request, header, 32 frames, check
+        QCOMPARE(hex(wire.mid(start + 3 + loader.size() + block * 4140 + 4139, 1)), checks.mid(2 * block, 2));
+    QVERIFY(bench.portIsFree());
+    if (!written)
+        return;
+    QVERIFY(bench.model(&sim::FirmwareRadio::memory) == image);
+    // One step per loader row but S0, one per frame, and back to 0.
+    QList<int> steps(
+        WorkDatabase::countRows(services.WorkConnection(), "SELECT * FROM BootPrg WHERE TypeString <> 'S0'") + 2048);
+    std::iota(steps.begin(), steps.end(), 1);
+    QCOMPARE(services.progress.values, steps << 0);
 }
 
-// Services whose operator asks to stop after 50 polls.
-class StoppingServices : public RecordingServices
+void TestFlash::generatedFilesReadAsSRecordReadsThem()
 {
-public:
-    bool cancelRequested() const override { return waitCursorCalls >= 50; }
-};
-
-void TestFlash::operatorStopClosesThePort()
-{
-    StoppingServices services;
-    FirmwareBench bench;
-    QVERIFY(services.isValid() && bench.start());
-    QVERIFY(ImageRows::storeBoot(services.WorkConnection(), randomBytes(3)));
-    QVERIFY(ImageRows::storeProgram(services.WorkConnection(), "UserPrg", randomBytes(ImageBytes)));
-
-    QVERIFY(fncTransmitBootProgram(services));
-    QVERIFY(!fncTransmitProgram(services, "UserPrg"));
-    QVERIFY2(services.failureReason().startsWith("stopped at the operator's request"),
-             qPrintable(services.failureReason()));
-    QVERIFY(bench.portIsFree());
-    QVERIFY(bench.line().waitUntilIdle());
-    QVERIFY(bench.line().received().size() < 50 * 129);
+    QVERIFY(m_differential.isValid());
+    QStringList endings;
+    for (quint32 seed = 1; seed <= 200; ++seed) { // `make fuzz-diff` goes on from here
+        const QString problem = m_differential.checkSeed(seed, endings);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+    // The fixed set meets every reason the generator plants.
+    for (const char *reason :
+         {"-bit", "too long to store", "not at address", "overlaps", "frames", "leaves a gap", "can be announced"})
+        QVERIFY2(!endings.filter(QRegularExpression("^(image|loader) refused: .*" + QRegularExpression::escape(reason)))
+                      .isEmpty(),
+                 reason);
 }
 
 QTEST_GUILESS_MAIN(TestFlash)

@@ -27,7 +27,7 @@ bool FirmwareDifferential::srecCat(const QByteArray &text, Target target, QByteA
 }
 
 QString FirmwareDifferential::judge(const QString &what, const QByteArray &text, Target target,
-                                    const QList<QRegularExpression> *refusals)
+                                    const QList<QRegularExpression> *refusals, QStringList &endings)
 {
     const bool image = target == Target::Image;
     const QString path = m_dir.filePath("brisk.mot");
@@ -40,15 +40,14 @@ QString FirmwareDifferential::judge(const QString &what, const QByteArray &text,
                           image ? ImportMode::Firmware : ImportMode::Boot) &&
         (image ? FirmwareImage::loadWritableImage(m_services.WorkConnection(), "UserPrg", bytes, &reason)
                : loadBootProgram(m_services.WorkConnection(), bytes, &reason));
-    if (reason.isEmpty())
-        reason = m_services.failureReason();
+    reason = accepted ? QString() : reason + m_services.failureReason();
     const QString expected = refusals && !refusals->isEmpty() ? refusals->first().pattern() : QString();
+    QByteArray oracle;
     if (!accepted && refusals &&
         std::none_of(refusals->begin(), refusals->end(), [&](auto &r) { return r.match(reason).hasMatch(); }))
         return QStringLiteral("%1 refused: %2 (expected: %3)").arg(what, reason, expected);
     if (accepted && !expected.isEmpty())
         return QStringLiteral("%1 accepted; it must be refused: %2").arg(what, expected);
-    QByteArray oracle;
     if (accepted && !srecCat(text, target, oracle))
         return what + " accepted, but srec_cat cannot read it";
     if (accepted && bytes != oracle)
@@ -57,9 +56,8 @@ QString FirmwareDifferential::judge(const QString &what, const QByteArray &text,
             .arg(bytes.size())
             .arg(oracle.size())
             .arg(std::mismatch(bytes.begin(), bytes.end(), oracle.begin(), oracle.end()).first - bytes.begin());
-    // Tallied by what happened, numbers left out.
-    QString outcome = what + (accepted ? QStringLiteral(" written as srec_cat reads it") : " refused: " + reason);
-    ++m_tally[outcome.replace(QRegularExpression("\\b(0x)?[0-9A-F]+\\b"), "#")];
+    QString ending = what + (accepted ? QStringLiteral(" written as srec_cat reads it") : " refused: " + reason);
+    endings << ending.replace(QRegularExpression("\\b(0x)?[0-9A-F]+\\b"), "#");
     return {};
 }
 
@@ -68,11 +66,11 @@ SRecordGenerator::File FirmwareDifferential::fileFor(quint32 seed)
     return SRecordGenerator::generate(seed % 3 == 2 ? Target::Loader : Target::Image, seed);
 }
 
-QString FirmwareDifferential::checkSeed(quint32 seed)
+QString FirmwareDifferential::checkSeed(quint32 seed, QStringList &endings)
 {
     const SRecordGenerator::File file = fileFor(seed);
     const QString what = file.target == Target::Image ? "image" : "loader";
-    QString problem = judge(what, file.text, file.target, &file.refusals);
+    QString problem = judge(what, file.text, file.target, &file.refusals, endings);
     if (problem.isEmpty() && !file.text.isEmpty()) {
         // A character changed at random, a quarter of the time a record's type digit.
         QRandomGenerator random(seed);
@@ -86,17 +84,9 @@ QString FirmwareDifferential::checkSeed(quint32 seed)
         }
         for (const char was = text[at]; text[at] == was;)
             text[at] = choices[random.bounded(choices.size())];
-        problem = judge("changed " + what, text, file.target, nullptr);
+        problem = judge("changed " + what, text, file.target, nullptr, endings);
         if (!problem.isEmpty())
             problem += QStringLiteral(" (byte %1 made '%2')").arg(at).arg(QLatin1Char(text[at]));
     }
     return problem.isEmpty() ? problem : QStringLiteral("seed %1: %2").arg(seed).arg(problem);
-}
-
-QStringList FirmwareDifferential::report() const
-{
-    QStringList lines;
-    for (auto it = m_tally.cbegin(); it != m_tally.cend(); ++it)
-        lines << QStringLiteral("%1  %2").arg(it.value(), 7).arg(it.key());
-    return lines;
 }

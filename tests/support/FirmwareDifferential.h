@@ -3,10 +3,7 @@
 #include "RecordingServices.h"
 #include "SRecordGenerator.h"
 
-#include <QMap>
 #include <QTemporaryDir>
-
-#include <numeric>
 
 // Brisk's reading of generated S-record files set against SRecord's srec_cat.
 class FirmwareDifferential
@@ -21,19 +18,16 @@ public:
 
     // The file `seed` makes: a loader for every third seed, else an image.
     static SRecordGenerator::File fileFor(quint32 seed);
-    // The file and a copy with one character changed, read by Brisk: "" when it
-    // refuses each for a reason that applies (any reason, for the copy) or takes it
-    // and would put on the wire the bytes srec_cat reads; otherwise what went wrong.
-    QString checkSeed(quint32 seed);
-
-    QStringList report() const; // how many files ended how, one line each
-    int filesChecked() const { return std::accumulate(m_tally.begin(), m_tally.end(), 0); }
+    // Brisk reads the file, then a copy with one character changed. "" when it
+    // refuses each for a reason that applies (any, for the copy) or would put on the
+    // wire the bytes srec_cat reads; else what went wrong. `endings` takes what
+    // became of each file, numbers left out: "image refused: line #: ...".
+    QString checkSeed(quint32 seed, QStringList &endings);
 
 private:
-    QString judge(const QString &what, const QByteArray &text, Target target,
-                  const QList<QRegularExpression> *refusals);
+    QString judge(const QString &what, const QByteArray &text, Target target, const QList<QRegularExpression> *refusals,
+                  QStringList &endings);
 
     RecordingServices m_services;
     QTemporaryDir m_dir;
-    QMap<QString, int> m_tally;
 };

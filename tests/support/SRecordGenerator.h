@@ -7,9 +7,9 @@
 // Random legal S-record files, reproducible from a seed: a firmware image (dense,
 // whole most of the time, a few gaps of every size) or a boot loader (contiguous
 // most of the time), records of up to 26 bytes in any order, S1 and S2 mixed,
-// records without data, overlaps, headers, right and wrong counts, end records
-// with and without bytes, now and then a record Brisk must refuse; CR LF or LF,
-// digits in either case, blank lines and spaces.
+// records without data, overlaps, headers, end records with and without bytes,
+// now and then a record Brisk must refuse; CR LF or LF, digits in either case,
+// blank lines and spaces.
 namespace SRecordGenerator {
 
 enum class Target { Image, Loader };
