@@ -4,11 +4,7 @@
 #include "SRecordFiles.h"
 #include "SimulatedRadio.h"
 
-#include <QByteArray>
-#include <QString>
-
 #include <csignal>
-#include <memory>
 #include <unistd.h>
 
 // Rows of an image table cut from S-record lines as the import cuts them: an S0

@@ -11,14 +11,11 @@ class FirmwareDifferential
 public:
     using Target = SRecordGenerator::Target;
 
-    bool isValid() const { return m_services.isValid() && m_dir.isValid(); }
     // srec_cat's reading of `text`: an image filled with 0xFF from 0 to 0x40000, a
     // loader from its lowest address. False when srec_cat refuses the file.
     bool srecCat(const QByteArray &text, Target target, QByteArray &bytes);
 
-    // The file `seed` makes: a loader for every third seed, else an image.
-    static SRecordGenerator::File fileFor(quint32 seed);
-    // Brisk reads the file, then a copy with one character changed. "" when it
+    // Brisk reads the file `seed` makes, then a copy with one character changed. "" when it
     // refuses each for a reason that applies (any, for the copy) or would put on the
     // wire the bytes srec_cat reads; else what went wrong. `endings` takes what
     // became of each file, numbers left out: "image refused: line #: ...".

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <numeric>
+
 namespace SRecordFiles {
 
 int addressBytes(char type)
@@ -17,9 +19,7 @@ QByteArray line(char type, quint32 address, QByteArrayView data)
     for (int i = addressBytes(type) - 1; i >= 0; --i)
         bytes += char(address >> (8 * i));
     bytes += data;
-    quint8 sum = 0;
-    for (char b : bytes)
-        sum += quint8(b);
+    const quint8 sum = std::accumulate(bytes.begin(), bytes.end(), 0, [](int s, char b) { return s + quint8(b); });
     return QByteArray("S") + type + (bytes + char(~sum)).toHex().toUpper();
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
 #include <QStringList>
 
 // S-record text for tests and benchmarks, written here independently of the import.

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace SRecordGenerator {
 
@@ -38,20 +37,19 @@ struct Dice : QRandomGenerator
                 return between(low, high);
         return 0;
     }
-    QByteArray bytes(qint64 size, int low = 0, int high = 255)
+    QByteArray bytes(qint64 size)
     {
         QByteArray data(size, Qt::Uninitialized);
         for (char &b : data)
-            b = char(between(low, high));
+            b = char(generate());
         return data;
     }
     // Moves a few runs of records elsewhere: any order, without leaving srec_cat,
     // which takes time by the square of the pieces it holds apart, thousands of them.
     void moveRuns(QList<Record> &records, int moves)
     {
-        for (; moves > 0 && records.size() > 2; --moves) {
-            std::array<qint64, 3> cuts{between(0, records.size()), between(0, records.size()),
-                                       between(0, records.size())};
+        for (const qint64 n = records.size(); moves > 0 && n > 2; --moves) {
+            std::array<qint64, 3> cuts{between(0, n), between(0, n), between(0, n)};
             std::sort(cuts.begin(), cuts.end());
             std::rotate(records.begin() + cuts[0], records.begin() + cuts[1], records.begin() + cuts[2]);
         }
@@ -132,22 +130,17 @@ void plantOddRecords(QList<Record> &records, Target target, Dice &dice)
         r.data += dice.bytes(std::max<qint64>(0, maxDataBytes(target, r.type) + 1 - r.data.size()));
 }
 
-// The data records in address order, reversed, or runs of them moved; an end
-// record and headers around them, now and then all over.
+// The data records in address order or runs of them moved; an end record and a
+// header around them, now and then all over.
 void arrange(QList<Record> &records, Dice &dice)
 {
     std::stable_sort(records.begin(), records.end(), [](auto &a, auto &b) { return a.address < b.address; });
-    if (dice.chance(15))
-        std::reverse(records.begin(), records.end());
     dice.moveRuns(records, dice.pick({{55, 0, 0}, {45, 1, 20}}));
     if (const char end = char(dice.pick({{42, '8', '8'}, {43, '9', '9'}, {3, '7', '7'}})))
         records.append({end, quint32(dice.bounded(end == '9' ? 0x10000 : 0x1000000)),
                         dice.bytes(dice.chance(20) ? dice.between(1, 4) : 0)});
-    const auto header = [&] { return Record{'0', 0, dice.bytes(dice.pick({{92, 0, 26}, {8, 27, 40}}), ' ', '~')}; };
     if (dice.chance(85))
-        records.prepend(header());
-    if (dice.chance(5))
-        records.insert(dice.between(0, records.size()), header());
+        records.prepend({'0', 0, dice.bytes(dice.pick({{92, 0, 26}, {8, 27, 40}}))});
     dice.moveRuns(records, dice.chance(5) * 5);
 }
 
@@ -169,8 +162,8 @@ QByteArray writeText(QList<Record> &records, Dice &dice)
         for (; line > 1 && blankLines && dice.chance(10); record.line = ++line)
             text += Blanks[dice.bounded(4)] + QByteArray(lineEnd());
         QByteArray body = SRecordFiles::line(record.type, record.address, record.data);
-        for (qsizetype i = 2; i < body.size(); ++i)
-            body[i] = digits >= 50 && (digits < 70 || dice.chance(50)) ? char(std::tolower(body[i])) : body[i];
+        for (qsizetype i = 2; i < body.size(); ++i) // bit 0x20 makes A-F a-f and leaves 0-9 alone
+            body[i] = digits >= 50 && (digits < 70 || dice.chance(50)) ? char(body[i] | 0x20) : body[i];
         text += padding() + body + padding();
     }
     return text + (!records.isEmpty() && dice.chance(90) ? lineEnd() : "");
@@ -240,8 +233,9 @@ QList<QRegularExpression> loaderRefusals(const QList<Record> &records)
 
 } // namespace
 
-File generate(Target target, quint32 seed)
+File generate(quint32 seed)
 {
+    const Target target = seed % 3 == 2 ? Target::Loader : Target::Image;
     Dice dice(seed);
     QList<Record> records = dataRecords(dice, target);
     plantOddRecords(records, target, dice);

@@ -23,6 +23,7 @@ struct File
     QList<QRegularExpression> refusals;
 };
 
-File generate(Target target, quint32 seed);
+// The file `seed` makes: a boot loader for every third seed, else an image.
+File generate(quint32 seed);
 
 } // namespace SRecordGenerator
