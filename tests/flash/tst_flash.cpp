@@ -131,9 +131,9 @@ void TestFlash::filesWrittenOnTheWire_data()
     QTest::newRow("image of 1,024 frames") << SRecordFiles::imageAsS2(image.left(ImageBytes / 2)) << loader
                                            << "the image is 1024 frames (131072 bytes from address 0); a firmware "
                                               "image must be exactly 2048 frames (262144 bytes)";
-    QTest::newRow("image with an overlap")
-        << SRecordFiles::imageAsS2(image) + SRecordFiles::line('2', 0x18, "overlap") << loader
-        << "line 16387: the record at 0x000018 overlaps the one on line 3, which ends at 0x00001F";
+    QTest::newRow("image with a one-byte overlap")
+        << SRecordFiles::imageAsS2(image) + SRecordFiles::line('2', 0x1F, "overlap") << loader
+        << "line 16387: the record at 0x00001F overlaps the one on line 3, which ends at 0x00001F";
     QTest::newRow("loader with a gap") << SRecordFiles::imageAsS2(image)
                                        << SRecordFiles::line('2', 0, "abc") + "\n" + SRecordFiles::line('2', 4, "d")
                                        << "boot loader line 2: the record at 0x000004 leaves a gap after the one "

@@ -111,7 +111,7 @@ void plantOddRecords(QList<Record> &records, Target target, Dice &dice)
 {
     const int generated = int(records.size());
     const auto some = [&]() -> Record & { return records[dice.bounded(generated)]; };
-    if (generated > 0 && dice.chance(8)) { // over its last or first byte mostly; the same bytes again or others
+    if (generated > 0 && dice.chance(12)) { // over its last or first byte mostly; the same bytes again or others
         const Record base = some();
         const qint64 from =
             dice.pick({{40, base.data.size() - 1, base.data.size() - 1}, {60, 0, base.data.size() - 1}});
