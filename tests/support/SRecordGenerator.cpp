@@ -84,7 +84,7 @@ QList<Record> run(Dice &dice, qint64 start, qint64 end, int size, int holes)
 
 QList<Record> dataRecords(Dice &dice, Target target)
 {
-    if (target == Target::Loader) { // contiguous but now and then for a record left out
+    if (target == Target::Loader) { // contiguous, but now and then a record is left out
         const qint64 size = dice.pick({{10, 0, 0}, {55, 1, 2048}, {20, 2049, 16384}, {15, 0xFFFF - 5000, 70000}});
         const qint64 start = dice.chance(50) ? 0 : dice.between(0, 0xFE0000);
         QList<Record> records = run(dice, start, start + size, 25, 0);
@@ -92,8 +92,8 @@ QList<Record> dataRecords(Dice &dice, Target target)
             records.removeAt(dice.between(1, records.size() - 2));
         return records;
     }
-    // Whole images mostly, at and around 2,048 frames too, now and then of records
-    // of a few bytes: more than 32,767 lines.
+    // Whole images mostly, at and around 2,048 frames too; now and then records of
+    // a few bytes, for files of more than 32,767 lines.
     const qint64 end =
         dice.pick({{45, Full, Full}, {35, Full - 128, Full + 1}, {10, 1, Full}, {10, Full, Full + 4096}});
     const qint64 start = std::min(end - 1, dice.pick({{95, 0, 0}, {5, 1, 4096}}));
