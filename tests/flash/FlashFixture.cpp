@@ -1,30 +1,28 @@
 #include "FlashFixture.h"
 
+#include "store/SRecordImport.h"
+
 #include <QSqlQuery>
 
 namespace {
 
-QString hexOf(const QByteArray &bytes)
+// The lines of `text` cut by `rule` into rows of `table`, RecNumber from 0.
+bool store(QSqlDatabase db, const QString &table, const QByteArray &text, Cutting rule)
 {
-    return QString::fromLatin1(bytes.toHex().toUpper());
-}
-
-QString hexNumber(quint32 value, int digits)
-{
-    return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
-}
-
-bool insert(QSqlDatabase db, const QString &table, int recNumber, const QStringList &fields)
-{
+    db.transaction();
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO %1 (RecNumber, TypeString, BytesCount, AddressString, CheckSum, "
-                                 "DataString, CheckSum2) VALUES (?, ?, ?, ?, ?, ?, ?)")
-                      .arg(table));
-    query.addBindValue(recNumber);
-    // A null QString would bind as NULL; the columns take "" instead.
-    for (const QString &field : fields)
-        query.addBindValue(field.isNull() ? QStringLiteral("") : field);
-    return query.exec();
+    query.prepare("INSERT INTO " + table + " VALUES (?, ?, ?, ?, ?, ?, ?)");
+    bool ok = true;
+    const QList<QByteArray> lines = text.trimmed().split('\n');
+    for (int i = 0; ok && i < lines.size(); ++i) {
+        const ImageRow row = cutLine(lines[i], rule);
+        query.addBindValue(i);
+        for (QLatin1StringView field :
+             {row.TypeString, row.BytesCount, row.AddressString, row.CheckSum, row.DataString, row.CheckSum2})
+            query.addBindValue(QString(field));
+        ok = query.exec();
+    }
+    return db.commit() && ok;
 }
 
 } // namespace
@@ -33,37 +31,12 @@ namespace ImageRows {
 
 bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image)
 {
-    constexpr int PerRecord = 16;
-    db.transaction();
-    int line = 0;
-    for (qsizetype at = 0; at < image.size(); at += PerRecord) {
-        const QByteArray data = image.mid(at, PerRecord);
-        if (!insert(db, table, line++,
-                    {QStringLiteral("S2"), hexNumber(quint32(data.size()) + 4, 2), hexNumber(quint32(at), 6),
-                     hexOf(data.left(1)), hexOf(data.mid(1)), QStringLiteral("00")}))
-            return false;
-    }
-    return db.commit();
+    return store(db, table, SRecordFiles::imageAsS2(image), Cutting::RuleB);
 }
 
 bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord)
 {
-    db.transaction();
-    int line = 0;
-    bool ok = insert(db, QStringLiteral("BootPrg"), line++,
-                     {QStringLiteral("S0"), QStringLiteral("03"), QStringLiteral("0000"), QStringLiteral("FC"),
-                      QString(), QStringLiteral("FC")});
-    for (qsizetype at = 0; ok && at < loader.size(); at += perRecord) {
-        const QByteArray data = loader.mid(at, perRecord);
-        const QString address = hexNumber(quint32(at), 6);
-        ok = insert(db, QStringLiteral("BootPrg"), line++,
-                    {QStringLiteral("S2"), hexNumber(quint32(data.size()) + 4, 2), address.left(4), address.mid(4),
-                     hexOf(data), QStringLiteral("00")});
-    }
-    ok = ok && insert(db, QStringLiteral("BootPrg"), line++,
-                      {QStringLiteral("S8"), QStringLiteral("04"), QStringLiteral("0000"), QStringLiteral("00"),
-                       QString(), QStringLiteral("FB")});
-    return db.commit() && ok;
+    return store(db, "BootPrg", SRecordFiles::imageAsS2(loader, perRecord), Cutting::RuleA);
 }
 
 } // namespace ImageRows

@@ -4,19 +4,15 @@
 #include "SRecordFiles.h"
 #include "SimulatedRadio.h"
 
-#include <QByteArray>
-#include <QString>
-
 #include <csignal>
-#include <memory>
 #include <unistd.h>
 
-// Rows of an image table written the way the import cuts S-record lines.
+// Rows of an image table cut from S-record lines as the import cuts them: an S0
+// header, S2 records from address 0 and an S8 end record.
 namespace ImageRows {
-// S2 program rows of 16 bytes from address 0 (six address digits; the first data byte in CheckSum).
+// Program rows of 16 bytes (rule B: six address digits).
 bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image);
-// The boot loader as S0, S2 rows (four address digits: the last address byte lands in
-// CheckSum, every data byte in DataString) and an S8 end record.
+// Boot loader rows (rule A: four address digits).
 bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord = 16);
 } // namespace ImageRows
 

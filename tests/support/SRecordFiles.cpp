@@ -4,54 +4,31 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <numeric>
+
 namespace SRecordFiles {
 
-namespace {
-
-int addressBytesOf(char type)
+int addressBytes(char type)
 {
-    switch (type) {
-    case '2':
-    case '6':
-    case '8':
-        return 3;
-    case '3':
-    case '7':
-        return 4;
-    default:
-        return 2;
-    }
+    return type == '3' || type == '7' ? 4 : QByteArrayView("268").contains(type) ? 3 : 2;
 }
-
-char checksumOf(const QByteArray &bytes)
-{
-    int sum = 0;
-    for (char b : bytes)
-        sum += quint8(b);
-    return char(0xFF - (sum & 0xFF));
-}
-
-} // namespace
 
 QByteArray line(char type, quint32 address, QByteArrayView data)
 {
-    const int addressBytes = addressBytesOf(type);
-    QByteArray bytes;
-    bytes.append(char(addressBytes + data.size() + 1));
-    for (int i = addressBytes - 1; i >= 0; --i)
-        bytes.append(char(address >> (8 * i)));
-    bytes.append(data.data(), data.size());
-    bytes.append(checksumOf(bytes));
-    return QByteArray("S") + type + bytes.toHex().toUpper();
+    QByteArray bytes(1, char(addressBytes(type) + data.size() + 1));
+    for (int i = addressBytes(type) - 1; i >= 0; --i)
+        bytes += char(address >> (8 * i));
+    bytes += data;
+    const quint8 sum = std::accumulate(bytes.begin(), bytes.end(), 0, [](int s, char b) { return s + quint8(b); });
+    return QByteArray("S") + type + (bytes + char(~sum)).toHex().toUpper();
 }
 
 QByteArray imageAsS2(QByteArrayView image, int perLine, QByteArrayView lineEnd)
 {
     QByteArray text = line('0', 0, "IMG").append(lineEnd);
-    for (qsizetype at = 0; at < image.size(); at += perLine) {
-        const QByteArrayView data = image.sliced(at, std::min<qsizetype>(perLine, image.size() - at));
-        text.append(line('2', quint32(at), data)).append(lineEnd);
-    }
+    for (qsizetype at = 0; at < image.size(); at += perLine)
+        text.append(line('2', quint32(at), image.sliced(at, std::min<qsizetype>(perLine, image.size() - at))))
+            .append(lineEnd);
     return text.append(line('8', 0, {})).append(lineEnd);
 }
 

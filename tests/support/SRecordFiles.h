@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
 #include <QStringList>
 
 // S-record text for tests and benchmarks, written here independently of the import.
 namespace SRecordFiles {
+
+// Address field size in bytes of a record type: S2/S6/S8 three, S3/S7 four, the others two.
+int addressBytes(char type);
 
 // One line without its line end: "S" + type, count, address, data, checksum.
 QByteArray line(char type, quint32 address, QByteArrayView data);
