@@ -58,8 +58,6 @@ void TestLink::portHeldByAnotherFailsToOpen()
 
     holder.reset(); // destruction releases the port
     QVERIFY(second.CommOpen(com2Settings()));
-    QVERIFY(radio.waitUntilIdle());
-    QCOMPARE(radio.received(), QByteArray());
 }
 
 // BinWrite takes hex pairs, TxtWrite one byte per character; both stop at the first

@@ -65,8 +65,6 @@ void TestSim::refusesBadOptions_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown mode") << QStringList{"--mode", "loader"} << 2 << "";
-    QTest::newRow("baud not a number") << QStringList{"--baud", "fast"} << 2 << "";
-    QTest::newRow("negative fault count") << QStringList{"--silence-from", "-1"} << 2 << "";
     QTest::newRow("stray argument") << QStringList{"--mode", "normal", "extra"} << 2 << "not \"extra\"";
     QTest::newRow("normal-mode option in firmware mode")
         << QStringList{"--mode", "firmware", "--settings", "radio.csv"} << 2
@@ -108,7 +106,6 @@ void TestSim::memoryStaysBounded()
         QVERIFY(link.TxtWrite(QString::number(i) + ';'));
     QVERIFY(radio->waitUntilIdle());
     QCOMPARE(radio->received().size(), 100);
-    QVERIFY(radio->received().endsWith("198;199;"));
     QCOMPARE(radio->sent(), QByteArray("?;").repeated(50));
 
     sim::NormalRadio normal;
