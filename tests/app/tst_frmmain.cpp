@@ -214,6 +214,27 @@ private slots:
 
         const MainControls &c = h.ui();
         QCOMPARE(h.state() + ' ' + h.window().windowTitle() + c.lblType->text(), QString("Idle Q41-2290-07"));
+        // Each menu and button carries its own entry of the string table.
+        const std::pair<QObject *, int> captions[] = {{c.mnuMenu1->menuAction(), 102},
+                                                      {c.mnuMenu11, 106},
+                                                      {c.mnuMenu12, 107},
+                                                      {c.mnuMenu2->menuAction(), 103},
+                                                      {c.mnuMenu21, 108},
+                                                      {c.mnuMenu22, 109},
+                                                      {c.mnuMenu3->menuAction(), 131},
+                                                      {c.mnuMenu31->menuAction(), 132},
+                                                      {c.mnuMenu311, 133},
+                                                      {c.mnuMenu312, 134},
+                                                      {c.mnuMenu4, 135},
+                                                      {c.mnuMenu5, 105},
+                                                      {c.cmdExec, 139},
+                                                      {c.cmdCancel, 115},
+                                                      {c.cmdMRead, 137},
+                                                      {c.cmdAdjust, 119},
+                                                      {c.cmdUser, 118},
+                                                      {c.cmdMWrite, 138}};
+        for (const auto &[control, id] : captions)
+            QVERIFY2(control->property("text").toString() == h.texts(id), qPrintable(QString::number(id)));
         QCOMPARE(h.operations.calls.join(""),
                  loader == "nowhere" ? "" : "fncImportMotFile " + (loader == "data" ? inData : beside));
         QCOMPARE(h.window().settingsText(), QString("COM%1: baud=9600 parity=n data=8 stop=1").arg(com1 ? 1 : 2));
