@@ -22,12 +22,17 @@ CommandLine::CommandLine(const QString &syntax, const QString &description, bool
     parser.addOption({QStringLiteral("version"), QStringLiteral("Show the version.")});
 }
 
-QString CommandLine::helpText() const
+QString commandHelp(const QCommandLineParser &parser, const QString &syntax, const QString &description)
 {
     // Qt's own text starts with the path the program was started by: keep its options only.
     const QString qtText = parser.helpText();
     return QStringLiteral("Usage: brisk %1 [options]\n%2\n\n%3")
-        .arg(m_syntax, m_description, qtText.mid(qtText.indexOf(QLatin1String("Options:"))));
+        .arg(syntax, description, qtText.mid(qtText.indexOf(QLatin1String("Options:"))));
+}
+
+QString CommandLine::helpText() const
+{
+    return commandHelp(parser, m_syntax, m_description);
 }
 
 int CommandLine::usageError(const QString &reason)

@@ -44,3 +44,6 @@ private:
 
 // What --port accepts, as usage errors and help list it.
 inline constexpr auto PortChoices = "COM1, COM2 or a device path (/dev/ttyUSB0, ./radio)";
+
+// "Usage: brisk SYNTAX [options]", the description, and the parser's options.
+QString commandHelp(const QCommandLineParser &parser, const QString &syntax, const QString &description);

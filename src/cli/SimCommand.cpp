@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "CommonOptions.h"
 
 #include "sim/FirmwareRadio.h"
 #include "sim/NormalRadio.h"
@@ -59,9 +60,6 @@ constexpr FaultOption CountedFaults[] = {
 
 void addSimOptions(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Run the simulated HX-7730 on a pseudo-terminal until stopped (Ctrl+C)."));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("sim"));
     parser.addOption({QStringLiteral("link"), QStringLiteral("Make PATH a link to the device (removed on exit)."),
                       QStringLiteral("PATH")});
     parser.addOption({QStringLiteral("mode"), QStringLiteral("The radio's mode: firmware or normal (default)."),
@@ -74,7 +72,13 @@ void addSimOptions(QCommandLineParser &parser)
         {QStringLiteral("slow-ms"), QStringLiteral("Hold every reply back MS milliseconds."), QStringLiteral("MS")});
     parser.addOptions(sim::NormalRadio::options());
     parser.addOptions(sim::FirmwareRadio::options());
-    parser.addHelpOption();
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
+}
+
+QString simHelp(const QCommandLineParser &parser)
+{
+    return commandHelp(parser, QStringLiteral("sim"),
+                       QStringLiteral("Run the simulated HX-7730 on a pseudo-terminal until stopped (Ctrl+C)."));
 }
 
 // A stray word or an option of the other mode would be ignored, and the radio
@@ -143,7 +147,7 @@ std::unique_ptr<sim::Personality> makePersonality(const QCommandLineParser &pars
 
 int usageError(const QCommandLineParser &parser, const QString &reason)
 {
-    std::fprintf(stderr, "brisk sim: %s\n\n%s", qPrintable(reason), qPrintable(parser.helpText()));
+    std::fprintf(stderr, "brisk sim: %s\n\n%s", qPrintable(reason), qPrintable(simHelp(parser)));
     return ExitUsage;
 }
 
@@ -156,7 +160,7 @@ int runSim(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(simHelp(parser)), stdout);
         return ExitDone;
     }
     QString reason;

@@ -33,10 +33,10 @@ struct IntOption
 };
 
 constexpr IntOption FaultOptions[] = {
-    {"sync-after", "Answer the synchronisation only from the K-th zero on.", &FirmwareFaults::syncAfter},
-    {"wrong-echo-at", "Echo the K-th length or loader byte wrong.", &FirmwareFaults::wrongEchoAt},
-    {"refuse-block", "Answer the K-th block check with 0x15.", &FirmwareFaults::refuseBlock},
-    {"double-reply-at", "Send the K-th reply as two bytes in one write.", &FirmwareFaults::doubleReplyAt},
+    {"sync-after", "answer the synchronisation only from the K-th zero on.", &FirmwareFaults::syncAfter},
+    {"wrong-echo-at", "echo the K-th length or loader byte wrong.", &FirmwareFaults::wrongEchoAt},
+    {"refuse-block", "answer the K-th block check with 0x15.", &FirmwareFaults::refuseBlock},
+    {"double-reply-at", "send the K-th reply as two bytes in one write.", &FirmwareFaults::doubleReplyAt},
 };
 
 } // namespace
