@@ -103,8 +103,11 @@ bool importFile(WindowServices &window, const QString &path, const QString &tabl
     window.clearFailure();
     const bool boot = table == QLatin1String("BootPrg");
     const bool imported = boot ? fncImportMotFile(window, path, table) : fncImportFirmwareFile(window, path, table);
-    if (!imported && window.failureReason().isEmpty())
-        window.setFailure(QStringLiteral("cannot import %1").arg(QDir::toNativeSeparators(path)));
+    // Two files go into a write: a reason names the one it is about, as a settings file's does.
+    const QString file = QDir::toNativeSeparators(path);
+    if (!imported && !window.failureReason().contains(file))
+        window.setFailure(QStringLiteral("%1, %2").arg(
+            file, window.failureReason().isEmpty() ? QStringLiteral("cannot import it") : window.failureReason()));
     return imported;
 }
 

@@ -232,6 +232,8 @@ void TestCommandLine::endsWithItsResult_data()
         << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"
         << "^brisk: the service record was not written: ";
     row("flash user", {"flash", "user", "user.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 0, "^Success\n$");
+    row("flash, damaged image named", {"flash", "user", "flipped.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 1,
+        "^Failure: flipped.mot, line 100: checksum ");
     row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel"}, 1,
         "^Failure: the boot loader none.rel is not there \\(looked for " +
             QRegularExpression::escape(path("none.rel")) + "\\); give its place with --boot FILE\n$");
