@@ -1,3 +1,4 @@
+#include "FirmwareDifferential.h"
 #include "SRecordFiles.h"
 #include "ServiceRecords.h"
 #include "SimulatedRadio.h"
@@ -5,7 +6,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -30,21 +30,6 @@ const QByteArray Records[] = {
     R"({"action":"settings read","durationSeconds":75.4,"result":"success","start":"2024-05-01T09:00:00.000Z"})",
     R"({"action":"settings write","device":"/dev/ttyUSB0","result":"failure","reason":"no answer"})",
     R"({"action":"USER firmware write","radioType":"K","result":"stopped","start":"2024-05-02T10:00:00.000Z"})"};
-
-// S2 records of 1 to 16 random bytes with random gaps from address 0 into the last frame.
-QByteArray imageWithGaps(quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray text = SRecordFiles::line('0', 0, "IMG") + '\n';
-    for (quint32 address = 0; address <= ImageBytes - 128;) {
-        if (address > 0 && random.bounded(8) == 0)
-            address = std::min<quint32>(address + random.bounded(1, 600), ImageBytes - 1);
-        const int size = std::min<int>(random.bounded(1, 17), ImageBytes - address);
-        text += SRecordFiles::line('2', address, randomBytes(size, random.generate())) + '\n';
-        address += size;
-    }
-    return text + SRecordFiles::line('8', 0, {}) + '\n';
-}
 
 // The radio in normal mode, and an operator who stops `brisk` once it has sent some bytes.
 class StoppingRadio : public sim::NormalRadio
@@ -258,20 +243,23 @@ void TestCommandLine::endsWithItsResult_data()
     row("check, empty file", {"check", "empty.mot", "-q"}, 1, "\nproblem: no data records\n");
     row("check, missing file", {"check", "none.mot"}, 1, "\nproblem: cannot read .*\nFailure: cannot read .*none.mot");
     // The image as sent is what srec_cat makes of the file with every gap and the tail
-    // filled with 0xFF; the loader as sent is the file's bytes from address 0.
-    for (quint32 seed : {1, 2, 3, 4}) {
-        const bool boot = seed == 4;
+    // filled with 0xFF; the loader as sent is the file's bytes from its first address.
+    FirmwareDifferential differential;
+    int rows[2] = {3, 1}; // images, loaders
+    for (quint32 seed = 1; rows[0] + rows[1] > 0; ++seed) {
+        const SRecordGenerator::File generated = SRecordGenerator::generate(seed);
+        const bool boot = generated.target == SRecordGenerator::Target::Loader;
         const QString file = QStringLiteral("seed%1.mot").arg(seed);
-        QVERIFY(writeFile(path(file), boot ? SRecordFiles::imageAsS2(randomBytes(2000, seed)) : imageWithGaps(seed)));
-        const QStringList fill = boot ? QStringList{} : QStringList{"-fill", "0xFF", "0", "0x40000"};
-        QByteArray sha256;
-        QByteArray crc32;
-        if (tool("srec_cat", QStringList{file} + fill + QStringList{"-o", "sent.bin", "-binary"}) &&
-            tool("sha256sum", {"sent.bin"}, &sha256) && tool("crc32", {"sent.bin"}, &crc32))
-            QTest::addRow("check, fingerprints of seed %u", seed)
-                << QStringList{"check", file, "-q"} + (boot ? QStringList{"--boot"} : QStringList{}) << QStringList()
-                << false << 0 << QString("\nsha256: " + sha256.left(64) + "\n(.*\n)*crc32: " + crc32.trimmed() + "\n")
-                << "^$";
+        QByteArray sent, sha256, crc32;
+        if (!generated.refusals.isEmpty() || rows[boot] == 0 || !writeFile(path(file), generated.text) ||
+            !differential.srecCat(generated.text, generated.target, sent) || !writeFile(path("sent.bin"), sent) ||
+            !tool("sha256sum", {"sent.bin"}, &sha256) || !tool("crc32", {"sent.bin"}, &crc32))
+            continue;
+        --rows[boot];
+        QTest::addRow("check, fingerprints of seed %u", seed)
+            << QStringList{"check", file, "-q"} + (boot ? QStringList{"--boot"} : QStringList{}) << QStringList()
+            << false << 0 << QString("\nsha256: " + sha256.left(64) + "\n(.*\n)*crc32: " + crc32.trimmed() + "\n")
+            << "^$";
     }
     row("diff, same settings", {"diff", "a.csv", "copy.csv"}, 0, "^Success\n$");
     row("diff, two entries differ", {"diff", "a.csv", "b.csv"}, 1,

@@ -34,9 +34,9 @@ bool storeProgram(QSqlDatabase db, const QString &table, const QByteArray &image
     return store(db, table, SRecordFiles::imageAsS2(image), Cutting::RuleB);
 }
 
-bool storeBoot(QSqlDatabase db, const QByteArray &loader, int perRecord)
+bool storeBoot(QSqlDatabase db, const QByteArray &loader)
 {
-    return store(db, "BootPrg", SRecordFiles::imageAsS2(loader, perRecord), Cutting::RuleA);
+    return store(db, "BootPrg", SRecordFiles::imageAsS2(loader), Cutting::RuleA);
 }
 
 } // namespace ImageRows

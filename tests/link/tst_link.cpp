@@ -18,7 +18,6 @@ public:
     TestLink() : LinkTestCase(200ms) {}
 
 private slots:
-    void portHeldByAnotherFailsToOpen_data();
     void portHeldByAnotherFailsToOpen();
     void writeSendsItsBytes_data();
     void writeSendsItsBytes();
@@ -27,37 +26,25 @@ private slots:
     void aiWriteDiscardsWaitingInput();
 };
 
-void TestLink::portHeldByAnotherFailsToOpen_data()
-{
-    QTest::addColumn<bool>("holderByLink");
-    QTest::addColumn<bool>("secondByLink");
-    QTest::newRow("the device twice") << false << false;
-    QTest::newRow("a link to it, then the device") << true << false;
-    QTest::newRow("the device, then a link to it") << false << true;
-}
-
 // One port, one user: a link and the pty it points to are one port, even for root.
 void TestLink::portHeldByAnotherFailsToOpen()
 {
-    QFETCH(bool, holderByLink);
-    QFETCH(bool, secondByLink);
     sim::SimRadio radio(std::make_unique<sim::ScriptedPersonality>());
-    QVERIFY(radio.start());
     QTemporaryDir dir;
-    const QString link = dir.filePath("radio");
-    QVERIFY(QFile::link(radio.devicePath(), link));
-    clsBriskHx7730::setPortOverride("COM1", holderByLink ? link : radio.devicePath());
-    clsBriskHx7730::setPortOverride("COM2", secondByLink ? link : radio.devicePath());
-    auto holder = std::make_unique<clsBriskHx7730>();
-    QVERIFY(holder->CommOpen(com1Settings()));
-
-    clsBriskHx7730 second;
-    QVERIFY(!second.CommOpen(com2Settings()));
-    QCOMPARE(second.lastError(), (secondByLink ? link : radio.devicePath()) +
-                                     " is in use by another program: close it, or choose another port");
-
-    holder.reset(); // destruction releases the port
-    QVERIFY(second.CommOpen(com2Settings()));
+    const QString device = radio.start() ? radio.devicePath() : QString(), link = dir.filePath("radio");
+    QVERIFY(QFile::link(device, link));
+    // The device twice, a link to it and then the device, the device and then a link to it.
+    for (const auto &[held, second] : {std::pair{device, device}, {link, device}, {device, link}}) {
+        clsBriskHx7730::setPortOverride("COM1", held);
+        clsBriskHx7730::setPortOverride("COM2", second);
+        auto holder = std::make_unique<clsBriskHx7730>();
+        QVERIFY(holder->CommOpen(com1Settings()));
+        clsBriskHx7730 other;
+        QVERIFY(!other.CommOpen(com2Settings()));
+        QCOMPARE(other.lastError(), second + " is in use by another program: close it, or choose another port");
+        holder.reset(); // destruction releases the port
+        QVERIFY(other.CommOpen(com2Settings()));
+    }
 }
 
 // BinWrite takes hex pairs, TxtWrite one byte per character; both stop at the first

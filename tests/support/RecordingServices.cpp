@@ -5,22 +5,17 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-RecordingServices::RecordingServices() : m_settings(QString::fromLatin1(SettingsCom1))
+RecordingServices::RecordingServices()
 {
     static int counter = 0;
     m_connection = QStringLiteral("test-work-%1").arg(++counter);
-    m_valid = m_dir.isValid() && WorkDatabase::create(databasePath()) &&
-              WorkDatabase::open(databasePath(), m_connection).isOpen();
+    const QString database = m_dir.filePath(QStringLiteral("work.mdb"));
+    m_valid = m_dir.isValid() && WorkDatabase::create(database) && WorkDatabase::open(database, m_connection).isOpen();
 }
 
 RecordingServices::~RecordingServices()
 {
     WorkDatabase::close(m_connection);
-}
-
-QString RecordingServices::databasePath() const
-{
-    return m_dir.filePath(QStringLiteral("work.mdb"));
 }
 
 QSqlDatabase RecordingServices::WorkConnection()

@@ -10,7 +10,7 @@
 class RecordingProgress : public ProgressSink
 {
 public:
-    void setMinimum(int v) override { minimum = v; }
+    void setMinimum(int) override {}
     void setMaximum(int v) override { maximum = v; }
     void setValue(int v) override
     {
@@ -18,16 +18,10 @@ public:
         values.append(v);
     }
     int value() const override { return current; }
-    void setVisible(bool v) override
-    {
-        visible = v;
-        visibility.append(v);
-    }
+    void setVisible(bool v) override { visibility.append(v); }
 
-    int minimum = 0;
     int maximum = 100;
     int current = 0;
-    bool visible = false;
     QVector<int> values;
     QVector<bool> visibility;
 };
@@ -43,14 +37,12 @@ public:
     ~RecordingServices() override;
 
     bool isValid() const { return m_valid; }
-    QString databasePath() const;
 
     QSqlDatabase WorkConnection() override;
-    QString settingsText() const override { return m_settings; }
+    QString settingsText() const override { return QString::fromLatin1(SettingsCom1); }
     ProgressSink &barMain() override { return progress; }
     void fncWaitCursor() override { ++waitCursorCalls; }
 
-    void setSettingsText(const QString &text) { m_settings = text; }
     // Rows of a table, each as its column values joined by "|", in table order.
     QStringList rows(const QString &table, const QString &orderBy = QString());
     int rowCount(const QString &table);
@@ -61,6 +53,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_connection;
-    QString m_settings;
     bool m_valid = false;
 };

@@ -23,13 +23,12 @@ QByteArray line(char type, quint32 address, QByteArrayView data)
     return QByteArray("S") + type + (bytes + char(~sum)).toHex().toUpper();
 }
 
-QByteArray imageAsS2(QByteArrayView image, int perLine, QByteArrayView lineEnd)
+QByteArray imageAsS2(QByteArrayView image)
 {
-    QByteArray text = line('0', 0, "IMG").append(lineEnd);
-    for (qsizetype at = 0; at < image.size(); at += perLine)
-        text.append(line('2', quint32(at), image.sliced(at, std::min<qsizetype>(perLine, image.size() - at))))
-            .append(lineEnd);
-    return text.append(line('8', 0, {})).append(lineEnd);
+    QByteArray text = line('0', 0, "IMG") + '\n';
+    for (qsizetype at = 0; at < image.size(); at += 16)
+        text += line('2', quint32(at), image.sliced(at, std::min<qsizetype>(16, image.size() - at))) + '\n';
+    return text + line('8', 0, {}) + '\n';
 }
 
 QByteArray randomBytes(int size, quint32 seed)

@@ -12,9 +12,9 @@ int addressBytes(char type);
 // One line without its line end: "S" + type, count, address, data, checksum.
 QByteArray line(char type, quint32 address, QByteArrayView data);
 
-// A whole image as an S0 header "IMG", S2 records of `perLine` data bytes and an
-// S804 end record, lines ended by `lineEnd`.
-QByteArray imageAsS2(QByteArrayView image, int perLine = 16, QByteArrayView lineEnd = "\n");
+// A whole image as an S0 header "IMG", S2 records of 16 data bytes and an S804 end
+// record, each line ended by LF.
+QByteArray imageAsS2(QByteArrayView image);
 
 // `size` reproducible pseudo-random bytes.
 QByteArray randomBytes(int size, quint32 seed = 7730);

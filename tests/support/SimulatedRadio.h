@@ -22,10 +22,9 @@ public:
     {
         if (!m_line.start())
             return false;
-        useAsCom1();
+        clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_line.devicePath());
         return true;
     }
-    void useAsCom1() { clsBriskHx7730::setPortOverride(QStringLiteral("COM1"), m_line.devicePath()); }
 
     // Runs `fn` (a callable or a member function) on the radio's model while the radio is held still.
     template <typename Fn> auto model(Fn fn)
