@@ -263,6 +263,19 @@ void SimRadio::answerIdleRequest()
     m_idleChanged.notify_all();
 }
 
+// The radio's line runs at 9600 baud, 8 data bits, no parity, one stop bit and no
+// flow control; a program that set its end of the pty otherwise would reach a real
+// radio as noise, so the simulated one hears nothing of it either.
+bool SimRadio::lineSetAsTheRadios() const
+{
+    termios line{};
+    if (::tcgetattr(m_slave, &line) != 0)
+        return true; // the line is going away; that shows elsewhere
+    const speed_t in = ::cfgetispeed(&line);
+    return ::cfgetospeed(&line) == B9600 && (in == B9600 || in == B0) && (line.c_cflag & CSIZE) == CS8 &&
+           !(line.c_cflag & (PARENB | CSTOPB | CRTSCTS)) && !(line.c_iflag & (IXON | IXOFF));
+}
+
 void SimRadio::takeInput(Clock::time_point now)
 {
     if (m_master < 0)
@@ -272,6 +285,8 @@ void SimRadio::takeInput(Clock::time_point now)
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n <= 0)
             break;
+        if (!lineSetAsTheRadios())
+            continue;
         for (ssize_t i = 0; i < n; ++i)
             m_input.emplace_back(now, buffer[i]);
     }

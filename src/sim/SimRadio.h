@@ -106,6 +106,7 @@ private:
     };
 
     void serve();
+    bool lineSetAsTheRadios() const;
     void takeInput(Clock::time_point now);
     void processInput(Clock::time_point now);
     void queueReply(const Reply &reply, Clock::time_point arrived);
