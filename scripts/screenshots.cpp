@@ -1,12 +1,13 @@
 // Shows the window in its states on the screen it runs on and saves each as a PNG in the
 // folder given: idle, armed, during a write, the About window, the Devices dialog and the
-// help page in the program's own viewer. The language follows the locale, as in the
-// program. Run by scripts/screenshots.sh under Xvfb.
+// help page in the program's own viewer, and a failure box with its details shown. The language follows the locale, as
+// in the program. Run by scripts/screenshots.sh under Xvfb.
 #include "AppHarness.h"
 
 #include "app/QtTranslations.h"
 #include "app/frmHelp.h"
 
+#include <QMessageBox>
 #include <QScreen>
 
 static QString out; // FOLDER/%1-en.png or -ja, with BRISK_SHOT_SUFFIX
@@ -21,12 +22,17 @@ static void shoot(QWidget *window, const QString &name)
             saved;
 }
 
-// Photographs the next modal window when it is up, then closes it.
+// Photographs the next modal window when it is up, a box with its details shown, then closes it.
 static void shootNextModal(const QString &name)
 {
     QTimer::singleShot(200, [name] {
-        shoot(QApplication::activeModalWidget(), name);
-        QApplication::activeModalWidget()->close();
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            for (QAbstractButton *button : box->buttons())
+                if (box->buttonRole(button) == QMessageBox::ActionRole) // "Show Details..."
+                    button->click();
+        shoot(modal, name);
+        modal->close();
     });
 }
 
@@ -57,5 +63,10 @@ int main(int argc, char *argv[])
     h.ui().mnuMenu313->trigger();
     showHelpWindow(&h.window(), QDir(QCoreApplication::applicationDirPath()).filePath("HELP/" + h.texts(136)));
     shoot(h.window().findChild<frmHelp *>(), "6-help-viewer");
+    // The box a start-up without the boot loader shows: the places searched as its details.
+    shootNextModal("7-not-found-details");
+    DesktopDialogs().message(&h.window(), "'7730F.REL' Not Found !!", OperatorDialogs::Icon::Critical, "Error!!",
+                             "Looked for it in:\n/opt/brisk-hx7730/7730F.REL\n" + QDir::homePath() +
+                                 "/.local/share/BriskHx7730/7730F.REL");
     return saved ? 0 : 1;
 }
