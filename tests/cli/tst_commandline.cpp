@@ -80,13 +80,15 @@ private:
     QTemporaryDir m_nobody;
     RadioOnCom1<StoppingRadio> m_radio{std::make_unique<StoppingRadio>()};
     FirmwareBench m_firmware;
+    SimulatedRadio m_paced{0, {9600, {}}}; // at the line's real rate
     const QByteArray m_image = randomBytes(ImageBytes, 21);
     const QByteArray m_loader = randomBytes(64, 3);
 };
 
 void TestCommandLine::initTestCase()
 {
-    QVERIFY(m_dir.isValid() && m_tmp.isValid() && m_firmware.line().start() && m_radio.start());
+    QVERIFY(m_dir.isValid() && m_tmp.isValid() && m_firmware.line().start() && m_paced.line().start() &&
+            m_radio.start());
     // Anyone may keep a working database here, as in /tmp; nobody keeps settings in a folder of its own.
     QVERIFY(QFile::setPermissions(m_tmp.path(), QFile::Permissions(0x7777)));
     QVERIFY(QDir(m_dir.path()).mkpath("ADJ") && QDir(m_dir.path()).mkpath("log/BriskHx7730"));
@@ -207,6 +209,9 @@ void TestCommandLine::endsWithItsResult_data()
     row("write, an empty value left out", {"write", "one.csv", "--port", "radio"}, 0,
         "^Note: left out 1 menu settings whose value is empty \\(an EX command without a value would read the "
         "setting, not empty it\\): EX,A,045,01,0,0\nSuccess\n$");
+    // The read-back waits for the radio's confirmation, which waits for the commands still on the line.
+    row("write --verify at 9600 baud", {"write", "a.csv", "--verify", "-q", "--port", "<paced>"}, 0,
+        "^Type K\nSuccess\n$");
     row("read, Ctrl-C", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGINT,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
@@ -297,15 +302,18 @@ void TestCommandLine::endsWithItsResult()
     QFETCH(QString, err);
     for (const auto &[name, value] : {std::pair{"<pty>", m_radio.line().devicePath()},
                                       {"<link>", path("radio")},
-                                      {"<fw>", m_firmware.line().devicePath()}}) {
+                                      {"<fw>", m_firmware.line().devicePath()},
+                                      {"<paced>", m_paced.line().devicePath()}}) {
         arguments.replaceInStrings(name, value);
         out.replace(name, QRegularExpression::escape(value));
     }
     clsBriskHx7730 holder;
     QVERIFY(!held || holder.CommOpen(QString::fromLatin1(SettingsCom1)));
     const auto traffic = [this] {
-        return m_radio.line().received().size() + m_radio.line().sent().size() + m_firmware.line().received().size() +
-               m_firmware.line().sent().size();
+        qsizetype bytes = 0;
+        for (sim::SimRadio *line : {&m_radio.line(), &m_firmware.line(), &m_paced.line()})
+            bytes += line->waitUntilIdle() ? line->received().size() + line->sent().size() : 0;
+        return bytes;
     };
     const qint64 trafficBefore = traffic();
     qputenv("XDG_DATA_HOME", QFile::encodeName(path("data/") + QTest::currentDataTag()));
@@ -366,7 +374,8 @@ void TestCommandLine::endsWithItsResult()
                                : command == "write" || exitCode == 0 ? QStringList{"settings"}
                                                                      : QStringList();
     QCOMPARE(roles, listed);
-    QCOMPARE(record.contains("radioType"), command == "read" && (exitCode == 0 || exitCode > 128));
+    QCOMPARE(record.contains("radioType"),
+             (command == "read" || arguments.contains("--verify")) && (exitCode == 0 || exitCode > 128));
     QVERIFY(command != "flash" || exitCode != 0 ||
             (record["imageSha256"] == sha256Of(m_image) && record["loaderSha256"] == sha256Of(m_loader)));
     // Every byte sent and read; a write does not read the answers to its commands, a stopped or failed run
