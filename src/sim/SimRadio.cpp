@@ -54,9 +54,14 @@ bool SimRadio::start(QString *reason)
     m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
     if (m_slave < 0)
         return fail(errnoText("open pty"));
+    // The line starts as the radio's (9600 8N1), so a program that restores the
+    // settings it found when it closes the port leaves it so too.
     termios raw{};
     ::tcgetattr(m_slave, &raw);
     ::cfmakeraw(&raw);
+    ::cfsetispeed(&raw, B9600);
+    ::cfsetospeed(&raw, B9600);
+    raw.c_cflag &= ~(CSTOPB | CRTSCTS);
     ::tcsetattr(m_slave, TCSANOW, &raw);
     if (::pipe2(m_wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
         return fail(errnoText("pipe"));
