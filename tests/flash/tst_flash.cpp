@@ -197,7 +197,7 @@ void TestFlash::filesWrittenOnTheWire()
 void TestFlash::generatedFilesReadAsSRecordReadsThem()
 {
     QStringList endings;
-    for (quint32 seed = 1; seed <= 200; ++seed) { // `make fuzz-diff` goes on from here
+    for (quint32 seed = 1; seed <= 300; ++seed) { // `make fuzz-diff` goes on from here
         const QString problem = m_differential.checkSeed(seed, endings);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
