@@ -61,6 +61,7 @@ int addressBytesOf(QByteArrayView type)
 bool readPieces(QSqlDatabase db, const QString &table, QByteArray &decoded, QVector<Piece> &pieces, QString *reason)
 {
     ImageRowReader rows(db);
+    decoded.reserve(FullImageBytes);
     if (!rows.exec(programQuery(table)))
         return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
     while (rows.next()) {
@@ -122,6 +123,7 @@ bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString 
                                 .arg(pieces.first().line)
                                 .arg(hex6(pieces.first().address)));
     int previousLine = 0;
+    stream.bytes.reserve(FullImageBytes);
     for (const Piece &piece : pieces) {
         const qint64 end = stream.bytes.size();
         if (piece.address < end)

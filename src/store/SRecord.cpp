@@ -54,7 +54,15 @@ QString hexByte(int value)
 
 QString Record::typeText() const
 {
-    return QString(QLatin1Char(lowerCase ? LowerS : UpperS)) + QLatin1Char(type);
+    // Made once: an import counts the type of every record it reads.
+    static const auto names = [] {
+        std::array<std::array<QString, 256>, 2> all;
+        for (int lower = 0; lower < 2; ++lower)
+            for (int c = 0; c < 256; ++c)
+                all[lower][c] = QString(QLatin1Char(lower ? LowerS : UpperS)) + QLatin1Char(char(c));
+        return all;
+    }();
+    return names[lowerCase][quint8(type)];
 }
 
 int addressBytes(char type)

@@ -74,17 +74,17 @@ Cutting cuttingFor(QByteArrayView line, ImportMode mode)
 // would not carry faithfully. "" when the record may be stored.
 QString refusal(const SRecord::Record &record, ImportMode mode)
 {
-    const QString type = record.typeText();
     if (record.type == '3' || record.type == '7')
-        return QStringLiteral("%1 record refused: 32-bit addresses do not fit the image table").arg(type);
+        return QStringLiteral("%1 record refused: 32-bit addresses do not fit the image table").arg(record.typeText());
     // Record types are upper case: other readers skip a line typed "s2" as no
     // record at all, and the transfers would place or order it apart.
     if (record.lowerCase)
-        return QStringLiteral("%1 record refused: a record must start with an upper-case \"S\"").arg(type);
+        return QStringLiteral("%1 record refused: a record must start with an upper-case \"S\"").arg(record.typeText());
     // The boot import cuts every line with a four-digit address: an S1 record's
     // first data byte would land in CheckSum, which the boot transfer leaves out.
     if (mode == ImportMode::Boot && record.isData() && record.type != '2')
-        return QStringLiteral("%1 record refused in the boot loader: only S2 records are sent whole").arg(type);
+        return QStringLiteral("%1 record refused in the boot loader: only S2 records are sent whole")
+            .arg(record.typeText());
     return {};
 }
 
