@@ -69,10 +69,10 @@ bool readPieces(QSqlDatabase db, const QString &table, QByteArray &decoded, QVec
         // S3 rows keep only four of their eight address digits: their place is unknown.
         if (type == "S3")
             return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(rows)));
-        bool addressOk = false;
-        bool countOk = false;
-        const qint64 address = rows.text(AddressString).toLongLong(&addressOk, 16);
-        const int count = rows.text(BytesCount).toInt(&countOk, 16);
+        qint64 address = 0;
+        qint64 count = 0;
+        const bool addressOk = HexText::toNumber(rows.text(AddressString), address);
+        const bool countOk = HexText::toNumber(rows.text(BytesCount), count);
         const qsizetype size = count - addressBytesOf(type) - ChecksumBytes;
         const qsizetype offset = decoded.size();
         const bool valid =

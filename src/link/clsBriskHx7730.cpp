@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QThread>
 
+#include <array>
 #include <atomic>
 
 #ifdef Q_OS_LINUX
@@ -142,16 +143,25 @@ QString quotedReceived(QByteArrayView received)
 namespace HexText {
 
 namespace {
+// Digit values by character, -1 for anything that is no hexadecimal digit.
+constexpr std::array<signed char, 256> DigitValues = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        values['0' + c] = char(c);
+    for (int c = 0; c < 6; ++c)
+        values['A' + c] = values['a' + c] = char(10 + c);
+    return values;
+}();
+
+int hexDigit(char16_t c)
+{
+    return c < DigitValues.size() ? DigitValues[c] : -1;
+}
+
 int hexDigit(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
+    return hexDigit(c.unicode());
 }
 } // namespace
 
@@ -182,8 +192,8 @@ bool appendBytes(QByteArrayView text, QByteArray &out)
     out.resize(start + (text.size() + 1) / 2);
     char *to = out.data() + start;
     for (qsizetype i = 0; i < text.size(); i += 2, ++to) {
-        const int high = i + 1 < text.size() ? hexDigit(QChar::fromLatin1(text.at(i))) : 0;
-        const int low = hexDigit(QChar::fromLatin1(text.at(i + 1 < text.size() ? i + 1 : i)));
+        const int high = i + 1 < text.size() ? hexDigit(char16_t(quint8(text[i]))) : 0;
+        const int low = hexDigit(char16_t(quint8(text[i + 1 < text.size() ? i + 1 : i])));
         if (high < 0 || low < 0) {
             out.truncate(to - out.constData());
             return false;
@@ -191,6 +201,18 @@ bool appendBytes(QByteArrayView text, QByteArray &out)
         *to = char(high << 4 | low);
     }
     return true;
+}
+
+bool toNumber(QByteArrayView text, qint64 &value)
+{
+    value = 0;
+    for (const char c : text) {
+        const int digit = hexDigit(char16_t(quint8(c)));
+        if (digit < 0)
+            return false;
+        value = value << 4 | digit;
+    }
+    return !text.isEmpty() && text.size() <= 15;
 }
 
 } // namespace HexText

@@ -111,4 +111,6 @@ QString fromBytes(const QByteArray &bytes);
 bool toBytes(const QString &text, QByteArray &out);
 // The same for text held as bytes; appends to `out`.
 bool appendBytes(QByteArrayView text, QByteArray &out);
+// The value of 1 to 15 hexadecimal digits; false for anything else.
+bool toNumber(QByteArrayView text, qint64 &value);
 } // namespace HexText
