@@ -1,6 +1,7 @@
 // The window with its operations scripted: the state table of the four actions,
 // start-up and shut-down, texts in both languages, and the window's dialogs.
 #include "AppHarness.h"
+#include "SimulatedRadio.h"
 
 #include "app/frmHelp.h"
 #include "store/UserFolders.h"
@@ -201,7 +202,12 @@ private slots:
         if (!stored.isEmpty())
             settings.setValue("Settings/Serial", stored);
         AppHarness h(language);
-        h.serialPorts = [] { return QList<SerialPortEntry>{{"/dev/ttyUSB0", "", "", "", "/dev/serial/by-id/usb-0"}}; };
+        // A simulated radio's pty stands in for a USB adapter, with a stable name of its own.
+        SimulatedRadio radio;
+        QTemporaryDir byId;
+        const QString pty = radio.line().start() ? radio.line().devicePath() : "", stable = byId.filePath("usb-0");
+        QVERIFY(QFile::link(pty, stable) && SerialPorts::stableNameOf(pty, byId.path()) == stable);
+        h.serialPorts = [&] { return QList<SerialPortEntry>{{pty, "", "", "", stable}}; };
         const QString db = h.path("tst_frmmain.mdb");
         QVERIFY(SRecordFiles::writeFile(db, "left behind by a crash"));
         h.addDeliveredFiles();
@@ -252,10 +258,14 @@ private slots:
             dialog->findChild<QPushButton *>(japanese ? "cmdCancel" : "cmdOK")->click();
         });
         c.mnuMenu313->trigger();
-        const QString device = japanese ? "/dev/ttyS0" : "/dev/serial/by-id/usb-0";
+        const QString device = japanese ? "/dev/ttyS0" : stable;
         QCOMPARE(SerialPorts::mappedDevice("COM1") + ' ' + SerialPorts::mappedDevice("COM2") + ' ' +
                      c.mnuMenu311->toolTip(),
                  device + " /dev/ttyS1 " + device);
+        clsBriskHx7730 link; // COM1 now reaches the radio
+        QString p1, p2;
+        QVERIFY(japanese || (link.CommOpen(QLatin1String(SettingsCom1)) && link.TyRead(p1, p2)));
+        link.CommClose();
         QTimer::singleShot(0, [&] {
             QWidget *about = QApplication::activeModalWidget();
             h.dialogs.shown << about->windowTitle();
@@ -282,7 +292,7 @@ private slots:
                  (loader == "nowhere" ? "critical Error!!: '7730F.REL' Not Found !! (Looked for it in:\n" + beside +
                                             "\n" + inData + ")\n"
                                       : "") +
-                     h.texts(StringTable::Added::DevicesTitle) + ": /dev/ttyS0, /dev/serial/by-id/usb-0\n" +
+                     h.texts(StringTable::Added::DevicesTitle) + ": /dev/ttyS0, " + stable + "\n" +
                      "Q41-2290-07 - Version infomation|icon|Q41-2290-07|Version 1.00|DEC 20 2000\ndocument " + page);
         QCOMPARE(h.state(), QString("Idle"));
         // One window at a time: a second finds the database locked and leaves it alone; a window that
