@@ -86,9 +86,7 @@ int verify(CliServices &services, const SettingsSnapshot &file, ServiceRecord &r
                                                   QStringLiteral("file"), QStringLiteral("radio"), false);
     for (const QString &line : lines)
         std::printf("%s\n", qPrintable(line));
-    return services.finish(lines.isEmpty(), lines.size() == 1
-                                                ? QStringLiteral("1 entry differs from the file")
-                                                : QStringLiteral("%1 entries differ from the file").arg(lines.size()));
+    return services.finish(lines.isEmpty(), differenceCount(lines.size(), QStringLiteral(" from the file")));
 }
 
 } // namespace

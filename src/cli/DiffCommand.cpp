@@ -48,6 +48,5 @@ int runDiff(const QStringList &arguments)
     const QStringList lines = settingsDifferences(first, second, firstName, secondName, true);
     for (const QString &text : lines)
         std::printf("%s\n", qPrintable(text));
-    return services.finish(lines.isEmpty(), lines.size() == 1 ? QStringLiteral("1 entry differs")
-                                                              : QStringLiteral("%1 entries differ").arg(lines.size()));
+    return services.finish(lines.isEmpty(), differenceCount(lines.size()));
 }

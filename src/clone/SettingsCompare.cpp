@@ -124,3 +124,8 @@ QStringList settingsDifferences(const SettingsSnapshot &first, const SettingsSna
         comparison.listMissing("channel", first.channels, second.channels);
     return comparison.lines;
 }
+
+QString differenceCount(qsizetype count, const QString &tail)
+{
+    return (count == 1 ? QStringLiteral("1 entry differs") : QStringLiteral("%1 entries differ").arg(count)) + tail;
+}

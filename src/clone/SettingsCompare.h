@@ -22,3 +22,6 @@ SettingsSnapshot settingsSnapshot(QSqlDatabase db);
 // one by one. With `bothWays`, entries only `second` holds are listed too.
 QStringList settingsDifferences(const SettingsSnapshot &first, const SettingsSnapshot &second, const QString &firstName,
                                 const QString &secondName, bool bothWays);
+
+// "1 entry differs", "N entries differ", followed by `tail` (" from the file").
+QString differenceCount(qsizetype count, const QString &tail = QString());

@@ -206,13 +206,15 @@ bool appendBytes(QByteArrayView text, QByteArray &out)
 bool toNumber(QByteArrayView text, qint64 &value)
 {
     value = 0;
+    if (text.isEmpty() || text.size() > 15) // more digits would not fit
+        return false;
     for (const char c : text) {
         const int digit = hexDigit(char16_t(quint8(c)));
         if (digit < 0)
             return false;
         value = value << 4 | digit;
     }
-    return !text.isEmpty() && text.size() <= 15;
+    return true;
 }
 
 } // namespace HexText
