@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format package
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format package translations
 
 all: build
 
@@ -54,6 +54,10 @@ package: build
 
 bench: build
 	scripts/bench.sh $(BUILD)
+
+# Adds new texts of the sources to the Japanese translations (then translate them).
+translations: deps
+	/usr/lib/qt6/bin/lupdate -no-obsolete -locations none -target-language ja_JP src -ts src/app/brisk_ja.ts
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -10,6 +10,7 @@ packages=(
   libarchive-zip-perl           # crc32, the independent tool the fingerprint test compares with
   xvfb xauth imagemagick        # screenshots of the window
   qt6-translations-l10n         # Qt's own buttons and file dialogs in Japanese
+  qt6-l10n-tools                # lrelease builds Brisk's Japanese texts; lupdate checks them
   dpkg-dev file                 # make package: dependencies from the binaries (dpkg-shlibdeps)
   desktop-file-utils appstream lintian  # validators of the package and its desktop files
   util-linux                    # setpriv: the package test runs the window as an unprivileged user

@@ -1,11 +1,12 @@
 // Shows the window in its states on the screen it runs on and saves each as a PNG in the
 // folder given: idle, armed, during a write, the About window, the Devices dialog and the
-// help page in the program's own viewer, and a failure box with its details shown. The language follows the locale, as
+// help page in the program's own viewer, a failure box with its details shown, the type
+// dialog and the armed ADJUST screen. The language follows the locale, as
 // in the program. Run by scripts/screenshots.sh under Xvfb.
 #include "AppHarness.h"
 
-#include "app/QtTranslations.h"
 #include "app/frmHelp.h"
+#include "app/frmRadioType.h"
 
 #include <QMessageBox>
 #include <QScreen>
@@ -41,7 +42,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     AppHarness::useTemporarySettings();
     AppHarness h(StringTable::systemLanguage()); // as the program picks it
-    installQtTranslations(h.texts.language());
     out = QString(argc > 1 ? argv[1] : ".") + (h.texts(136) == "help_j.htm" ? "/%1-ja" : "/%1-en") +
           qEnvironmentVariable("BRISK_SHOT_SUFFIX") + ".png";
     h.serialPorts = [] { return QList<SerialPortEntry>{{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K3V2Q", ""}}; };
@@ -63,10 +63,21 @@ int main(int argc, char *argv[])
     h.ui().mnuMenu313->trigger();
     showHelpWindow(&h.window(), QDir(QCoreApplication::applicationDirPath()).filePath("HELP/" + h.texts(136)));
     shoot(h.window().findChild<frmHelp *>(), "6-help-viewer");
+    h.window().findChild<frmHelp *>()->close();
     // The box a start-up without the boot loader shows: the places searched as its details.
     shootNextModal("7-not-found-details");
     DesktopDialogs().message(&h.window(), "'7730F.REL' Not Found !!", OperatorDialogs::Icon::Critical, "Error!!",
                              "Looked for it in:\n/opt/brisk-hx7730/7730F.REL\n" + QDir::homePath() +
                                  "/.local/share/BriskHx7730/7730F.REL");
+    // ADJUST without a type read from the radio: the type dialog, then the screen armed with
+    // the type chosen, naming the file and where the type came from.
+    frmRadioType types(h.texts(142), &h.window());
+    types.show();
+    shoot(&types, "8-type-dialog");
+    types.close();
+    h.dialogs.types = QStringList{h.texts(142)};
+    h.ui().cmdAdjust->click();
+    shoot(&h.window(), "9-armed-adjust");
+    h.ui().cmdCancel->click();
     return saved ? 0 : 1;
 }

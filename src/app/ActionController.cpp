@@ -6,6 +6,7 @@
 
 #include "clone/MemoryChannels.h"
 #include "clone/RadioType.h"
+#include "clone/TypeRead.h"
 #include "flash/AdjustFile.h"
 #include "log/ServiceRecord.h"
 #include "store/FirmwareFiles.h"
@@ -38,6 +39,15 @@ constexpr int SettingsReadSteps = 730;
 QString failedPreparationText()
 {
     return QLatin1Char('\r') + QLatin1String(FailureText) + QLatin1Char('\r');
+}
+
+// The file as the preparation read it; else its path and why it has no fingerprint.
+void addInput(ServiceRecord &record, const char *role, const InputFile &read, const QString &path)
+{
+    if (read.isValid())
+        record.addFile(role, read);
+    else
+        record.addFile(role, path, path.isEmpty() ? QStringLiteral("not found") : QStringLiteral("not read"));
 }
 
 } // namespace
@@ -97,7 +107,51 @@ void ActionController::resetToIdle()
     setText(ui.lblAction, Txt::IdleAction);
     setText(ui.lblInstruction, Txt::IdleInstruction);
     setText(ui.lblCaution, 0);
+    setPrepared({});
     ui.barMain->hide();
+}
+
+void ActionController::setPrepared(const QString &text)
+{
+    ui.lblPrepared->setText(text);
+    ui.lblPrepared->repaint();
+}
+
+QString ActionController::KnownType::source() const
+{
+    return port.isEmpty() ? tr("chosen") : tr("read from the radio on %1 at %2").arg(port, at.toString(u"HH:mm"));
+}
+
+void ActionController::rememberRadioType(const QString &label)
+{
+    m_typeRead = {label, m_window.settingsText().left(4), QTime::currentTime()};
+    m_radioType = short(radioTypeOf(label));
+    ui.lblType->setText(QStringLiteral("Type ") + label);
+    ui.lblType->repaint();
+}
+
+// RadioType stays as it was; nothing on the window claims a type any more.
+void ActionController::forgetRadioType()
+{
+    m_typeRead = {};
+    ui.lblType->clear();
+    ui.lblType->repaint();
+}
+
+void ActionController::portChanged()
+{
+    if (m_typeRead.isValid() && m_typeRead.port != m_window.settingsText().left(4))
+        forgetRadioType();
+}
+
+// The type read from the radio on the chosen port; else the operator's choice, the
+// language's default offered first. Invalid when the operator cancels.
+ActionController::KnownType ActionController::adjustType()
+{
+    if (m_typeRead.isValid() && m_typeRead.port == m_window.settingsText().left(4))
+        return m_typeRead;
+    const QString chosen = m_window.dialogs().chooseRadioType(&m_window, m_window.texts()(Txt::DefaultType));
+    return {canonicalTypeLabel(chosen), {}, QTime::currentTime()};
 }
 
 void ActionController::cmdUser()
@@ -119,12 +173,14 @@ void ActionController::cmdAdjust()
 {
     prepare(AdjustFirmware, {Txt::AdjustAction, Txt::AdjustCaution, Txt::SetFirmwareMode, Txt::WriteToRadio});
     m_window.repaint();
-    if (ui.lblType->text().isEmpty()) {
-        const QString defaultType = m_window.texts()(Txt::DefaultType);
-        ui.lblType->setText(QStringLiteral("Type ") + defaultType);
-        ui.lblType->repaint();
-        m_radioType = short(radioTypeOf(defaultType));
+    // ADJUST data of another market is written without complaint by the radio: the
+    // type is one the radio sent, or one the operator chose knowingly.
+    m_adjustType = adjustType();
+    if (!m_adjustType.isValid()) {
+        resetToIdle();
+        return;
     }
+    m_radioType = short(radioTypeOf(m_adjustType.label));
     const QString relativeName = adjustRelativeName(m_radioType);
     const FirmwareFile file = findFirmwareFile(m_window.programFolder(), relativeName);
     if (!file.found()) {
@@ -132,6 +188,8 @@ void ActionController::cmdAdjust()
         showMissingFile(relativeName, file.searchedText());
         return;
     }
+    setPrepared(tr("ADJUST file: %1 — type %2, %3")
+                    .arg(QDir::toNativeSeparators(file.path), m_adjustType.label, m_adjustType.source()));
     setText(ui.lblCaution, Txt::PreparingAdjust);
     armFirmware(importFirmware(file.path, QLatin1String(AdjustTable)));
 }
@@ -143,7 +201,9 @@ bool ActionController::importFirmware(const QString &path, const QString &table)
     m_preparedFile = path;
     m_window.setBusy(true);
     Operations &ops = m_window.operations();
+    m_window.clearSeen();
     bool ok = step([&] { return ops.fncImportFirmwareFile(m_window, path, table); });
+    m_preparedInput = m_window.inputs().value(0);
     if (ok) {
         QString reason;
         ok = ops.isWritableImage(m_window.WorkConnection(), table, &reason);
@@ -182,7 +242,9 @@ void ActionController::cmdMWrite()
     setText(ui.lblCaution, Txt::PreparingSettings);
     m_window.setBusy(true);
     m_window.repaint();
+    m_window.clearSeen();
     const bool loaded = step([&] { return m_window.operations().fncImportCsvFile(m_window, path); });
+    m_preparedInput = m_window.inputs().value(0);
     m_window.setBusy(false);
     if (!loaded) {
         showFailure(failedPreparationText());
@@ -242,6 +304,7 @@ void ActionController::startRun()
     ui.barMain->show();
     m_window.setBusy(true);
     m_window.fncWaitCursor();
+    m_window.clearSeen();
     startRecord();
 }
 
@@ -255,13 +318,18 @@ void ActionController::startRecord()
                                                           : ServiceAction::SettingsRead;
     m_record = std::make_unique<ServiceRecord>(ServiceRecord::Program::Window, action, m_window.settingsText());
     if (firmware) {
-        m_record->addFile(ServiceFile::BootLoader, m_window.bootLoaderPath());
-        m_record->addFile(ServiceFile::Firmware, m_preparedFile);
+        addInput(*m_record, ServiceFile::BootLoader, m_window.bootLoaderInput(), m_window.bootLoaderPath());
+        addInput(*m_record, ServiceFile::Firmware, m_preparedInput, m_preparedFile);
         m_record->noteFirmware(m_window.WorkConnection(),
                                QLatin1String(m_actionMode == UserFirmware ? UserTable : AdjustTable));
     } else if (m_actionMode == SettingsWrite) {
-        m_record->addFile(ServiceFile::Settings, m_preparedFile);
+        addInput(*m_record, ServiceFile::Settings, m_preparedInput, m_preparedFile);
     }
+    // A radio in firmware-write mode cannot be asked: the type is the one known.
+    const KnownType &type = m_actionMode == AdjustFirmware ? m_adjustType : m_typeRead;
+    if (firmware && type.isValid())
+        m_record->setRadioType(type.label, type.port.isEmpty() ? ServiceRecord::TypeSource::Operator
+                                                               : ServiceRecord::TypeSource::Radio);
 }
 
 // The operator sees nothing of the record: one that cannot be written is only logged.
@@ -270,7 +338,10 @@ void ActionController::finishRecord(bool ok)
     if (!m_record)
         return;
     if (ok && m_actionMode == SettingsRead)
-        m_record->addFile(ServiceFile::Settings, m_fileName);
+        m_record->addSavedFile(ServiceFile::Settings, m_fileName);
+    // A settings write asks the type before its first command.
+    if (!m_record->hasRadioType() && !m_window.radioTypeSeen().isEmpty())
+        m_record->setRadioType(m_window.radioTypeSeen(), ServiceRecord::TypeSource::Radio);
     QString problem;
     const auto result = ok ? ServiceRecord::Result::Success : ServiceRecord::Result::Failure;
     if (!m_record->finish(result, m_reasons.join(QStringLiteral("; ")), &problem))
@@ -296,7 +367,7 @@ void ActionController::runFirmware()
     setText(ui.lblCaution, user ? Txt::WritingUser : Txt::WritingAdjust);
     // The result box names the file an ADJUST write chose by the radio's type.
     if (!user)
-        m_window.addNote(QStringLiteral("ADJUST file: %1").arg(QDir::toNativeSeparators(m_preparedFile)));
+        m_window.addNote(ui.lblPrepared->text());
 
     Operations &ops = m_window.operations();
     if (!step([&] { return ops.fncTransmitBootProgram(m_window); })) {
@@ -320,15 +391,18 @@ void ActionController::runSettingsRead()
 
     Operations &ops = m_window.operations();
     m_window.clearFailure();
-    // Whatever the type query returns is shown and kept; the read goes on.
     const QString type = ops.fncTypeRead(m_window);
-    if (type.isEmpty())
-        noteFailure(m_window.failureReason());
-    else if (m_window.failureReason().isEmpty())
-        m_record->setRadioType(type);
-    m_radioType = short(radioTypeOf(type));
-    ui.lblType->setText(QStringLiteral("Type ") + type);
-    ui.lblType->repaint();
+    if (type.isEmpty()) {
+        // A radio that does not answer its type would not answer the rest either,
+        // and no type may stand on the label for it.
+        forgetRadioType();
+        noteFailure(m_window.failureReason().isEmpty() ? tr("the radio did not answer the type query")
+                                                       : m_window.failureReason());
+        finishRun(false);
+        return;
+    }
+    rememberRadioType(type);
+    m_record->setRadioType(type, ServiceRecord::TypeSource::Radio);
     setText(ui.lblCaution, Txt::SettingsReading);
 
     const bool menus = step([&] { return ops.fncMenuRead(m_window); });

@@ -2,8 +2,12 @@
 
 #include "MainControls.h"
 
+#include "store/FileContents.h"
+
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <functional>
 #include <memory>
@@ -17,6 +21,8 @@ class ServiceRecord;
 // cmdExec and abandoned (while armed) by cmdCancel.
 class ActionController
 {
+    Q_DECLARE_TR_FUNCTIONS(ActionController)
+
 public:
     enum Mode : short { None = 0, UserFirmware = 1, AdjustFirmware = 2, SettingsWrite = 3, SettingsRead = 4 };
 
@@ -34,8 +40,22 @@ public:
     short ActionMode() const { return m_actionMode; }
     QString FileName() const { return m_fileName; }
     short RadioType() const { return m_radioType; }
+    // The port choice changed: the type on lblType was another radio's.
+    void portChanged();
 
 private:
+    // A type label and where it came from: the radio's answer (on `port` at `at`) or
+    // the operator's choice.
+    struct KnownType
+    {
+        QString label;
+        QString port; // "COM1"; empty when the operator chose the type
+        QTime at;
+
+        bool isValid() const { return !label.isEmpty(); }
+        QString source() const;
+    };
+
     struct ActionTexts
     {
         int action;
@@ -45,6 +65,10 @@ private:
     };
 
     void prepare(Mode mode, const ActionTexts &texts);
+    KnownType adjustType();
+    void rememberRadioType(const QString &label);
+    void forgetRadioType();
+    void setPrepared(const QString &text);
     bool importFirmware(const QString &path, const QString &table);
     void armFirmware(bool imported);
     void runFirmware();
@@ -70,5 +94,8 @@ private:
     short m_radioType = 0;
     QStringList m_reasons;                   // why the steps of this preparation or run failed
     QString m_preparedFile;                  // the firmware or settings file the armed action uses
+    InputFile m_preparedInput;               // that file's bytes as the preparation read them
+    KnownType m_typeRead;                    // the last type the radio on the chosen port sent
+    KnownType m_adjustType;                  // the type the prepared ADJUST write was chosen by
     std::unique_ptr<ServiceRecord> m_record; // of the run under way
 };

@@ -124,6 +124,8 @@ MainControls buildMainControls(QMainWindow *window)
     c.lblAction->setFont(bold);
     c.lblInstruction = messageLabel(central, "lblInstruction");
     c.lblCaution = messageLabel(central, "lblCaution");
+    c.lblPrepared = messageLabel(central, "lblPrepared");
+    c.lblPrepared->setTextInteractionFlags(Qt::TextSelectableByMouse); // a path can be copied
 
     const int rowHeight = central->fontMetrics().height();
     c.cmdMRead = button(central, "cmdMRead", rowHeight * 3);
@@ -144,9 +146,9 @@ MainControls buildMainControls(QMainWindow *window)
          {static_cast<QWidget *>(c.cmdExec), static_cast<QWidget *>(c.cmdCancel), static_cast<QWidget *>(c.barMain)})
         keepRoomWhenHidden(w);
 
-    for (QWidget *w :
-         {static_cast<QWidget *>(c.lblAction), static_cast<QWidget *>(c.lblInstruction),
-          static_cast<QWidget *>(c.lblCaution), static_cast<QWidget *>(c.lblType), static_cast<QWidget *>(c.barMain)})
+    for (QWidget *w : {static_cast<QWidget *>(c.lblAction), static_cast<QWidget *>(c.lblInstruction),
+                       static_cast<QWidget *>(c.lblCaution), static_cast<QWidget *>(c.lblPrepared),
+                       static_cast<QWidget *>(c.lblType), static_cast<QWidget *>(c.barMain)})
         readableWhenDisabled(w);
 
     auto *actions = new QVBoxLayout;
@@ -178,6 +180,7 @@ MainControls buildMainControls(QMainWindow *window)
     page->addWidget(c.lblAction);
     page->addWidget(c.lblInstruction);
     page->addWidget(c.lblCaution);
+    page->addWidget(c.lblPrepared);
     page->addSpacing(rowHeight / 2);
     page->addLayout(middle, 1);
     page->addSpacing(rowHeight / 2);

@@ -17,6 +17,7 @@ struct MainControls
     QLabel *lblInstruction = nullptr;
     QLabel *lblCaution = nullptr;
     QLabel *lblType = nullptr;
+    QLabel *lblPrepared = nullptr; // what the prepared action will use: its file, the radio's type
     QPushButton *cmdMRead = nullptr;
     QPushButton *cmdAdjust = nullptr;
     QPushButton *cmdUser = nullptr;

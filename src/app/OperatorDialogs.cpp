@@ -1,6 +1,7 @@
 #include "OperatorDialogs.h"
 
 #include "frmHelp.h"
+#include "frmRadioType.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -56,6 +57,12 @@ QString DesktopDialogs::chooseFileToSave(QWidget *parent, const QString &title, 
 {
     return remembered(QFileDialog::getSaveFileName(parent, title, lastFolder(), qtFileFilter(filter), nullptr,
                                                    QFileDialog::DontConfirmOverwrite));
+}
+
+QString DesktopDialogs::chooseRadioType(QWidget *parent, const QString &preselected)
+{
+    frmRadioType dialog(preselected, parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenType() : QString();
 }
 
 void DesktopDialogs::openDocument(QWidget *parent, const QString &path)

@@ -24,6 +24,9 @@ public:
     // Shows a help page with the desktop's viewer, or in a window of the program's own
     // when the desktop has none.
     virtual void openDocument(QWidget *parent, const QString &path) = 0;
+    // The radio's market type as the operator chooses it, `preselected` offered first.
+    // An empty result means cancelled.
+    virtual QString chooseRadioType(QWidget *parent, const QString &preselected) = 0;
 };
 
 // The real thing: QMessageBox, QFileDialog, the desktop's viewer or frmHelp.
@@ -34,6 +37,7 @@ public:
     QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) override;
     QString chooseFileToSave(QWidget *parent, const QString &title, const QString &filter) override;
     void openDocument(QWidget *parent, const QString &path) override;
+    QString chooseRadioType(QWidget *parent, const QString &preselected) override;
 };
 
 // "CPU/DSP FIRMWARE FILE (*.mot)|*.mot|ALL FILE(*.*)|*.*" as QFileDialog wants it:

@@ -172,6 +172,7 @@ void frmMain::choosePort(bool com1)
     QSettings settings = userSettings();
     settings.setValue(SerialKey, com1 ? QStringLiteral("1") : QStringLiteral("2"));
     settings.sync();
+    m_actions->portChanged();
 }
 
 void frmMain::showPortDevices()
@@ -258,7 +259,9 @@ void frmMain::importBootLoader()
     // The result is not examined: a bad loader leaves BootPrg empty and the
     // boot-loader transfer then fails with its reason.
     setBusy(true);
+    clearSeen();
     m_setup.operations->fncImportMotFile(*this, loader.path, QStringLiteral("BootPrg"));
+    m_bootLoaderInput = inputs().value(0);
     setBusy(false);
 }
 

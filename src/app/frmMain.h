@@ -74,8 +74,9 @@ public:
     Operations &operations() { return *m_setup.operations; }
     OperatorDialogs &dialogs() { return *m_setup.dialogs; }
     QString programFolder() const { return m_setup.programFolder; }
-    // The boot-loader file imported at start-up.
+    // The boot-loader file imported at start-up, and its bytes as they were read then.
     QString bootLoaderPath() const { return m_bootLoaderPath; }
+    InputFile bootLoaderInput() const { return m_bootLoaderInput; }
     QString databasePath() const;
     ActionController &actions() { return *m_actions; }
 
@@ -106,6 +107,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_connectionName;
     QString m_bootLoaderPath;
+    InputFile m_bootLoaderInput;
     bool m_ownsDatabase = false;
     bool m_busy = false;
     bool m_hourglass = false;

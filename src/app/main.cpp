@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(appIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral(BRISK_APP_ID));
     const StringTable texts;
-    installQtTranslations(texts.language());
+    const WindowTranslations translations(texts.language());
 
     RadioOperations operations;
     DesktopDialogs dialogs;

@@ -182,6 +182,9 @@ ServiceRecord &CliServices::startRecord(const char *action)
 
 void CliServices::finishRecord(ServiceRecord::Result result, const QString &reason)
 {
+    // A settings write asks the radio its type before the first command.
+    if (!m_record->hasRadioType() && !radioTypeSeen().isEmpty())
+        m_record->setRadioType(radioTypeSeen(), ServiceRecord::TypeSource::Radio);
     QString problem;
     if (!m_record->finish(result, reason, &problem))
         std::fprintf(stderr, "brisk: the service record was not written: %s\n", qPrintable(problem));

@@ -40,13 +40,14 @@ bool readRadio(CliServices &services, QString &reason, ServiceRecord &record)
 {
     services.clearFailure();
     const QString type = fncTypeRead(services);
-    if (services.failureReason().isEmpty()) {
-        std::printf("Type %s\n", qPrintable(type));
-        record.setRadioType(type);
-    } else {
-        std::printf("Type unknown: %s\n", qPrintable(services.failureReason()));
+    // A radio that does not answer its type would not answer the rest either.
+    if (type.isEmpty()) {
+        reason = services.failureReason();
+        return false;
     }
+    std::printf("Type %s\n", qPrintable(type));
     std::fflush(stdout);
+    record.setRadioType(type, ServiceRecord::TypeSource::Radio);
     services.clearFailure();
     startProgress(services, QStringLiteral("Reading"), ReadRange);
     // The channels are read even when the menus failed, as the window does.
@@ -101,11 +102,9 @@ int runType(const QStringList &arguments)
     if (!services.isValid(&problem))
         return services.finish(false, problem);
     const QString type = fncTypeRead(services);
-    // Without an answer the label is only the default: it is not shown.
-    const bool answered = services.failureReason().isEmpty();
-    if (answered)
+    if (!type.isEmpty())
         std::printf("Type %s\n", qPrintable(type));
-    return services.finish(answered);
+    return services.finish(!type.isEmpty());
 }
 
 int runRead(const QStringList &arguments)
@@ -127,7 +126,7 @@ int runRead(const QStringList &arguments)
         return services.finish(false, QStringLiteral("nothing was saved"));
     const bool saved = fncExportCsvFile(services, file);
     if (saved)
-        record.addFile(ServiceFile::Settings, file);
+        record.addSavedFile(ServiceFile::Settings, file);
     return services.finish(saved);
 }
 
@@ -142,11 +141,17 @@ int runWrite(const QStringList &arguments)
     const QString file = line.positional().at(0);
     CliServices services(line.settingsText(), line.quiet());
     ServiceRecord &record = services.startRecord(ServiceAction::SettingsWrite);
-    record.addFile(ServiceFile::Settings, file);
     QString reason;
-    if (!services.isValid(&reason))
+    if (!services.isValid(&reason)) {
+        record.addFile(ServiceFile::Settings, file, reason);
         return services.finish(false, reason);
-    if (!fncImportCsvFile(services, file))
+    }
+    const bool imported = fncImportCsvFile(services, file);
+    if (!services.inputs().isEmpty())
+        record.addFile(ServiceFile::Settings, services.inputs().constFirst());
+    else
+        record.addFile(ServiceFile::Settings, file, services.failureReason());
+    if (!imported)
         return services.finish(false);
     const SettingsSnapshot loaded = settingsSnapshot(services.WorkConnection());
     if (!writeRadio(services))

@@ -22,7 +22,6 @@
 namespace {
 
 const QString BootFileName = QStringLiteral("7730F.REL");
-const QString DefaultTypeText = QStringLiteral("K");
 
 // The terminal bar, but the transfer's closing reset to 0 is not drawn: the
 // operator's last view is the finished bar.
@@ -98,11 +97,18 @@ bool fail(WindowServices &window, const QString &reason)
     return false;
 }
 
-bool importFile(WindowServices &window, const QString &path, const QString &table)
+// Imports the file and lists it in the record as the import read it.
+bool importFile(WindowServices &window, const QString &path, const QString &table, ServiceRecord &record)
 {
     window.clearFailure();
+    window.clearSeen();
     const bool boot = table == QLatin1String("BootPrg");
     const bool imported = boot ? fncImportMotFile(window, path, table) : fncImportFirmwareFile(window, path, table);
+    const char *role = boot ? ServiceFile::BootLoader : ServiceFile::Firmware;
+    if (!window.inputs().isEmpty())
+        record.addFile(role, window.inputs().constFirst());
+    else
+        record.addFile(role, path, window.failureReason());
     // Two files go into a write: a reason names the one it is about, as a settings file's does.
     const QString file = QDir::toNativeSeparators(path);
     if (!imported && !window.failureReason().contains(file))
@@ -136,7 +142,7 @@ bool writeFirmware(FlashServices &window, const QString &table)
 int runFlash(const QStringList &arguments)
 {
     const QStringList types = typeLabels();
-    CommandLine line(QStringLiteral("flash user FILE | flash adjust [--type TYPE]"),
+    CommandLine line(QStringLiteral("flash user FILE | flash adjust --type TYPE"),
                      QStringLiteral("Writes firmware into a radio in firmware-write mode: the boot loader first, "
                                     "then the USER firmware FILE or the ADJUST firmware for the radio's type."),
                      true);
@@ -149,10 +155,11 @@ int runFlash(const QStringList &arguments)
          QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk, else in the user's data folder)."),
          QStringLiteral("DIR")});
     line.parser.addOption({QStringLiteral("type"),
-                           QStringLiteral("The radio's type as 'brisk type' shows it, which picks the ADJUST file: "
-                                          "J(S) and J(S) - EXT write FPU_SJ.D3T, J(V) and J(V) - EXT FPU_VJ.D3T, "
-                                          "K, K2, E, E2, E3, E4, E5, M, X and their - EXT forms FPU.D3T (default K)."),
-                           QStringLiteral("TYPE"), DefaultTypeText});
+                           QStringLiteral("The radio's type as 'brisk type' shows it (any letter case), which picks "
+                                          "the ADJUST file: J(S) and J(S) - EXT write FPU_SJ.D3T, J(V) and J(V) - EXT "
+                                          "FPU_VJ.D3T, K, K2, E, E2, E3, E4, E5, M, X and their - EXT forms FPU.D3T. "
+                                          "Required for adjust."),
+                           QStringLiteral("TYPE")});
     if (!line.parse(arguments, 1, 2))
         return line.exitCode();
     const QStringList positional = line.positional();
@@ -160,10 +167,15 @@ int runFlash(const QStringList &arguments)
     const bool adjust = positional.size() == 1 && positional.at(0) == QLatin1String("adjust");
     if (!user && !adjust)
         return line.usageError(QStringLiteral("give 'user FILE' or 'adjust'"));
-    const QString typeText = line.parser.value(QStringLiteral("type"));
-    if (adjust && !types.contains(typeText))
+    const QString typeGiven = line.parser.value(QStringLiteral("type"));
+    const QString typeText = canonicalTypeLabel(typeGiven);
+    // ADJUST data of another market would be taken by the radio without a word.
+    if (adjust && !line.parser.isSet(QStringLiteral("type")))
+        return line.usageError(QStringLiteral("flash adjust needs --type TYPE, the radio's type: switch the radio on "
+                                              "normally and run 'brisk type', then put it into firmware-write mode"));
+    if (adjust && typeText.isEmpty())
         return line.usageError(QStringLiteral("--type takes a type as 'brisk type' shows it (%1), not \"%2\"")
-                                   .arg(types.join(QStringLiteral(", ")), typeText));
+                                   .arg(types.join(QStringLiteral(", ")), typeGiven));
     if (user && line.parser.isSet(QStringLiteral("type")))
         return line.usageError(QStringLiteral("--type picks the ADJUST file; a USER write takes its FILE"));
 
@@ -196,11 +208,11 @@ int runFlash(const QStringList &arguments)
         return window.finish(false, QStringLiteral("there is no file %1").arg(QDir::toNativeSeparators(firmwarePath)));
     }
     ServiceRecord &record = window.startRecord(user ? ServiceAction::UserFirmware : ServiceAction::AdjustFirmware);
-    record.addFile(ServiceFile::BootLoader, bootPath);
-    record.addFile(ServiceFile::Firmware, firmwarePath);
+    if (adjust)
+        record.setRadioType(typeText, ServiceRecord::TypeSource::Operator);
     window.progress.setLabel(QStringLiteral("import"));
-    const bool imported =
-        importFile(window, bootPath, QStringLiteral("BootPrg")) && importFile(window, firmwarePath, table);
+    const bool imported = importFile(window, bootPath, QStringLiteral("BootPrg"), record) &&
+                          importFile(window, firmwarePath, table, record);
     if (imported)
         record.noteFirmware(window.WorkConnection(), table);
     return window.finish(imported && writeFirmware(window, table));

@@ -14,7 +14,7 @@ struct Command
 
 constexpr Command Commands[] = {
     {"check", runCheck, "check FILE [--boot]               validate an S-record file"},
-    {"flash", runFlash, "flash user FILE | adjust [--type TYPE]   write firmware into a radio"},
+    {"flash", runFlash, "flash user FILE | adjust --type TYPE     write firmware into a radio"},
     {"type", runType, "type                              show the radio's market type"},
     {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
     {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},

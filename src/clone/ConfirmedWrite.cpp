@@ -1,5 +1,6 @@
 #include "ConfirmedWrite.h"
 
+#include "TypeRead.h"
 #include "link/LinkTiming.h"
 #include "link/RadioAnswer.h"
 
@@ -27,6 +28,7 @@ bool ConfirmedWrite::begin()
     m_link.discardInput();
     if (!m_link.TyRead(p1, p2))
         return fail(QStringLiteral("the %1 were not written: %2").arg(m_what, m_link.lastError()));
+    m_window.noteRadioType(typeLabel({p1, p2}));
     return true;
 }
 

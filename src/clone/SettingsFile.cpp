@@ -383,11 +383,13 @@ bool fncExportCsvFile(WindowServices &window, const QString &path)
     return true;
 }
 
-bool readSettingsFile(const QString &path, SettingsRows &rows, QString &reason)
+bool readSettingsFile(const QString &path, SettingsRows &rows, QString &reason, InputFile *read)
 {
     QByteArray bytes;
     if (!readWholeFile(path, bytes, reason, SettingsFileLimit))
         return false;
+    if (read)
+        *read = InputFile::of(path, bytes);
     if (parseSettingsText(bytes, rows, &reason))
         return true;
     reason = QStringLiteral("%1, %2").arg(QDir::toNativeSeparators(path), reason);
@@ -399,7 +401,11 @@ bool fncImportCsvFile(WindowServices &window, const QString &path)
     QSqlDatabase db = window.WorkConnection();
     QString reason;
     SettingsRows rows;
-    const bool ok = emptyTables(db, reason) && readSettingsFile(path, rows, reason) && storeRows(db, rows, reason);
+    InputFile read;
+    const bool ok =
+        emptyTables(db, reason) && readSettingsFile(path, rows, reason, &read) && storeRows(db, rows, reason);
+    if (read.isValid())
+        window.noteInput(read);
     if (ok)
         return true;
     QString ignored;

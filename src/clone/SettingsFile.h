@@ -35,5 +35,6 @@ struct SettingsRows
 bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *reason);
 
 // Reads a settings file (at most SettingsFileLimit bytes) and cuts it into rows.
-// False with a reason that names the file.
-bool readSettingsFile(const QString &path, SettingsRows &rows, QString &reason);
+// False with a reason that names the file. `read`, when given, describes the bytes
+// read, also when they are refused.
+bool readSettingsFile(const QString &path, SettingsRows &rows, QString &reason, InputFile *read = nullptr);

@@ -72,14 +72,29 @@ QStringList typeLabels()
     return labels;
 }
 
+QString canonicalTypeLabel(const QString &text)
+{
+    for (const QString &label : typeLabels())
+        if (label.compare(text.simplified(), Qt::CaseInsensitive) == 0)
+            return label;
+    return {};
+}
+
 QString fncTypeRead(WindowServices &window)
 {
     clsBriskHx7730 link;
     link.CommOpen(window.settingsText());
     link.AiWrite(QStringLiteral("0"));
     TypeAnswer answer;
-    if (!link.TyRead(answer.P1, answer.P2))
+    // Without an answer the table would still give a label ("K - EXT"): a type the
+    // radio never sent, which would pick the ADJUST file of another market.
+    const bool answered = link.TyRead(answer.P1, answer.P2);
+    if (!answered)
         window.setFailure(link.lastError());
     link.CommClose();
-    return typeLabel(answer);
+    if (!answered)
+        return {};
+    const QString label = typeLabel(answer);
+    window.noteRadioType(label);
+    return label;
 }

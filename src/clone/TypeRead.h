@@ -6,7 +6,9 @@
 #include <QStringList>
 
 // Asks the radio for its type and returns its market-type label ("K", "J(S) - EXT", ...).
-// A radio that does not answer gives "K - EXT" (the reason is left in the window).
+// Without a valid answer (no port, silence, a malformed answer) there is no type:
+// the result is "" and the reason is left in the window. A label is noted in the
+// window as the radio's own.
 QString fncTypeRead(WindowServices &window);
 
 // The fields of a TY answer: P1 (two characters) and P2 (the market digit).
@@ -23,3 +25,5 @@ bool typeHasExt(const TypeAnswer &answer);
 QString typeLabel(const TypeAnswer &answer);
 // Every label typeLabel can give: K, E2, ..., J(S), J(V), then each with " - EXT".
 QStringList typeLabels();
+// The label of typeLabels() that `text` names in any letter case ("k - ext"); "" for none.
+QString canonicalTypeLabel(const QString &text);

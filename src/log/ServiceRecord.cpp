@@ -4,9 +4,9 @@
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
 #include "link/clsBriskHx7730.h"
+#include "store/FileContents.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -22,6 +22,14 @@ QString resultText(ServiceRecord::Result result)
         break;
     }
     return QStringLiteral("failure");
+}
+
+QJsonObject fileEntry(const char *role, const InputFile &file)
+{
+    return {{QStringLiteral("role"), QLatin1String(role)},
+            {QStringLiteral("path"), file.path},
+            {QStringLiteral("size"), file.size},
+            {QStringLiteral("sha256"), QString::fromLatin1(file.sha256)}};
 }
 
 } // namespace
@@ -43,24 +51,35 @@ ServiceRecord::ServiceRecord(Program program, const char *action, const QString 
     m_record.insert(QStringLiteral("device"), clsBriskHx7730::deviceFor(settingsText));
 }
 
-void ServiceRecord::addFile(const char *role, const QString &path)
+void ServiceRecord::addFile(const char *role, const InputFile &file)
 {
-    QJsonObject file{{QStringLiteral("role"), QLatin1String(role)},
-                     {QStringLiteral("path"), QFileInfo(path).absoluteFilePath()}};
-    QFile contents(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (contents.open(QIODevice::ReadOnly) && hash.addData(&contents)) {
-        file.insert(QStringLiteral("size"), contents.size());
-        file.insert(QStringLiteral("sha256"), QString::fromLatin1(hash.result().toHex()));
-    } else {
-        file.insert(QStringLiteral("error"), contents.errorString());
-    }
-    m_files.append(file);
+    QJsonObject entry = fileEntry(role, file);
+    entry.insert(QStringLiteral("imported"), file.readAt.toString(Qt::ISODateWithMs));
+    m_files.append(entry);
 }
 
-void ServiceRecord::setRadioType(const QString &type)
+void ServiceRecord::addFile(const char *role, const QString &path, const QString &error)
+{
+    m_files.append(QJsonObject{{QStringLiteral("role"), QLatin1String(role)},
+                               {QStringLiteral("path"), path.isEmpty() ? path : QFileInfo(path).absoluteFilePath()},
+                               {QStringLiteral("error"), error}});
+}
+
+void ServiceRecord::addSavedFile(const char *role, const QString &path)
+{
+    QByteArray contents;
+    QString reason;
+    if (readWholeFile(path, contents, reason, SettingsFileLimit))
+        m_files.append(fileEntry(role, InputFile::of(path, contents)));
+    else
+        addFile(role, path, reason);
+}
+
+void ServiceRecord::setRadioType(const QString &type, TypeSource source)
 {
     m_record.insert(QStringLiteral("radioType"), type);
+    m_record.insert(QStringLiteral("radioTypeSource"),
+                    source == TypeSource::Radio ? QStringLiteral("radio") : QStringLiteral("operator"));
 }
 
 void ServiceRecord::noteFirmware(QSqlDatabase db, const QString &table)

@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct InputFile;
+
 // The actions a service record names.
 namespace ServiceAction {
 inline constexpr auto UserFirmware = "USER firmware write";
@@ -34,9 +36,17 @@ public:
     // Starts the clock; `settingsText` names the port ("COM1: baud=...").
     ServiceRecord(Program program, const char *action, const QString &settingsText);
 
-    // The file's path, size and the SHA-256 of its bytes as they are now.
-    void addFile(const char *role, const QString &path);
-    void setRadioType(const QString &type);
+    // Where the radio's type came from: its own answer, or the operator.
+    enum class TypeSource { Radio, Operator };
+
+    // An input file as the operation imported it: path, size, SHA-256 and when.
+    void addFile(const char *role, const InputFile &file);
+    // An input file that could not be read, and why.
+    void addFile(const char *role, const QString &path, const QString &error);
+    // A file the operation saved, as it is now (read back within the settings file limit).
+    void addSavedFile(const char *role, const QString &path);
+    void setRadioType(const QString &type, TypeSource source);
+    bool hasRadioType() const { return m_record.contains(QStringLiteral("radioType")); }
     // The SHA-256 of the image in `table` and of the boot loader in BootPrg exactly
     // as the transfers send them; what cannot be sent is left out.
     void noteFirmware(QSqlDatabase db, const QString &table);

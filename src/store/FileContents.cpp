@@ -1,7 +1,9 @@
 #include "FileContents.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -65,4 +67,10 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
         return false;
     }
     return true;
+}
+
+InputFile InputFile::of(const QString &path, const QByteArray &contents)
+{
+    return {QFileInfo(path).absoluteFilePath(), contents.size(),
+            QCryptographicHash::hash(contents, QCryptographicHash::Sha256).toHex(), QDateTime::currentDateTimeUtc()};
 }

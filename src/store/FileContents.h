@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 // The most Brisk reads of each kind of file. A firmware image of 256 KB takes
@@ -14,3 +15,16 @@ inline constexpr qint64 SettingsFileLimit = 1024 * 1024;
 // unread (it may never end, or block until someone writes to it), and a file
 // larger than the limit is refused, not cut.
 bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, qint64 limit);
+
+// An input file as it was read: the bytes an operation used, which the file on
+// disk may no longer hold by the time a record is written.
+struct InputFile
+{
+    QString path; // absolute
+    qint64 size = 0;
+    QByteArray sha256; // hexadecimal, lower case
+    QDateTime readAt;  // UTC
+
+    bool isValid() const { return !path.isEmpty(); }
+    static InputFile of(const QString &path, const QByteArray &contents);
+};

@@ -359,6 +359,7 @@ bool importSRecordFile(WindowServices &window, const QString &path, const QStrin
     QByteArray contents;
     if (!readWholeFile(path, contents, reason, SRecordFileLimit))
         return failed(reason);
+    window.noteInput(InputFile::of(path, contents));
     // Every line feed ends a piece and the rest after the last one is a piece too;
     // people count that rest as a line only when it holds something.
     const int pieces = int(contents.count(LineFeed)) + 1;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "FileContents.h"
+
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -46,9 +49,23 @@ public:
     QStringList notes() const { return m_notes; }
     void clearNotes() { m_notes.clear(); }
 
+    // What operations learnt on their way, for the service record: each input file
+    // as they read it, and the type label of the radio's last valid type answer.
+    void noteInput(const InputFile &file) { m_inputs << file; }
+    QList<InputFile> inputs() const { return m_inputs; }
+    void noteRadioType(const QString &label) { m_radioType = label; }
+    QString radioTypeSeen() const { return m_radioType; }
+    void clearSeen()
+    {
+        m_inputs.clear();
+        m_radioType.clear();
+    }
+
 private:
     QString m_failure;
     QStringList m_notes;
+    QList<InputFile> m_inputs;
+    QString m_radioType;
 };
 
 // Settings texts of the two ports, as the radio operations open them.

@@ -5,6 +5,7 @@
 #include "app/ActionController.h"
 #include "app/Operations.h"
 #include "app/OperatorDialogs.h"
+#include "app/QtTranslations.h"
 #include "app/frmMain.h"
 
 #include <QAction>
@@ -35,8 +36,16 @@ public:
         shown << "document " + path;
         DesktopDialogs().openDocument(parent, path);
     }
+    QString chooseRadioType(QWidget *, const QString &preselected) override
+    {
+        shown << "type dialog: " + preselected;
+        if (onMessage)
+            onMessage();
+        return types.isEmpty() ? QString() : types.takeFirst();
+    }
 
     QStringList files;                                 // answers to the file dialogs in turn; none cancels
+    QStringList types;                                 // answers to the type dialog in turn; none cancels
     QStringList shown;                                 // "[critical ]title: text[ (detail)]", "document PATH"
     std::function<void()> onMessage;                   // while the box would be up
     std::function<void(const QString &)> onFileDialog; // "open|save title filter", while it would be up
@@ -105,7 +114,10 @@ enum class Action { User, Adjust, SettingsWrite, SettingsRead };
 class AppHarness
 {
 public:
-    explicit AppHarness(StringTable::Language language = StringTable::Language::English) : texts(language) {}
+    explicit AppHarness(StringTable::Language language = StringTable::Language::English)
+        : texts(language), translations(language)
+    {
+    }
 
     QString folder() const { return m_dir.path(); }
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
@@ -183,6 +195,8 @@ public:
             labels += " file " + QDir(folder()).relativeFilePath(file);
         if (state != "Idle" || labels != "101/110/-" || m_window->actions().ActionMode() != 0)
             state += ' ' + labels + (c.lblType->text().isEmpty() ? "" : " [" + c.lblType->text() + ']');
+        if (!c.lblPrepared->text().isEmpty())
+            state += " {" + c.lblPrepared->text() + '}';
         return c.barMain->isVisible() ? state + " bar " + QString::number(c.barMain->maximum()) : state;
     }
 
@@ -202,6 +216,7 @@ public:
     ScriptedDialogs dialogs;
     ScriptedOperations operations;
     StringTable texts;
+    WindowTranslations translations;
     QString workFolder;                                  // empty: the program's folder
     std::function<QList<SerialPortEntry>()> serialPorts; // empty: the system's
 

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTextBrowser>
@@ -46,9 +47,13 @@ private slots:
         };
         const auto User = Action::User, Adjust = Action::Adjust, Write = Action::SettingsWrite,
                    Read = Action::SettingsRead;
-        auto adjustArmed = [](const QString &type, const QString &file) {
-            return "Importing 119/117/149/140 [Type " + type + "] ImportFirmwareFile " + file +
-                   " isWritableImage AdjustPrg; Armed 119/117/151/140 [Type " + type + ']';
+        // An ADJUST preparation: the type dialog offering `offered` (none: a type was read), the file
+        // it picks, the line naming file, type and where the type came from, and lblType.
+        auto adjustArmed = [](const QString &offered, const QString &line, const QString &file, const QString &type) {
+            const QString prepared = (type.isEmpty() ? "" : " [" + type + ']') + " {" + line + '}';
+            return (offered.isEmpty() ? "" : "Preparing 119/117/112/140 type dialog: " + offered + "; ") +
+                   "Importing 119/117/149/140" + prepared + " ImportFirmwareFile " + file +
+                   " isWritableImage AdjustPrg; Armed 119/117/151/140" + prepared;
         };
         const QString ok = "Infomation: Success", failed = "critical Error!!: Failure (failed)",
                       notPrepared = "critical Error!!: \rFailure\r (failed)",
@@ -57,9 +62,12 @@ private slots:
                       userArmed = userImport + " isWritableImage UserPrg; Armed 118/-/151/140",
                       userRun = userArmed + "; Running 118/-/153/140 bar 2052 TransmitBootProgram",
                       userReport = userRun + " TransmitProgram UserPrg; Reporting 118/-/153/140 ",
-                      adjust = adjustArmed("K", "ADJ/FPU.D3T"),
-                      adjustReport = adjust + "; Running 119/117/152/140 [Type K] bar 2052 TransmitBootProgram "
-                                              "TransmitProgram AdjustPrg; Reporting 119/117/152/140 [Type K] ",
+                      adjustNote = "ADJUST file: ADJ/FPU.D3T — type K, chosen",
+                      adjust = adjustArmed("K", adjustNote, "ADJ/FPU.D3T", ""),
+                      adjustReport = adjust + "; Running 119/117/152/140 {" + adjustNote +
+                                     "} bar 2052 TransmitBootProgram TransmitProgram AdjustPrg; Reporting "
+                                     "119/117/152/140 {" +
+                                     adjustNote + "} ",
                       write = "Preparing 120/122/146/140 open 129 csv",
                       writeArmed = write + "; Importing 120/-/154/140 ImportCsvFile chosen; Armed 120/-/146/140",
                       writeReport = writeArmed + "; Running 120/-/148/140 bar 5 MenuWrite MemoryChennelWrite; "
@@ -79,19 +87,27 @@ private slots:
             userImport + " isWritableImage UserPrg; Idle " + notPrepared + "; UserPrg 0");
         row("USER, dialog cancelled", User, "cancel dialog", user + "; Idle; UserPrg 1");
         row("USER, cancelled when armed", User, "cancel", userArmed + "; Idle; UserPrg 1");
-        row("ADJUST", Adjust, "", adjustReport + ok + " (ADJUST file: ADJ/FPU.D3T); Idle; AdjustPrg 1");
-        row("ADJUST, program fails", Adjust, "fncTransmitProgram",
-            adjustReport + "critical Error!!: Failure (failed\nADJUST file: ADJ/FPU.D3T); Idle; AdjustPrg 1");
-        // The ADJUST file follows the type shown: the language's default, or what a read found.
-        row("ADJUST, Japanese default, file in the data folder", Adjust, "ja,in data,cancel",
-            adjustArmed("J(V)", "DATA/ADJ/FPU_VJ.D3T") + "; Idle; AdjustPrg 1");
+        row("ADJUST, K chosen", Adjust, "type:K", adjustReport + ok + " (" + adjustNote + "); Idle; AdjustPrg 1");
+        row("ADJUST, program fails", Adjust, "type:K,fncTransmitProgram",
+            adjustReport + "critical Error!!: Failure (failed\n" + adjustNote + "); Idle; AdjustPrg 1");
+        // Without a type from the radio the operator chooses one, the language's default offered.
+        row("ADJUST, no type chosen", Adjust, "", "Preparing 119/117/112/140 type dialog: K; Idle; AdjustPrg 1");
+        row("ADJUST, Japanese, J(V) chosen, file in the data folder", Adjust, "ja,type:J(V),in data,cancel",
+            adjustArmed("J(V)", "調整ﾌｧｲﾙ: DATA/ADJ/FPU_VJ.D3T — ﾀｲﾌﾟ J(V)（手動で選択）", "DATA/ADJ/FPU_VJ.D3T", "") +
+                "; Idle; AdjustPrg 1");
+        // A type the radio sent is used without asking, on the port it was read on.
         row("ADJUST after a read of J(S) - EXT", Adjust, "read:J(S) - EXT,cancel",
-            adjustArmed("J(S) - EXT", "ADJ/FPU_SJ.D3T") + "; Idle; AdjustPrg 1");
+            adjustArmed("", "ADJUST file: ADJ/FPU_SJ.D3T — type J(S) - EXT, read from the radio on COM1 at HH:MM",
+                        "ADJ/FPU_SJ.D3T", "Type J(S) - EXT") +
+                "; Idle; AdjustPrg 1");
         row("ADJUST after a read of J(V), Japanese, file nowhere", Adjust, "ja,read:J(V),nowhere",
             "Idle critical Error!!: 'ADJ/FPU_VJ.D3T' Not Found !! (Looked for it in:\nADJ/FPU_VJ.D3T\n"
             "DATA/ADJ/FPU_VJ.D3T); AdjustPrg 1");
-        row("ADJUST after an unanswered type query, Japanese", Adjust, "ja,read:,cancel",
-            adjustArmed("", "ADJ/FPU.D3T") + "; Idle; AdjustPrg 1");
+        row("ADJUST after a read of J(V) on the other port", Adjust, "read:J(V),com2,type:K,cancel",
+            adjustArmed("K", adjustNote, "ADJ/FPU.D3T", "") + "; Idle; AdjustPrg 1");
+        row("ADJUST after an unanswered type query, Japanese", Adjust, "ja,read:,type:E2,cancel",
+            adjustArmed("J(V)", "調整ﾌｧｲﾙ: ADJ/FPU.D3T — ﾀｲﾌﾟ E2（手動で選択）", "ADJ/FPU.D3T", "") +
+                "; Idle; AdjustPrg 1");
         row("settings write", Write, "", writeReport + ok + "; Idle; MenuData 2");
         // The channels are written even when the menus failed.
         row("settings write, menus fail", Write, "fncMenuWrite", writeReport + failed + "; Idle; MenuData 2");
@@ -104,6 +120,11 @@ private slots:
         // The channels are read even when the menus failed; nothing is saved after a failed read.
         for (const QString failing : {"fncMenuRead", "fncMemoryChennelRead"})
             row("settings read, " + failing + " fails", Read, failing, readRun + readReport + failed + "; Idle");
+        // No answer to the type query: no type stays on the label, and nothing more is asked.
+        row("settings read after a read of K, type query unanswered", Read, "read:K,silent",
+            "Preparing 121/-/123/139 [Type K] save 129 csv; Armed 121/-/145/139 file chosen [Type K]; Running "
+            "121/-/145/139 file chosen [Type K] bar 730 TypeRead; Reporting 121/-/145/139 file chosen critical "
+            "Error!!: Failure (the radio did not answer the type query); Idle");
         row("settings read, dialog cancelled", Read, "cancel dialog", read + "; Idle");
         row("settings read, cancelled when armed", Read, "cancel", readArmed + "; Idle");
     }
@@ -137,17 +158,28 @@ private slots:
             h.ui().cmdMRead->click();
             h.ui().cmdExec->click();
         }
+        if (steps.contains("com2"))
+            h.ui().mnuMenu312->trigger();
+        if (steps.contains("silent"))
+            h.operations.typeText.clear();
+        for (const QString &type : steps.filter("type:"))
+            h.dialogs.types << type.mid(5);
         h.operations.failing = steps; // only operations' names among them count
         if (!steps.contains("cancel dialog"))
             h.dialogs.files = QStringList{h.path("chosen")};
 
         QStringList trace;
         QString last;
-        auto note = [&](QString what) {
-            if (const QString now = h.state(); trace.isEmpty() || now != last)
+        auto clean = [&](QString text) { // places and times as the rows give them
+            return text.replace(h.folder() + '/', "")
+                .replace(UserFolders::data(), "DATA")
+                .replace(QRegularExpression("\\d\\d:\\d\\d"), "HH:MM");
+        };
+        auto note = [&](const QString &what) {
+            if (const QString now = clean(h.state()); trace.isEmpty() || now != last)
                 trace << (last = now);
             if (!what.isEmpty())
-                trace.last() += ' ' + what.replace(h.folder() + '/', "").replace(UserFolders::data(), "DATA");
+                trace.last() += ' ' + clean(what);
         };
         h.dialogs.onFileDialog = [&](QString request) {
             note(request.replace(h.texts(129), "129")

@@ -178,7 +178,11 @@ void TestCommandLine::endsWithItsResult_data()
     usage({"read", "a.csv", "b.csv"}, "brisk read: unexpected argument \"b.csv\"");
     usage({"check", "a", "--port", "COM1"}, "brisk check: Unknown option 'port'.");
     usage({"flash", "adjust", "x"}, "brisk flash: give 'user FILE' or 'adjust'");
-    usage({"flash"}, "brisk flash: missing arguments: brisk flash user FILE | flash adjust [--type TYPE]");
+    usage({"flash"}, "brisk flash: missing arguments: brisk flash user FILE | flash adjust --type TYPE");
+    // ADJUST data of another market would be taken without a word: no type, no write.
+    usage({"flash", "adjust", "--boot", "7730F.REL", "--port", "<fw>"},
+          "brisk flash: flash adjust needs --type TYPE, the radio's type: switch the radio on normally and run "
+          "'brisk type', then put it into firmware-write mode");
     usage({"flash", "adjust", "--type", "JS"},
           "brisk flash: --type takes a type as 'brisk type' shows it (K, E2, E, M, E4, K2, E5, E3, X, J(S), J(V), K - "
           "EXT, E2 - EXT, E - EXT, M - EXT, E4 - EXT, K2 - EXT, E5 - EXT, E3 - EXT, X - EXT, J(S) - EXT, J(V) - "
@@ -219,7 +223,7 @@ void TestCommandLine::endsWithItsResult_data()
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
-    row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "\nFailure: there is no device /dev/none");
+    row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "^Failure: there is no device /dev/none");
     QTest::newRow("read, log unwritable")
         << QStringList{"read", "x.csv", "-q", "--port", "radio"}
         << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"
@@ -227,14 +231,17 @@ void TestCommandLine::endsWithItsResult_data()
     row("flash user", {"flash", "user", "user.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 0, "^Success\n$");
     row("flash, damaged image named", {"flash", "user", "flipped.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 1,
         "^Failure: flipped.mot, line 100: checksum ");
-    row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel"}, 1,
+    row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel", "--type", "K"}, 1,
         "^Failure: the boot loader none.rel is not there \\(looked for " +
             QRegularExpression::escape(path("none.rel")) + "\\); give its place with --boot FILE\n$");
     row("flash, ADJUST file missing", {"flash", "adjust", "--boot", "7730F.REL", "--type", "J(S) - EXT"}, 1,
         "^Failure: the ADJUST file FPU_SJ.D3T is not there \\(looked for .*/ADJ/FPU_SJ.D3T\\); give its place with "
         "--adj-dir DIR\n$");
-    row("flash adjust names its file", {"flash", "adjust", "--boot", "7730F.REL", "--adj-dir", "ADJ", "--type", "J(V)"},
+    row("flash adjust names its file", {"flash", "adjust", "--boot", "7730F.REL", "--adj-dir", "ADJ", "--type", "j(v)"},
         1, "^ADJUST file: " + QRegularExpression::escape(path("ADJ/FPU_VJ.D3T")) + "\nFailure: .*\n$");
+    // No type answer: no type shown, nothing more asked, nothing saved.
+    row("read, radio silent", {"read", "x.csv", "--port", "<fw>"}, 1,
+        "^Failure: the radio did not answer the type query \\(TY;, waited 5 s\\)");
 
     if (QFile::exists(path("srec_cat.mot")) && QFile::exists(path("s1.mot"))) {
         row("check, srec_cat's file", {"check", "srec_cat.mot", "-q"}, 0,
@@ -333,7 +340,7 @@ void TestCommandLine::endsWithItsResult()
     QVERIFY(exitCode != 0 || !result.err.contains('%') || result.err.contains(QRegularExpression(" 100%[^\n]*\n$")));
     QVERIFY2(QDir(m_tmp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              "a working database was left behind");
-    QVERIFY(exitCode != 2 || !QFile::exists(path("config/BriskHx7730.conf")));
+    QVERIFY(exitCode != 2 || (!QFile::exists(path("config/BriskHx7730.conf")) && traffic() == trafficBefore));
     QVERIFY(!QFile::exists(path("out.csv")));
     // A read stops at its next poll: no more than one query follows.
     QVERIFY(exitCode != 128 + SIGINT ||
@@ -377,8 +384,14 @@ void TestCommandLine::endsWithItsResult()
                                : command == "write" || exitCode == 0 ? QStringList{"settings"}
                                                                      : QStringList();
     QCOMPARE(roles, listed);
-    QCOMPARE(record.contains("radioType"),
-             (command == "read" || arguments.contains("--verify")) && (exitCode == 0 || exitCode > 128));
+    // The type and where it came from: the radio's own answer, or for ADJUST the operator's --type.
+    const QString type = record["radioType"].toString() + ' ' + record["radioTypeSource"].toString();
+    if (command == "flash")
+        QCOMPARE(type, arguments.at(1) == "user"
+                           ? " "
+                           : arguments.at(arguments.indexOf("--type") + 1).toUpper() + " operator");
+    else
+        QVERIFY(exitCode == 1 || type == "K radio");
     QVERIFY(command != "flash" || exitCode != 0 ||
             (record["imageSha256"] == sha256Of(m_image) && record["loaderSha256"] == sha256Of(m_loader)));
     // Every byte sent and read; a write does not read the answers to its commands, a stopped or failed run

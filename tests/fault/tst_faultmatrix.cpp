@@ -33,12 +33,12 @@ constexpr auto Stopped =
 constexpr auto PortHeld = "/dev/pts/[0-9]+ is in use by another program";
 constexpr int LoaderRunning = 8; // the firmware radio's reply once a 3-byte loader runs
 
-// The type read answers with a label either way: radio 0's "K", or after a failure the
-// default "K - EXT"; a wrong label turns the outcome.
+// The type read gives radio 0's "K", or after a failure no label at all; a wrong label
+// turns the outcome.
 bool typeRead(WindowServices &window)
 {
     const QString label = fncTypeRead(window);
-    return window.failureReason().isEmpty() ? label == QLatin1String("K") : label != QLatin1String("K - EXT");
+    return window.failureReason().isEmpty() ? label == QLatin1String("K") : !label.isEmpty();
 }
 
 enum Operation { BootTransfer, ProgramTransfer, TypeRead, MenuRead, MenuWrite, ChannelRead, ChannelWrite };

@@ -5,6 +5,8 @@
 #include "AppHarness.h"
 #include "ServiceRecords.h"
 
+#include <QJsonArray>
+
 #include "link/LinkTiming.h"
 #include "link/clsBriskHx7730.h"
 #include "sim/FirmwareRadio.h"
@@ -66,6 +68,10 @@ private slots:
         h.writeFile("radio.csv", settings);
         QVERIFY(h.start());
         const qsizetype records = serviceRecords().size();
+        // The loader replaced after start-up: the bytes imported then are what is sent and recorded.
+        const QByteArray loader = SRecordFiles::readFile(h.path("7730F.REL"));
+        h.writeFile("7730F.REL", AppHarness::image(98, 2048));
+        h.dialogs.types = QStringList{"e2"};
 
         sim::SimOptions options;
         options.faults.silenceFrom = fault == Fault::Silent ? 1 : 0;
@@ -82,6 +88,8 @@ private slots:
         if (h.ui().cmdExec->isEnabled())
             h.ui().cmdExec->click();
 
+        // ADJUST without a type read from the radio asks for one, the default offered.
+        QCOMPARE(h.dialogs.shown.removeAll("type dialog: K"), int(action == Action::Adjust));
         const QRegularExpression expected(box, QRegularExpression::DotMatchesEverythingOption);
         QVERIFY2(h.dialogs.shown.size() == 1 && expected.match(h.dialogs.shown[0]).hasMatch(),
                  qPrintable(h.dialogs.shown.join('|')));
@@ -92,6 +100,9 @@ private slots:
         QVERIFY(action != Action::SettingsRead ||
                 QFile::exists(file) == (fault == Fault::None)); // none after a failure
         QVERIFY(!box.contains('\r') || radio.received().isEmpty());
+        // A radio that does not answer its type is asked nothing more, and no type is shown for it.
+        if (action == Action::SettingsRead && fault == Fault::Silent)
+            QCOMPARE(radio.received() + h.ui().lblType->text().toLatin1(), "AI0;TY;");
 
         // A run's record: what was done, how it ended, and for firmware the image as sent.
         const QList<QJsonObject> log = serviceRecords();
@@ -104,6 +115,15 @@ private slots:
                  "window, " + name[int(action)] + (fault == Fault::None ? ", success" : ", failure"));
         QCOMPARE(run["imageSha256"].toString(),
                  firmware ? sha256Of(SRecordFiles::randomBytes(256 * 1024, action == Action::User ? 7 : 1)) : "");
+        const QJsonObject loaderEntry = run["files"].toArray().at(0).toObject();
+        QVERIFY(!firmware || loaderEntry["sha256"].toString() + loaderEntry["imported"].toString().left(2) ==
+                                 sha256Of(loader) + "20");
+        // The type and where it came from: the radio's answer, the operator's choice, or none known.
+        const QString type = action == Action::Adjust           ? "E2 operator"
+                             : fault != Fault::None || firmware ? " "
+                                                                : "K radio";
+        QVERIFY(fault == Fault::LineGone ||
+                run["radioType"].toString() + ' ' + run["radioTypeSource"].toString() == type);
     }
 };
 
