@@ -45,6 +45,7 @@ int main(int argc, char *argv[])
     out = QString(argc > 1 ? argv[1] : ".") + (h.texts(136) == "help_j.htm" ? "/%1-ja" : "/%1-en") +
           qEnvironmentVariable("BRISK_SHOT_SUFFIX") + ".png";
     h.serialPorts = [] { return QList<SerialPortEntry>{{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K3V2Q", ""}}; };
+    SerialPorts::setMappedDevice("COM1", "/dev/ttyUSB0");
     if (!h.startScripted())
         return 1;
     shoot(&h.window(), "1-idle");
@@ -68,7 +69,8 @@ int main(int argc, char *argv[])
     shootNextModal("7-not-found-details");
     DesktopDialogs().message(&h.window(), "'7730F.REL' Not Found !!", OperatorDialogs::Icon::Critical, "Error!!",
                              "Looked for it in:\n/opt/brisk-hx7730/7730F.REL\n" + QDir::homePath() +
-                                 "/.local/share/BriskHx7730/7730F.REL");
+                                 "/.local/share/BriskHx7730/7730F.REL",
+                             {});
     // ADJUST without a type read from the radio: the type dialog, then the screen armed with
     // the type chosen, naming the file and where the type came from.
     frmRadioType types(h.texts(142), &h.window());

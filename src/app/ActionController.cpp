@@ -8,6 +8,7 @@
 #include "clone/RadioType.h"
 #include "clone/TypeRead.h"
 #include "flash/AdjustFile.h"
+#include "log/ServiceLog.h"
 #include "log/ServiceRecord.h"
 #include "store/FirmwareFiles.h"
 #include "store/OutputPath.h"
@@ -25,6 +26,7 @@ namespace {
 
 constexpr auto FirmwareFilter = "CPU/DSP FIRMWARE FILE (*.mot)|*.mot|ALL FILE(*.*)|*.*";
 constexpr auto SettingsFilter = "CSV FILE (*.csv)|*.csv|ALL FILE(*.*)|*.*";
+constexpr auto BootLoaderFile = "7730F.REL";
 constexpr auto UserTable = "UserPrg";
 constexpr auto AdjustTable = "AdjustPrg";
 constexpr auto SuccessText = "Success";
@@ -79,6 +81,8 @@ void ActionController::prepare(Mode mode, const ActionTexts &texts)
 {
     m_actionMode = mode;
     m_reasons.clear();
+    m_usedText.clear();
+    m_recorded = false;
     setText(ui.lblAction, texts.action);
     setText(ui.lblInstruction, texts.instruction);
     setText(ui.lblCaution, texts.caution);
@@ -107,14 +111,19 @@ void ActionController::resetToIdle()
     setText(ui.lblAction, Txt::IdleAction);
     setText(ui.lblInstruction, Txt::IdleInstruction);
     setText(ui.lblCaution, 0);
-    setPrepared({});
+    setPrepared({}, {});
     ui.barMain->hide();
 }
 
-void ActionController::setPrepared(const QString &text)
+// Before WRITE or READ is pressed the screen names what it will use: the file and the port.
+void ActionController::setPrepared(const QString &fileLine, const QString &file)
 {
-    ui.lblPrepared->setText(text);
+    ui.lblPrepared->setText(
+        fileLine.isEmpty() ? QString() : fileLine + QLatin1Char('\n') + tr("Port: %1").arg(m_window.portInUse()));
     ui.lblPrepared->repaint();
+    if (!fileLine.isEmpty())
+        m_usedText = ui.lblPrepared->text();
+    m_window.showStatus(file);
 }
 
 QString ActionController::KnownType::source() const
@@ -154,8 +163,26 @@ ActionController::KnownType ActionController::adjustType()
     return {canonicalTypeLabel(chosen), {}, QTime::currentTime()};
 }
 
+// A firmware write needs the boot loader that start-up imported: refused at once without it.
+bool ActionController::bootLoaderReady()
+{
+    if (m_window.bootLoaderPath().isEmpty()) {
+        showMissingFile(QLatin1String(BootLoaderFile), m_window.bootLoaderSearched());
+        return false;
+    }
+    if (m_window.bootLoaderProblem().isEmpty())
+        return true;
+    m_reasons =
+        QStringList{tr("the boot loader %1 could not be imported when the program started: %2")
+                        .arg(QDir::toNativeSeparators(m_window.bootLoaderPath()), m_window.bootLoaderProblem())};
+    showFailure(failedPreparationText());
+    return false;
+}
+
 void ActionController::cmdUser()
 {
+    if (!bootLoaderReady())
+        return;
     prepare(UserFirmware, {Txt::UserAction, Txt::SelectFirmware, Txt::SetFirmwareMode, Txt::WriteToRadio});
     const QString path = m_window.dialogs().chooseFileToOpen(&m_window, m_window.texts()(Txt::SelectFile),
                                                              QLatin1String(FirmwareFilter));
@@ -165,12 +192,15 @@ void ActionController::cmdUser()
     }
     setText(ui.lblInstruction, 0);
     setText(ui.lblCaution, Txt::PreparingUser);
+    setPrepared(tr("USER firmware file: %1").arg(QDir::toNativeSeparators(path)), path);
     m_window.repaint();
     armFirmware(importFirmware(path, QLatin1String(UserTable)));
 }
 
 void ActionController::cmdAdjust()
 {
+    if (!bootLoaderReady())
+        return;
     prepare(AdjustFirmware, {Txt::AdjustAction, Txt::AdjustCaution, Txt::SetFirmwareMode, Txt::WriteToRadio});
     m_window.repaint();
     // ADJUST data of another market is written without complaint by the radio: the
@@ -189,7 +219,8 @@ void ActionController::cmdAdjust()
         return;
     }
     setPrepared(tr("ADJUST file: %1 — type %2, %3")
-                    .arg(QDir::toNativeSeparators(file.path), m_adjustType.label, m_adjustType.source()));
+                    .arg(QDir::toNativeSeparators(file.path), m_adjustType.label, m_adjustType.source()),
+                file.path);
     setText(ui.lblCaution, Txt::PreparingAdjust);
     armFirmware(importFirmware(file.path, QLatin1String(AdjustTable)));
 }
@@ -240,6 +271,7 @@ void ActionController::cmdMWrite()
     m_preparedFile = path;
     setText(ui.lblInstruction, 0);
     setText(ui.lblCaution, Txt::PreparingSettings);
+    setPrepared(tr("Settings file: %1").arg(QDir::toNativeSeparators(path)), path);
     m_window.setBusy(true);
     m_window.repaint();
     m_window.clearSeen();
@@ -275,6 +307,7 @@ void ActionController::cmdMRead()
     m_fileName = path;
     ui.cmdExec->setEnabled(true);
     setText(ui.lblCaution, Txt::SettingsReadArmed);
+    setPrepared(tr("Saves to: %1").arg(QDir::toNativeSeparators(path)), path);
 }
 
 void ActionController::cmdExec()
@@ -343,18 +376,22 @@ void ActionController::finishRecord(bool ok)
     if (!m_record->hasRadioType() && !m_window.radioTypeSeen().isEmpty())
         m_record->setRadioType(m_window.radioTypeSeen(), ServiceRecord::TypeSource::Radio);
     QString problem;
-    const auto result = ok ? ServiceRecord::Result::Success : ServiceRecord::Result::Failure;
-    if (!m_record->finish(result, m_reasons.join(QStringLiteral("; ")), &problem))
+    const auto result = m_window.cancelRequested() ? ServiceRecord::Result::Stopped
+                        : ok                       ? ServiceRecord::Result::Success
+                                                   : ServiceRecord::Result::Failure;
+    m_recorded = m_record->finish(result, m_reasons.join(QStringLiteral("; ")), &problem);
+    if (!m_recorded)
         qWarning("the service record was not written: %s", qPrintable(problem));
     m_record.reset();
 }
 
 void ActionController::setRange(int maximum)
 {
-    ProgressSink &bar = m_window.barMain();
+    ProgressBarSink &bar = m_window.runProgress();
     bar.setMinimum(0);
     bar.setMaximum(maximum);
     bar.setValue(0);
+    bar.startRun();
 }
 
 void ActionController::runFirmware()
@@ -371,7 +408,10 @@ void ActionController::runFirmware()
 
     Operations &ops = m_window.operations();
     if (!step([&] { return ops.fncTransmitBootProgram(m_window); })) {
+        if (m_window.cancelRequested())
+            return finishRun(false);
         // The program transfer needs the loader running; nothing more is sent.
+        m_window.runProgress().stopRun();
         finishRecord(false);
         m_window.setBusy(false);
         ui.barMain->hide();
@@ -431,9 +471,18 @@ void ActionController::runSettingsWrite()
 
 void ActionController::finishRun(bool ok)
 {
+    m_window.runProgress().stopRun();
     finishRecord(ok);
     m_window.setBusy(false);
     ui.barMain->hide();
+    // Stopped because the session ends: the window closes, and no box waits for an operator.
+    if (m_window.cancelRequested()) {
+        qWarning("Stopped: %s", qPrintable(m_reasons.join(QStringLiteral("; "))));
+        m_reasons.clear();
+        m_window.clearNotes();
+        resetToIdle();
+        return;
+    }
     if (ok)
         showSuccess();
     else
@@ -445,6 +494,9 @@ void ActionController::finishRun(bool ok)
 
 bool ActionController::step(const std::function<bool()> &operation)
 {
+    // Once a stop is asked for, the radio is told nothing more.
+    if (m_window.cancelRequested())
+        return false;
     m_window.clearFailure();
     const bool ok = operation();
     if (!ok)
@@ -460,17 +512,34 @@ void ActionController::noteFailure(const QString &reason)
 
 void ActionController::showSuccess()
 {
+    const QString notes = m_window.notes().join(QLatin1Char('\n'));
     m_window.dialogs().message(&m_window, QLatin1String(SuccessText), OperatorDialogs::Icon::None,
-                               QLatin1String(SuccessTitle), m_window.notes().join(QLatin1Char('\n')));
+                               QLatin1String(SuccessTitle), notes, trail(notes));
     m_window.clearNotes();
 }
 
 void ActionController::showFailure(const QString &text)
 {
-    m_window.dialogs().message(&m_window, text, OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle),
-                               (m_reasons + m_window.notes()).join(QLatin1Char('\n')));
+    const QString reason = (m_reasons + m_window.notes()).join(QLatin1Char('\n'));
+    m_window.dialogs().message(&m_window, text, OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle), reason,
+                               trail(reason));
     m_reasons.clear();
     m_window.clearNotes();
+}
+
+// Behind "Show Details...": the reason again with what the action used and where the
+// run is recorded, for a report or a call to the workshop.
+QString ActionController::trail(const QString &reason) const
+{
+    QStringList lines;
+    if (!reason.isEmpty())
+        lines << reason << QString();
+    lines << (m_usedText.isEmpty() ? tr("Port: %1").arg(m_window.portInUse()) : m_usedText);
+    if (m_typeRead.isValid())
+        lines << tr("Type %1, %2").arg(m_typeRead.label, m_typeRead.source());
+    if (m_recorded)
+        lines << tr("Service record: %1").arg(QDir::toNativeSeparators(ServiceLog::path()));
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ActionController::showMissingFile(const QString &relativeName, const QString &searched)

@@ -65,10 +65,11 @@ private:
     };
 
     void prepare(Mode mode, const ActionTexts &texts);
+    bool bootLoaderReady();
     KnownType adjustType();
     void rememberRadioType(const QString &label);
     void forgetRadioType();
-    void setPrepared(const QString &text);
+    void setPrepared(const QString &fileLine, const QString &file);
     bool importFirmware(const QString &path, const QString &table);
     void armFirmware(bool imported);
     void runFirmware();
@@ -81,6 +82,7 @@ private:
 
     bool step(const std::function<bool()> &operation);
     void noteFailure(const QString &reason);
+    QString trail(const QString &reason) const;
     void showSuccess();
     void showFailure(const QString &text);
     void showMissingFile(const QString &relativeName, const QString &searched);
@@ -98,4 +100,6 @@ private:
     KnownType m_typeRead;                    // the last type the radio on the chosen port sent
     KnownType m_adjustType;                  // the type the prepared ADJUST write was chosen by
     std::unique_ptr<ServiceRecord> m_record; // of the run under way
+    QString m_usedText;                      // the file and port the action used, as the screen named them
+    bool m_recorded = false;                 // the last run's record is in the service log
 };

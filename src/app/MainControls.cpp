@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -185,5 +186,10 @@ MainControls buildMainControls(QMainWindow *window)
     page->addLayout(middle, 1);
     page->addSpacing(rowHeight / 2);
     page->addLayout(bottom);
+
+    c.lblStatus = named(new QLabel(window), "lblStatus");
+    c.lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    window->statusBar()->addWidget(c.lblStatus, 1);
+    window->statusBar()->setSizeGripEnabled(false);
     return c;
 }

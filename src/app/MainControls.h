@@ -25,6 +25,7 @@ struct MainControls
     QPushButton *cmdExec = nullptr;
     QPushButton *cmdCancel = nullptr;
     QProgressBar *barMain = nullptr;
+    QLabel *lblStatus = nullptr; // the status line: the port in use and the chosen file
 
     QMenu *mnuMenu1 = nullptr;
     QMenu *mnuMenu2 = nullptr;

@@ -3,10 +3,13 @@
 #include "frmHelp.h"
 #include "frmRadioType.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -17,6 +20,9 @@
 namespace {
 
 const QString LastFolderKey = QStringLiteral("Dialogs/LastFolder");
+constexpr auto AllFilesPattern = "(*.*)";
+// A reason of 300 characters reads in four lines of this width.
+constexpr int ReasonLineCharacters = 80;
 
 QSettings userSettings()
 {
@@ -36,27 +42,71 @@ QString remembered(const QString &chosen)
     return chosen;
 }
 
+// Qt's own dialog reads "*.*" as names with a dot; the operator's "ALL FILE(*.*)" means every
+// file, a settings file saved without a suffix among them.
+void matchEveryNameForAllFiles(QFileDialog &dialog)
+{
+    auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    auto *files = dialog.findChild<QFileSystemModel *>();
+    if (!types || !files)
+        return;
+    // Queued: the dialog sets the patterns of the chosen entry first.
+    QObject::connect(
+        types, &QComboBox::currentIndexChanged, &dialog,
+        [&dialog, files] {
+            if (dialog.selectedNameFilter().endsWith(QLatin1String(AllFilesPattern)))
+                files->setNameFilters({QStringLiteral("*")});
+        },
+        Qt::QueuedConnection);
+}
+
+QString chooseFile(QWidget *parent, const QString &title, const QString &filter, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, title, lastFolder());
+    dialog.setObjectName(QStringLiteral("dlgFileSelect"));
+#ifndef Q_OS_WIN
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    dialog.setAcceptMode(mode);
+    dialog.setNameFilters(qtFileFilter(filter).split(QStringLiteral(";;")));
+    if (mode == QFileDialog::AcceptSave) {
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // "gui_read" saves as "gui_read.csv", which the CSV entry then lists again.
+        dialog.setDefaultSuffix(filter.section(QLatin1Char('|'), 1, 1).section(QLatin1Char('.'), 1));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    matchEveryNameForAllFiles(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 } // namespace
 
 void DesktopDialogs::message(QWidget *parent, const QString &text, Icon icon, const QString &title,
-                             const QString &detail)
+                             const QString &reason, const QString &trail)
 {
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text, QMessageBox::Ok,
                     parent);
-    if (!detail.isEmpty())
-        box.setDetailedText(detail);
+    box.setInformativeText(reason);
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        // A reason is words, never markup; and a long one wraps in sight rather than scrolling.
+        label->setTextFormat(Qt::PlainText);
+        label->setMinimumWidth(label->fontMetrics().averageCharWidth() * ReasonLineCharacters);
+    }
+    if (!trail.isEmpty())
+        box.setDetailedText(trail);
     box.exec();
 }
 
 QString DesktopDialogs::chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter)
 {
-    return remembered(QFileDialog::getOpenFileName(parent, title, lastFolder(), qtFileFilter(filter)));
+    return remembered(chooseFile(parent, title, filter, QFileDialog::AcceptOpen));
 }
 
 QString DesktopDialogs::chooseFileToSave(QWidget *parent, const QString &title, const QString &filter)
 {
-    return remembered(QFileDialog::getSaveFileName(parent, title, lastFolder(), qtFileFilter(filter), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite));
+    return remembered(chooseFile(parent, title, filter, QFileDialog::AcceptSave));
 }
 
 QString DesktopDialogs::chooseRadioType(QWidget *parent, const QString &preselected)

@@ -13,9 +13,10 @@ public:
     enum class Icon { None, Critical };
 
     virtual ~OperatorDialogs() = default;
-    // `detail` is the reason behind a failure; it never replaces `text`.
+    // `reason` (why it failed, or the notes of a success) is shown beneath `text`, which it
+    // never replaces; `trail` (what was used, where it is recorded) behind "Show Details...".
     virtual void message(QWidget *parent, const QString &text, Icon icon, const QString &title,
-                         const QString &detail = QString()) = 0;
+                         const QString &reason = QString(), const QString &trail = QString()) = 0;
     // `filter` in the "Name (*.ext)|*.ext|..." form. An empty result means cancelled.
     // File dialogs open in the folder of the file last chosen.
     virtual QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) = 0;
@@ -33,7 +34,8 @@ public:
 class DesktopDialogs : public OperatorDialogs
 {
 public:
-    void message(QWidget *parent, const QString &text, Icon icon, const QString &title, const QString &detail) override;
+    void message(QWidget *parent, const QString &text, Icon icon, const QString &title, const QString &reason,
+                 const QString &trail) override;
     QString chooseFileToOpen(QWidget *parent, const QString &title, const QString &filter) override;
     QString chooseFileToSave(QWidget *parent, const QString &title, const QString &filter) override;
     void openDocument(QWidget *parent, const QString &path) override;

@@ -1,7 +1,6 @@
 #include "TerminationSignals.h"
 
 #include <QSocketNotifier>
-#include <QWidget>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -20,15 +19,15 @@ void onSignal(int)
 
 } // namespace
 
-void closeOnTerminationSignals(QWidget *window)
+void onTerminationSignals(QObject *context, const std::function<void()> &stop)
 {
     if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [stop] {
         char byte;
         if (::read(signalPipe[1], &byte, 1) == 1)
-            window->close();
+            stop();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

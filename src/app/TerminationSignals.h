@@ -1,8 +1,9 @@
 #pragma once
 
-class QWidget;
+#include <functional>
 
-// Closes `window` when the session or a terminal asks the program to end (SIGTERM, SIGINT,
-// SIGHUP), as the operator's close would: the working database and its lock go with it.
-// A window that refuses to close (a run is going on) stays.
-void closeOnTerminationSignals(QWidget *window);
+class QObject;
+
+// Calls `stop` on the event loop when the session or a terminal asks the program to end
+// (SIGTERM, SIGINT, SIGHUP), for as long as `context` lives.
+void onTerminationSignals(QObject *context, const std::function<void()> &stop);

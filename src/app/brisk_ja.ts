@@ -19,6 +19,65 @@
         <source>the radio did not answer the type query</source>
         <translation>無線機がﾀｲﾌﾟの問い合わせに応答しません</translation>
     </message>
+    <message>
+        <source>Port: %1</source>
+        <translation>ﾎﾟｰﾄ: %1</translation>
+    </message>
+    <message>
+        <source>the boot loader %1 could not be imported when the program started: %2</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰ %1 を起動時に取り込めませんでした: %2</translation>
+    </message>
+    <message>
+        <source>USER firmware file: %1</source>
+        <translation>標準ﾌｧｰﾑ ﾌｧｲﾙ: %1</translation>
+    </message>
+    <message>
+        <source>Settings file: %1</source>
+        <translation>設定ﾌｧｲﾙ: %1</translation>
+    </message>
+    <message>
+        <source>Saves to: %1</source>
+        <translation>保存先: %1</translation>
+    </message>
+    <message>
+        <source>Type %1, %2</source>
+        <translation>ﾀｲﾌﾟ %1（%2）</translation>
+    </message>
+    <message>
+        <source>Service record: %1</source>
+        <translation>作業記録: %1</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>%p % — %1 bytes/s — %2 left</source>
+        <translation>%p % — %1 ﾊﾞｲﾄ/秒 — 残り %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation>%1 — %2</translation>
+    </message>
+    <message>
+        <source>Port: %1</source>
+        <translation>ﾎﾟｰﾄ: %1</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>ﾌｧｲﾙ: %1</translation>
+    </message>
+    <message>
+        <source>it cannot be imported</source>
+        <translation>取り込めません</translation>
+    </message>
+    <message>
+        <source>Stopping: the run ends at its next step, then the window closes.</source>
+        <translation>停止中: 処理は次の区切りで止まり、ｳｨﾝﾄﾞｳを閉じます。</translation>
+    </message>
+    <message>
+        <source>The window closes when this run has ended. To stop the run now, end the program with SIGTERM or SIGINT (Ctrl+C in the terminal that started it).</source>
+        <translation>処理が終わるとｳｨﾝﾄﾞｳを閉じます。今すぐ止めるには、SIGTERM か SIGINT (起動した端末で Ctrl+C) でﾌﾟﾛｸﾞﾗﾑを終了してください。</translation>
+    </message>
 </context>
 <context>
     <name>frmRadioType</name>

@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -33,7 +35,10 @@ constexpr auto ErrorTitle = "Error!!";
 constexpr auto CannotCreateText = "The working database cannot be created.";
 // Operations call fncWaitCursor once per item; this keeps the window painted when
 // the items come slowly.
-constexpr qint64 RepaintInterval = 50; // ms
+constexpr qint64 RepaintInterval = 50;   // ms
+constexpr int StatusMessageTime = 15000; // ms
+// Before this the rate and the time left would be guesses.
+constexpr double MinSecondsForRate = 1.0;
 
 QSettings userSettings()
 {
@@ -63,6 +68,8 @@ void ProgressBarSink::setMaximum(int value)
 void ProgressBarSink::setValue(int value)
 {
     m_bar->setValue(value);
+    if (m_run.isValid())
+        m_bar->setFormat(runText());
     if (!m_sincePaint.isValid() || m_sincePaint.elapsed() >= RepaintInterval) {
         m_sincePaint.start();
         QCoreApplication::processEvents();
@@ -77,6 +84,34 @@ int ProgressBarSink::value() const
 void ProgressBarSink::setVisible(bool visible)
 {
     m_bar->setVisible(visible);
+}
+
+void ProgressBarSink::startRun()
+{
+    m_run.start();
+    m_wireAtStart = clsBriskHx7730::wireBytes();
+    m_bar->setFormat(QStringLiteral("%p %"));
+}
+
+void ProgressBarSink::stopRun()
+{
+    m_run.invalidate();
+    m_bar->setFormat(QStringLiteral("%p %"));
+}
+
+// "42 % — 958 bytes/s — 3:02 left", as brisk shows it; rate and time left only once measured.
+QString ProgressBarSink::runText() const
+{
+    const double seconds = double(m_run.elapsed()) / 1000.0;
+    const int span = m_bar->maximum() - m_bar->minimum();
+    const double fraction = span > 0 ? double(m_bar->value() - m_bar->minimum()) / span : 0.0;
+    if (seconds < MinSecondsForRate || fraction <= 0.0)
+        return QStringLiteral("%p %");
+    const double rate = double(clsBriskHx7730::wireBytes() - m_wireAtStart) / seconds;
+    const int left = int(seconds * (1.0 - std::min(fraction, 1.0)) / fraction);
+    return QCoreApplication::translate("frmMain", "%p % — %1 bytes/s — %2 left")
+        .arg(QLocale().toString(rate, 'f', 0))
+        .arg(QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0')));
 }
 
 frmMain::frmMain(const MainSetup &setup, QWidget *parent)
@@ -173,12 +208,38 @@ void frmMain::choosePort(bool com1)
     settings.setValue(SerialKey, com1 ? QStringLiteral("1") : QStringLiteral("2"));
     settings.sync();
     m_actions->portChanged();
+    showStatus();
 }
 
 void frmMain::showPortDevices()
 {
     ui.mnuMenu311->setToolTip(clsBriskHx7730::deviceFor(QLatin1String(SettingsCom1)));
     ui.mnuMenu312->setToolTip(clsBriskHx7730::deviceFor(QLatin1String(SettingsCom2)));
+    showStatus();
+}
+
+QString frmMain::portInUse() const
+{
+    // A by-id link names the same port as the device it leads to.
+    const auto canonical = [](const QString &path) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        return resolved.isEmpty() ? path : resolved;
+    };
+    const QString device = clsBriskHx7730::deviceFor(settingsText());
+    QString description;
+    for (const SerialPortEntry &port : m_setup.serialPorts ? m_setup.serialPorts() : SerialPorts::available())
+        if (canonical(port.device) == canonical(device))
+            description = port.description;
+    const QString where =
+        QDir::toNativeSeparators(device) + (description.isEmpty() ? QString() : QStringLiteral(", ") + description);
+    return tr("%1 — %2").arg(settingsText().left(4), where);
+}
+
+void frmMain::showStatus(const QString &file)
+{
+    const QString port = tr("Port: %1").arg(portInUse());
+    ui.lblStatus->setText(
+        file.isEmpty() ? port : port + QStringLiteral("    ") + tr("File: %1").arg(QDir::toNativeSeparators(file)));
 }
 
 void frmMain::openPortDevices()
@@ -251,16 +312,18 @@ void frmMain::importBootLoader()
 {
     const FirmwareFile loader = findFirmwareFile(m_setup.programFolder, QLatin1String(BootLoaderFile));
     m_bootLoaderPath = loader.path;
+    m_bootLoaderSearched = loader.searchedText();
     if (!loader.found()) {
         m_setup.dialogs->message(this, QStringLiteral("'%1' Not Found !!").arg(QLatin1String(BootLoaderFile)),
                                  OperatorDialogs::Icon::Critical, QLatin1String(ErrorTitle), loader.searchedText());
         return;
     }
-    // The result is not examined: a bad loader leaves BootPrg empty and the
-    // boot-loader transfer then fails with its reason.
+    // Start-up says nothing of a bad loader: a firmware preparation refuses with its reason.
     setBusy(true);
     clearSeen();
-    m_setup.operations->fncImportMotFile(*this, loader.path, QStringLiteral("BootPrg"));
+    clearFailure();
+    if (!m_setup.operations->fncImportMotFile(*this, loader.path, QStringLiteral("BootPrg")))
+        m_bootLoaderProblem = failureReason().isEmpty() ? tr("it cannot be imported") : failureReason();
     m_bootLoaderInput = inputs().value(0);
     setBusy(false);
 }
@@ -334,6 +397,17 @@ void frmMain::setBusy(bool busy)
     m_busy = busy;
     setHourglass(busy);
     setEnabled(!busy);
+    if (!busy && m_stopRequested)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void frmMain::stopOnSignal()
+{
+    m_stopRequested = true;
+    if (m_busy)
+        statusBar()->showMessage(tr("Stopping: the run ends at its next step, then the window closes."));
+    else
+        close();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -342,6 +416,10 @@ void frmMain::closeEvent(QCloseEvent *event)
     // under the operation that is running.
     if (m_busy || !isEnabled()) {
         event->ignore();
+        if (!m_stopRequested)
+            statusBar()->showMessage(tr("The window closes when this run has ended. To stop the run now, end the "
+                                        "program with SIGTERM or SIGINT (Ctrl+C in the terminal that started it)."),
+                                     StatusMessageTime);
         return;
     }
     event->accept();

@@ -28,10 +28,17 @@ public:
     void setValue(int value) override;
     int value() const override;
     void setVisible(bool visible) override;
+    // During a run the bar also shows the rate on the line and the time left.
+    void startRun();
+    void stopRun();
 
 private:
+    QString runText() const;
+
     QProgressBar *m_bar;
     QElapsedTimer m_sincePaint;
+    QElapsedTimer m_run;
+    quint64 m_wireAtStart = 0;
 };
 
 // Where the window finds what lies beside it, and what it talks through.
@@ -62,12 +69,23 @@ public:
     QString settingsText() const override;
     ProgressSink &barMain() override { return m_bar; }
     void fncWaitCursor() override;
+    // A run stops at its next poll once the session asked the program to end.
+    bool cancelRequested() const override { return m_stopRequested; }
+    // The session or a terminal asks the program to end: it closes now, or when the
+    // import or run under way has stopped.
+    void stopOnSignal();
+    ProgressBarSink &runProgress() { return m_bar; }
 
     // Disables the window and shows the hourglass while an import or a run goes on;
     // the window refuses to close meanwhile.
     void setBusy(bool busy);
     bool isBusy() const { return m_busy; }
     void setHourglass(bool on);
+
+    // The port in use as the operator knows it: "COM1 — /dev/ttyUSB0, FT232R USB UART".
+    QString portInUse() const;
+    // The status line: the port in use and the file the prepared action uses, if any.
+    void showStatus(const QString &file = {});
 
     const MainControls &controls() const { return ui; }
     const StringTable &texts() const { return m_setup.texts; }
@@ -77,6 +95,10 @@ public:
     // The boot-loader file imported at start-up, and its bytes as they were read then.
     QString bootLoaderPath() const { return m_bootLoaderPath; }
     InputFile bootLoaderInput() const { return m_bootLoaderInput; }
+    // Where the boot loader was looked for at start-up, and why it could not be imported
+    // ("" when it was).
+    QString bootLoaderSearched() const { return m_bootLoaderSearched; }
+    QString bootLoaderProblem() const { return m_bootLoaderProblem; }
     QString databasePath() const;
     ActionController &actions() { return *m_actions; }
 
@@ -108,7 +130,10 @@ private:
     QString m_connectionName;
     QString m_bootLoaderPath;
     InputFile m_bootLoaderInput;
+    QString m_bootLoaderSearched;
+    QString m_bootLoaderProblem;
     bool m_ownsDatabase = false;
     bool m_busy = false;
+    bool m_stopRequested = false;
     bool m_hourglass = false;
 };

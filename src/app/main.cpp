@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
     frmMain window({programFolder, texts, &operations, &dialogs, WorkDatabase::folderFor(programFolder)});
     if (!window.startUp())
         return 1;
-    closeOnTerminationSignals(&window);
+    onTerminationSignals(&window, [&window] { window.stopOnSignal(); });
     window.show();
     return app.exec();
 }

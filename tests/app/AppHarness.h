@@ -22,10 +22,12 @@
 class ScriptedDialogs : public OperatorDialogs
 {
 public:
-    void message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &detail) override
+    void message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &reason,
+                 const QString &trail) override
     {
         shown << (icon == Icon::Critical ? "critical " : "") + title + ": " + text +
-                     (detail.isEmpty() ? "" : " (" + detail + ")");
+                     (reason.isEmpty() ? "" : " (" + reason + ")");
+        trails << trail;
         if (onMessage)
             onMessage();
     }
@@ -46,7 +48,8 @@ public:
 
     QStringList files;                                 // answers to the file dialogs in turn; none cancels
     QStringList types;                                 // answers to the type dialog in turn; none cancels
-    QStringList shown;                                 // "[critical ]title: text[ (detail)]", "document PATH"
+    QStringList shown;                                 // "[critical ]title: text[ (reason)]", "document PATH"
+    QStringList trails;                                // each box's trail behind "Show Details..."
     std::function<void()> onMessage;                   // while the box would be up
     std::function<void(const QString &)> onFileDialog; // "open|save title filter", while it would be up
 
@@ -196,7 +199,7 @@ public:
         if (state != "Idle" || labels != "101/110/-" || m_window->actions().ActionMode() != 0)
             state += ' ' + labels + (c.lblType->text().isEmpty() ? "" : " [" + c.lblType->text() + ']');
         if (!c.lblPrepared->text().isEmpty())
-            state += " {" + c.lblPrepared->text() + '}';
+            state += " {" + QString(c.lblPrepared->text()).replace('\n', " | ") + '}';
         return c.barMain->isVisible() ? state + " bar " + QString::number(c.barMain->maximum()) : state;
     }
 
@@ -218,7 +221,7 @@ public:
     StringTable texts;
     WindowTranslations translations;
     QString workFolder;                                  // empty: the program's folder
-    std::function<QList<SerialPortEntry>()> serialPorts; // empty: the system's
+    std::function<QList<SerialPortEntry>()> serialPorts = [] { return QList<SerialPortEntry>{}; };
 
 private:
     QTemporaryDir m_dir;

@@ -7,7 +7,11 @@
 #include "store/UserFolders.h"
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -47,37 +51,43 @@ private slots:
         };
         const auto User = Action::User, Adjust = Action::Adjust, Write = Action::SettingsWrite,
                    Read = Action::SettingsRead;
+        // The line that names the prepared action's file (and type) with the port it will use.
+        auto named = [](const QString &line, bool japanese = false) {
+            return " {" + line + (japanese ? " | ﾎﾟｰﾄ" : " | Port") + ": COM1 — /dev/ttyS0}";
+        };
         // An ADJUST preparation: the type dialog offering `offered` (none: a type was read), the file
         // it picks, the line naming file, type and where the type came from, and lblType.
-        auto adjustArmed = [](const QString &offered, const QString &line, const QString &file, const QString &type) {
-            const QString prepared = (type.isEmpty() ? "" : " [" + type + ']') + " {" + line + '}';
+        auto adjustArmed = [&](const QString &offered, const QString &line, const QString &file, const QString &type) {
+            const QString prepared = (type.isEmpty() ? "" : " [" + type + ']') + named(line, line.contains("ﾀｲﾌﾟ"));
             return (offered.isEmpty() ? "" : "Preparing 119/117/112/140 type dialog: " + offered + "; ") +
                    "Importing 119/117/149/140" + prepared + " ImportFirmwareFile " + file +
                    " isWritableImage AdjustPrg; Armed 119/117/151/140" + prepared;
         };
         const QString ok = "Infomation: Success", failed = "critical Error!!: Failure (failed)",
                       notPrepared = "critical Error!!: \rFailure\r (failed)",
-                      user = "Preparing 118/111/112/140 open 129 mot",
-                      userImport = user + "; Importing 118/-/150/140 ImportFirmwareFile chosen",
-                      userArmed = userImport + " isWritableImage UserPrg; Armed 118/-/151/140",
-                      userRun = userArmed + "; Running 118/-/153/140 bar 2052 TransmitBootProgram",
-                      userReport = userRun + " TransmitProgram UserPrg; Reporting 118/-/153/140 ",
-                      adjustNote = "ADJUST file: ADJ/FPU.D3T — type K, chosen",
+                      user = "Preparing 118/111/112/140 open 129 mot", userFile = named("USER firmware file: chosen"),
+                      userImport = user + "; Importing 118/-/150/140" + userFile + " ImportFirmwareFile chosen",
+                      userArmed = userImport + " isWritableImage UserPrg; Armed 118/-/151/140" + userFile,
+                      userRun = userArmed + "; Running 118/-/153/140" + userFile + " bar 2052 TransmitBootProgram",
+                      userReport = userRun + " TransmitProgram UserPrg; Reporting 118/-/153/140" + userFile + ' ',
+                      adjustNote = "ADJUST file: ADJ/FPU.D3T — type K, chosen", adjustFile = named(adjustNote),
                       adjust = adjustArmed("K", adjustNote, "ADJ/FPU.D3T", ""),
-                      adjustReport = adjust + "; Running 119/117/152/140 {" + adjustNote +
-                                     "} bar 2052 TransmitBootProgram TransmitProgram AdjustPrg; Reporting "
-                                     "119/117/152/140 {" +
-                                     adjustNote + "} ",
-                      write = "Preparing 120/122/146/140 open 129 csv",
-                      writeArmed = write + "; Importing 120/-/154/140 ImportCsvFile chosen; Armed 120/-/146/140",
-                      writeReport = writeArmed + "; Running 120/-/148/140 bar 5 MenuWrite MemoryChennelWrite; "
-                                                 "Reporting 120/-/148/140 ",
-                      read = "Preparing 121/-/123/139 save 129 csv",
-                      readArmed = read + "; Armed 121/-/145/139 file chosen",
-                      readRun = readArmed +
-                                "; Running 121/-/145/139 file chosen bar 730 TypeRead; Running 121/-/147/139 "
-                                "file chosen [Type K] bar 730 MenuRead MemoryChennelRead",
-                      readReport = "; Reporting 121/-/147/139 file chosen [Type K] ";
+                      adjustReport = adjust + "; Running 119/117/152/140" + adjustFile +
+                                     " bar 2052 TransmitBootProgram TransmitProgram AdjustPrg; Reporting "
+                                     "119/117/152/140" +
+                                     adjustFile + ' ',
+                      boxNote = adjustNote + "\nPort: COM1 — /dev/ttyS0",
+                      write = "Preparing 120/122/146/140 open 129 csv", writeFile = named("Settings file: chosen"),
+                      writeImport = write + "; Importing 120/-/154/140" + writeFile + " ImportCsvFile chosen",
+                      writeArmed = writeImport + "; Armed 120/-/146/140" + writeFile,
+                      writeReport = writeArmed + "; Running 120/-/148/140" + writeFile +
+                                    " bar 5 MenuWrite MemoryChennelWrite; Reporting 120/-/148/140" + writeFile + ' ',
+                      read = "Preparing 121/-/123/139 save 129 csv", readFile = named("Saves to: chosen"),
+                      readArmed = read + "; Armed 121/-/145/139 file chosen" + readFile,
+                      readRun = readArmed + "; Running 121/-/145/139 file chosen" + readFile +
+                                " bar 730 TypeRead; Running 121/-/147/139 file chosen [Type K]" + readFile +
+                                " bar 730 MenuRead MemoryChennelRead",
+                      readReport = "; Reporting 121/-/147/139 file chosen [Type K]" + readFile + ' ';
         row("USER", User, "", userReport + ok + "; Idle; UserPrg 1");
         row("USER, program fails", User, "fncTransmitProgram", userReport + failed + "; Idle; UserPrg 1");
         // The program transfer needs the loader: nothing follows, and the window is idle before the box.
@@ -86,10 +96,15 @@ private slots:
         row("USER, image refused", User, "isWritableImage",
             userImport + " isWritableImage UserPrg; Idle " + notPrepared + "; UserPrg 0");
         row("USER, dialog cancelled", User, "cancel dialog", user + "; Idle; UserPrg 1");
+        // Without the boot loader no firmware write can be made: refused before anything is chosen.
+        for (const auto &[name, action] : {std::pair{"USER", User}, {"ADJUST", Adjust}})
+            row(QString(name) + ", no boot loader at start-up", action, "no loader",
+                "Idle critical Error!!: '7730F.REL' Not Found !! (Looked for it in:\n7730F.REL\nDATA/7730F.REL); " +
+                    QString(action == User ? "UserPrg 1" : "AdjustPrg 1"));
         row("USER, cancelled when armed", User, "cancel", userArmed + "; Idle; UserPrg 1");
-        row("ADJUST, K chosen", Adjust, "type:K", adjustReport + ok + " (" + adjustNote + "); Idle; AdjustPrg 1");
+        row("ADJUST, K chosen", Adjust, "type:K", adjustReport + ok + " (" + boxNote + "); Idle; AdjustPrg 1");
         row("ADJUST, program fails", Adjust, "type:K,fncTransmitProgram",
-            adjustReport + "critical Error!!: Failure (failed\n" + adjustNote + "); Idle; AdjustPrg 1");
+            adjustReport + "critical Error!!: Failure (failed\n" + boxNote + "); Idle; AdjustPrg 1");
         // Without a type from the radio the operator chooses one, the language's default offered.
         row("ADJUST, no type chosen", Adjust, "", "Preparing 119/117/112/140 type dialog: K; Idle; AdjustPrg 1");
         row("ADJUST, Japanese, J(V) chosen, file in the data folder", Adjust, "ja,type:J(V),in data,cancel",
@@ -104,7 +119,8 @@ private slots:
             "Idle critical Error!!: 'ADJ/FPU_VJ.D3T' Not Found !! (Looked for it in:\nADJ/FPU_VJ.D3T\n"
             "DATA/ADJ/FPU_VJ.D3T); AdjustPrg 1");
         row("ADJUST after a read of J(V) on the other port", Adjust, "read:J(V),com2,type:K,cancel",
-            adjustArmed("K", adjustNote, "ADJ/FPU.D3T", "") + "; Idle; AdjustPrg 1");
+            adjustArmed("K", adjustNote, "ADJ/FPU.D3T", "").replace("COM1 — /dev/ttyS0", "COM2 — /dev/ttyS1") +
+                "; Idle; AdjustPrg 1");
         row("ADJUST after an unanswered type query, Japanese", Adjust, "ja,read:,type:E2,cancel",
             adjustArmed("J(V)", "調整ﾌｧｲﾙ: ADJ/FPU.D3T — ﾀｲﾌﾟ E2（手動で選択）", "ADJ/FPU.D3T", "") +
                 "; Idle; AdjustPrg 1");
@@ -112,8 +128,7 @@ private slots:
         // The channels are written even when the menus failed.
         row("settings write, menus fail", Write, "fncMenuWrite", writeReport + failed + "; Idle; MenuData 2");
         row("settings write, file not loaded", Write, "fncImportCsvFile",
-            write + "; Importing 120/-/154/140 ImportCsvFile chosen; Preparing 120/-/154/140 " + notPrepared +
-                "; Idle; MenuData 2");
+            writeImport + "; Preparing 120/-/154/140" + writeFile + ' ' + notPrepared + "; Idle; MenuData 2");
         row("settings write, dialog cancelled", Write, "cancel dialog", write + "; Idle; MenuData 2");
         row("settings write, cancelled when armed", Write, "cancel", writeArmed + "; Idle; MenuData 2");
         row("settings read", Read, "", readRun + " ExportCsvFile chosen" + readReport + ok + "; Idle");
@@ -122,9 +137,10 @@ private slots:
             row("settings read, " + failing + " fails", Read, failing, readRun + readReport + failed + "; Idle");
         // No answer to the type query: no type stays on the label, and nothing more is asked.
         row("settings read after a read of K, type query unanswered", Read, "read:K,silent",
-            "Preparing 121/-/123/139 [Type K] save 129 csv; Armed 121/-/145/139 file chosen [Type K]; Running "
-            "121/-/145/139 file chosen [Type K] bar 730 TypeRead; Reporting 121/-/145/139 file chosen critical "
-            "Error!!: Failure (the radio did not answer the type query); Idle");
+            "Preparing 121/-/123/139 [Type K] save 129 csv; Armed 121/-/145/139 file chosen [Type K]" + readFile +
+                "; Running 121/-/145/139 file chosen [Type K]" + readFile +
+                " bar 730 TypeRead; Reporting 121/-/145/139 file chosen" + readFile +
+                " critical Error!!: Failure (the radio did not answer the type query); Idle");
         row("settings read, dialog cancelled", Read, "cancel dialog", read + "; Idle");
         row("settings read, cancelled when armed", Read, "cancel", readArmed + "; Idle");
     }
@@ -137,7 +153,10 @@ private slots:
         QFETCH(QString, path);
         const QStringList steps = how.split(',');
         AppHarness h(steps.contains("ja") ? Language::Japanese : Language::English);
-        QVERIFY(h.startScripted());
+        h.addDeliveredFiles();
+        QVERIFY(!steps.contains("no loader") || QFile::remove(h.path("7730F.REL")));
+        h.operations.withoutRadio = true;
+        QVERIFY(h.start());
         // Tables an earlier import filled: 3 boot-loader rows, 2 menu rows and 3 channel rows, two of which agree.
         const QString record = "(%1,'S2','14','000000','00','00','00')", zeros = QString(",'0'").repeated(14);
         QSqlQuery sql(h.window().WorkConnection());
@@ -342,6 +361,52 @@ private slots:
         QVERIFY(QFile::exists(db));
         QVERIFY(h.window().close());
         QVERIFY(!QFile::exists(db) && !QFile::exists(db + ".lock"));
+    }
+
+    // The desktop's own boxes and file dialogs: a reason in sight beneath "Failure", the trail
+    // behind "Show Details...", "ALL FILE(*.*)" listing every name, ".csv" added to a bare name.
+    void desktopDialogs()
+    {
+        QTemporaryDir folder;
+        for (const char *name : {"radio.csv", "gui_read"})
+            QVERIFY(SRecordFiles::writeFile(folder.filePath(name), "EX,A,001,00,0,0,1\r\n"));
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "BriskHx7730")
+            .setValue("Dialogs/LastFolder", folder.path());
+        const QString reason =
+            QString("the radio stayed silent after frame 17 of block 3: check the cable ").repeated(5);
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            auto *label = box->findChild<QLabel *>("qt_msgbox_informativelabel");
+            const int lines = label->heightForWidth(label->width()) / label->fontMetrics().lineSpacing();
+            seen << box->text() + '|' + label->text() + '|' + box->detailedText() +
+                        QString("|visible %1, %2 lines").arg(label->isVisible()).arg(lines <= 6);
+            box->accept();
+        });
+        DesktopDialogs dialogs;
+        dialogs.message(nullptr, "Failure", OperatorDialogs::Icon::Critical, "Error!!", reason, "Port: COM1");
+        QCOMPARE(seen.value(0), "Failure|" + reason + '|' + "Port: COM1|visible 1, 1 lines");
+        for (const bool save : {false, true}) {
+            QTimer::singleShot(0, [&] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                dialog->findChild<QComboBox *>("fileTypeCombo")->setCurrentIndex(1);
+                const auto *files = dialog->findChild<QFileSystemModel *>();
+                const QModelIndex listing = files->index(folder.path());
+                const bool listed = QTest::qWaitFor([&] {
+                    for (int row = 0; row < files->rowCount(listing); ++row)
+                        if (files->index(row, 0, listing).data().toString() == "gui_read")
+                            return true;
+                    return false;
+                });
+                dialog->findChild<QLineEdit *>("fileNameEdit")->setText("gui_read");
+                listed ? static_cast<QDialog *>(dialog)->accept() : dialog->reject(); // as OK or Cancel do
+            });
+            const QString filter = "CSV FILE (*.csv)|*.csv|ALL FILE(*.*)|*.*";
+            seen << QFileInfo(save ? dialogs.chooseFileToSave(nullptr, "t", filter)
+                                   : dialogs.chooseFileToOpen(nullptr, "t", filter))
+                        .fileName();
+        }
+        QCOMPARE(seen.mid(1), QStringList({"gui_read", "gui_read.csv"}));
     }
 
     // Every entry, 101 to 154 and the added texts, as the CRC-16 of its English and
