@@ -201,7 +201,7 @@ void TestCommandLine::endsWithItsResult_data()
     help("read", {"--port"}, {"--verify", "--boot"});
     help("write", {"--port", "--verify"}, {"--boot"});
     help("ports", {"--set"}, {"--port", "--verify"});
-    help("sim", {"--link", "--save-image"}, {"--port", "--verify"});
+    help("sim", {"--link", "--save-image", "waits for the synchronisation again"}, {"--port", "--verify"});
 
     row("type", {"type", "--port", "radio"}, 0, "^Type K\nSuccess\n$");
     row("type, no such device", {"type", "--port", "/dev/none"}, 1,
