@@ -80,6 +80,29 @@
     </message>
 </context>
 <context>
+    <name>frmPorts</name>
+    <message>
+        <source>missing</source>
+        <translation>見つかりません</translation>
+    </message>
+    <message>
+        <source>busy</source>
+        <translation>使用中</translation>
+    </message>
+    <message>
+        <source>not permitted</source>
+        <translation>権限がありません</translation>
+    </message>
+    <message>
+        <source>Add your user to the device&apos;s group (e.g. dialout), then log in again.</source>
+        <translation>ﾕｰｻﾞｰをﾃﾞﾊﾞｲｽのｸﾞﾙｰﾌﾟ（dialout など）に追加し、ﾛｸﾞｲﾝし直してください。</translation>
+    </message>
+    <message>
+        <source>unusable</source>
+        <translation>使用できません</translation>
+    </message>
+</context>
+<context>
     <name>frmRadioType</name>
     <message>
         <source>Radio Type</source>

@@ -1,5 +1,6 @@
 #include "frmHelp.h"
 
+#include <QAction>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -13,6 +14,11 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window), txtHelp(new QTe
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(txtHelp);
     connect(txtHelp, &QTextBrowser::sourceChanged, this, [this] { setWindowTitle(txtHelp->documentTitle()); });
+    // Closed from the keyboard as a desktop's own viewers are.
+    auto *closing = new QAction(this);
+    closing->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    connect(closing, &QAction::triggered, this, &QWidget::close);
+    addAction(closing);
     resize(720, 640);
 }
 

@@ -4,9 +4,11 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,8 +25,9 @@ QTreeWidget *portList(const StringTable &texts, const QList<SerialPortEntry> &po
     list->setHeaderLabels({texts(Added::Device), texts(Added::Description), texts(Added::Manufacturer),
                            texts(Added::SerialNumber), texts(Added::StableName)});
     for (const SerialPortEntry &port : ports)
-        list->addTopLevelItem(new QTreeWidgetItem(
-            QStringList{port.device, port.description, port.manufacturer, port.serialNumber, port.stableName}));
+        list->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{QDir::toNativeSeparators(port.device), port.description, port.manufacturer,
+                                            port.serialNumber, QDir::toNativeSeparators(port.stableName)}));
     for (int column = 0; column < list->columnCount(); ++column)
         list->resizeColumnToContents(column);
     return list;
@@ -39,8 +42,8 @@ QComboBox *deviceChoice(const QList<SerialPortEntry> &ports, const QString &curr
     choice->setInsertPolicy(QComboBox::NoInsert);
     choice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (const SerialPortEntry &port : ports)
-        choice->addItem(port.preferredName());
-    choice->setCurrentText(current);
+        choice->addItem(QDir::toNativeSeparators(port.preferredName()));
+    choice->setCurrentText(QDir::toNativeSeparators(current));
     return choice;
 }
 
@@ -59,8 +62,13 @@ frmPorts::frmPorts(const StringTable &texts, const QList<SerialPortEntry> &ports
     hint->setObjectName(QStringLiteral("lblHint"));
     hint->setWordWrap(true);
     auto *choices = new QFormLayout;
-    choices->addRow(texts(Txt::MenuCom1), cboCom1);
-    choices->addRow(texts(Txt::MenuCom2), cboCom2);
+    for (const auto &[com, choice, state] :
+         {std::tuple{Txt::MenuCom1, cboCom1, "lblCom1State"}, std::tuple{Txt::MenuCom2, cboCom2, "lblCom2State"}}) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(choice);
+        row->addWidget(stateLabel(choice, state), 1);
+        choices->addRow(texts(com), row);
+    }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
@@ -73,6 +81,44 @@ frmPorts::frmPorts(const StringTable &texts, const QList<SerialPortEntry> &ports
     page->addLayout(choices);
     page->addWidget(buttons);
     resize(sizeHint().expandedTo(QSize(640, 320)));
+}
+
+// Probed when the dialog opens and when a device is picked or typed in full, never while
+// a path is half typed: the probe opens the device.
+QLabel *frmPorts::stateLabel(QComboBox *choice, const char *name)
+{
+    auto *label = new QLabel(this);
+    label->setObjectName(QLatin1String(name));
+    const auto probe = [this, choice, label] { showState(label, choice->currentText().trimmed()); };
+    connect(choice, &QComboBox::activated, this, probe);
+    connect(choice->lineEdit(), &QLineEdit::editingFinished, this, probe);
+    probe();
+    return label;
+}
+
+void frmPorts::showState(QLabel *label, const QString &device)
+{
+    QString reason;
+    const SerialPorts::State state = SerialPorts::probe(device, &reason);
+    switch (state) {
+    case SerialPorts::State::Free:
+        label->clear();
+        break;
+    case SerialPorts::State::Missing:
+        label->setText(tr("missing"));
+        break;
+    case SerialPorts::State::Busy:
+        label->setText(tr("busy"));
+        break;
+    case SerialPorts::State::NotPermitted:
+        label->setText(tr("not permitted"));
+        reason += QLatin1Char('\n') + tr("Add your user to the device's group (e.g. dialout), then log in again.");
+        break;
+    case SerialPorts::State::Unusable:
+        label->setText(tr("unusable"));
+        break;
+    }
+    label->setToolTip(reason);
 }
 
 QString frmPorts::device(const QString &comName) const

@@ -5,10 +5,13 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class StringTable;
 
 // The system's serial ports and the device that COM1 and COM2 each stand for. It shows
 // the ports it is given, so that any list (a pty in a test) can stand in for the system's.
+// A mapped device that is missing, busy or not permitted is marked beside its choice, as
+// `brisk ports` marks it: once when the dialog opens and again whenever another is chosen.
 class frmPorts : public QDialog
 {
     Q_OBJECT
@@ -22,6 +25,9 @@ public:
     QString device(const QString &comName) const;
 
 private:
+    QLabel *stateLabel(QComboBox *choice, const char *name);
+    void showState(QLabel *label, const QString &device);
+
     QComboBox *cboCom1;
     QComboBox *cboCom2;
 };

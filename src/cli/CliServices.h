@@ -49,7 +49,7 @@ private:
     QElapsedTimer m_clock;
 };
 
-// Ctrl-C (SIGINT) and SIGTERM, while one is alive, only raise a flag: the
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (its terminal closed), while one is alive, only raise a flag: the
 // operation sees it at its next poll, closes the port and says what the radio may
 // now hold, and the command ends normally, so its working database is removed.
 class StopSignals
@@ -81,7 +81,7 @@ public:
     void fncWaitCursor() override {}
     bool cancelRequested() const override { return stopped(); }
 
-    // True once Ctrl-C or SIGTERM asked the command to stop.
+    // True once Ctrl-C, SIGTERM or SIGHUP asked the command to stop.
     bool stopped() const { return StopSignals::received() != 0; }
 
     // Starts the service record of this command's operation (`action` as

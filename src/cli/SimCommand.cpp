@@ -77,8 +77,13 @@ void addSimOptions(QCommandLineParser &parser)
 
 QString simHelp(const QCommandLineParser &parser)
 {
-    return commandHelp(parser, QStringLiteral("sim"),
-                       QStringLiteral("Run the simulated HX-7730 on a pseudo-terminal until stopped (Ctrl+C)."));
+    return commandHelp(
+        parser, QStringLiteral("sim"),
+        QStringLiteral("Run the simulated HX-7730 on a pseudo-terminal until stopped (Ctrl+C). In firmware mode it "
+                       "waits for the synchronisation again once a write has ended (written or refused) or the line "
+                       "has been quiet for %1 s in the middle of one (the host stopped or closed the port), as a "
+                       "radio put back into firmware-write mode would: it serves one write after another.")
+            .arg(std::chrono::duration<double>(sim::FirmwareRadio::QuietRestart).count()));
 }
 
 // A stray word or an option of the other mode would be ignored, and the radio

@@ -32,7 +32,8 @@ int usage(FILE *out)
     std::fprintf(out, "\nCommon options: --port COM1|COM2|DEVICE (radio commands), -q/--quiet, --help, --version\n"
                       "Run 'brisk COMMAND --help' for a command's options.\n\n"
                       "Every command ends with \"Success\", \"Failure: reason\" or \"Stopped\". Exit codes: 0 done,\n"
-                      "1 failed, 2 usage, 130 or 143 stopped by Ctrl-C or SIGTERM (128 + the signal).\n");
+                      "1 failed, 2 usage (a message, then the usage, on stderr), 129, 130 or 143 stopped by\n"
+                      "SIGHUP, Ctrl-C or SIGTERM (128 + the signal).\n");
     return out == stdout ? ExitDone : ExitUsage;
 }
 
@@ -44,8 +45,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("brisk"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISK_VERSION));
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() < 2)
+    if (arguments.size() < 2) {
+        std::fprintf(stderr, "brisk: give a command\n\n");
         return usage(stderr);
+    }
     const QString name = arguments.at(1);
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help"))
         return usage(stdout);

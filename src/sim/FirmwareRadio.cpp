@@ -89,13 +89,23 @@ void FirmwareRadio::receive(char received, std::vector<Reply> &replies)
     }
 }
 
+void FirmwareRadio::restart()
+{
+    m_state = State::Sync;
+    m_synced = false;
+    m_pending.clear();
+    m_block.clear();
+}
+
 void FirmwareRadio::syncByte(quint8 byte, std::vector<Reply> &replies)
 {
     if (byte == SyncByte) {
-        if (++m_zeros >= m_faults.syncAfter)
+        m_synced = ++m_zeros >= m_faults.syncAfter;
+        if (m_synced)
             reply(SyncByte, replies);
-    } else if (byte == StartRequest && m_zeros >= m_faults.syncAfter) {
+    } else if (byte == StartRequest && m_synced) {
         m_state = State::LengthHigh;
+        m_loader.clear();
         reply(StartReply, replies);
     }
 }
@@ -133,7 +143,10 @@ void FirmwareRadio::headerComplete(std::vector<Reply> &replies)
     m_block.clear();
     const bool fits = m_blockLength > 0 && m_blockLength % FrameDataBytes == 0 &&
                       m_blockAddress % FrameDataBytes == 0 && m_blockAddress + quint64(m_blockLength) <= MemoryBytes;
-    m_state = fits ? State::Frames : State::LoaderIdle;
+    if (fits)
+        m_state = State::Frames;
+    else
+        restart();
     reply(fits ? Next : Refused, replies);
 }
 
@@ -143,7 +156,7 @@ void FirmwareRadio::frameComplete(std::vector<Reply> &replies)
     m_block.append(m_pending.mid(1));
     m_pending.clear();
     if (!framed) {
-        m_state = State::LoaderIdle;
+        restart();
         reply(Refused, replies);
         return;
     }
@@ -163,13 +176,18 @@ void FirmwareRadio::checkComplete(std::vector<Reply> &replies)
     m_state = State::LoaderIdle;
     if (refused) {
         ++m_refused;
+        restart();
         reply(Refused, replies);
         return;
     }
     m_memory.replace(m_blockAddress, m_blockLength, m_block);
     m_written.append(m_blockAddress);
-    if (m_blockAddress + m_blockLength == MemoryBytes && !m_savePath.isEmpty())
-        saveImage(nullptr);
+    if (m_blockAddress + m_blockLength == MemoryBytes) {
+        m_completeImage = m_memory;
+        if (!m_savePath.isEmpty())
+            saveImage(nullptr); // a failure is reported by finish()
+        restart();
+    }
     reply(Ready, replies);
 }
 
@@ -182,25 +200,26 @@ bool FirmwareRadio::saveImage(QString *reason) const
         return false;
     }
     QSaveFile file(m_savePath);
-    if (file.open(QIODevice::WriteOnly) && file.write(m_memory) == m_memory.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(m_completeImage) == m_completeImage.size() && file.commit())
         return true;
     if (reason)
         *reason = QStringLiteral("cannot save the image to %1: %2").arg(m_savePath, file.errorString());
     return false;
 }
 
-// A radio that was never written to has no image to show: whatever file is
-// at the path stays as it was.
+// A radio never written to the end has no image to show: whatever file is at
+// the path stays as it was, and a write stopped part-way does not replace the image
+// of the last complete one.
 bool FirmwareRadio::finish(QString *reason)
 {
-    return m_savePath.isEmpty() || m_written.isEmpty() || saveImage(reason);
+    return m_savePath.isEmpty() || m_completeImage.isEmpty() || saveImage(reason);
 }
 
 QList<QCommandLineOption> FirmwareRadio::options()
 {
     QList<QCommandLineOption> options{{QStringLiteral("save-image"),
-                                       QStringLiteral("Firmware mode: save the written 256 KB memory to FILE "
-                                                      "(only when something was written)."),
+                                       QStringLiteral("Firmware mode: save the 256 KB memory to FILE as the last "
+                                                      "complete write left it (nothing before one)."),
                                        QStringLiteral("FILE")}};
     for (const IntOption &option : FaultOptions)
         options.append(

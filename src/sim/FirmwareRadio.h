@@ -20,7 +20,10 @@ struct FirmwareFaults
 
 // The radio in its firmware-write mode: it takes the boot loader byte by byte,
 // echoing each, then plays the loader, which writes 128-byte frames block by
-// block into a 256 KB program memory (erased: 0xFF).
+// block into a 256 KB program memory (erased: 0xFF). Once a write has ended (its
+// last block written, or a part refused) or the line has gone quiet in the middle of
+// one, it waits for the synchronisation again, as a radio put back into firmware-write
+// mode would.
 class FirmwareRadio : public Personality
 {
 public:
@@ -28,13 +31,19 @@ public:
     // The radio starts the loader before it reports 0xAA, so that reply comes apart
     // from the last echo, even to a host that is slow to read (a test machine under load).
     static constexpr std::chrono::milliseconds LoaderStartPause{30};
+    // Far longer than a host pauses within a write (between the loader and the image it
+    // reads the image from its database), far shorter than a technician takes to start
+    // the next write.
+    static constexpr std::chrono::milliseconds QuietRestart{2000};
 
     explicit FirmwareRadio(FirmwareFaults faults = {});
     void receive(char byte, std::vector<Reply> &replies) override;
     bool finish(QString *reason) override;
+    std::chrono::milliseconds quietLimit() const override { return QuietRestart; }
+    void lineQuiet() override { restart(); }
 
-    // Where the memory is saved: after each write of the last block, and at finish()
-    // when any block was written.
+    // Where the memory is saved as the last complete write (its last block written)
+    // left it: after each complete write, and again at finish().
     void setSaveImagePath(const QString &path) { m_savePath = path; }
 
     QByteArray memory() const { return m_memory; }
@@ -53,6 +62,7 @@ public:
 private:
     enum class State { Sync, LengthHigh, LengthLow, Loading, LoaderIdle, WriteRequest, Header, Frames, Check };
 
+    void restart();
     void syncByte(quint8 byte, std::vector<Reply> &replies);
     void loaderByte(quint8 byte, std::vector<Reply> &replies);
     void headerComplete(std::vector<Reply> &replies);
@@ -65,14 +75,16 @@ private:
     FirmwareFaults m_faults;
     QString m_savePath;
     State m_state = State::Sync;
+    bool m_synced = false; // a zero was answered since the last restart
     int m_zeros = 0;
     int m_replies = 0;
     int m_echoes = 0;
     int m_announced = 0;
     QByteArray m_loader;
     QByteArray m_memory;
-    QByteArray m_pending; // header, frame or check being collected
-    QByteArray m_block;   // data of the block being written
+    QByteArray m_completeImage; // the memory as the last complete write left it
+    QByteArray m_pending;       // header, frame or check being collected
+    QByteArray m_block;         // data of the block being written
     quint32 m_blockAddress = 0;
     quint32 m_blockLength = 0;
     int m_checks = 0;

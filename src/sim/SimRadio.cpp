@@ -165,6 +165,12 @@ bool SimRadio::waitUntilIdle(std::chrono::milliseconds timeout)
     return m_idleChanged.wait_for(lock, timeout, [&] { return m_idleAnswer >= request || !m_running; });
 }
 
+bool SimRadio::waitUntilQuiet(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    return m_idleChanged.wait_for(lock, timeout, [&] { return m_quiet || !m_running; }) && m_quiet;
+}
+
 QByteArray SimRadio::received() const
 {
     std::lock_guard lock(m_mutex);
@@ -220,6 +226,8 @@ std::optional<Clock::duration> SimRadio::sleepTime(Clock::time_point now) const
         const Outgoing &out = m_output.front();
         next = std::min<Clock::time_point>(next, std::max(out.due, m_txFree) + charTime() * out.bytes.size());
     }
+    if (const auto quiet = quietDeadline())
+        next = std::min(next, *quiet);
     if (next == Clock::time_point::max())
         return std::nullopt;
     return std::max(next - now, Clock::duration::zero());
@@ -232,6 +240,7 @@ void SimRadio::serve()
         takeInput(Clock::now());
         processInput(Clock::now());
         sendDue(Clock::now());
+        noticeQuiet(Clock::now());
         answerIdleRequest();
         const auto sleep = sleepTime(Clock::now());
         // A full pty (the program is not reading) is waited out, not retried in a loop.
@@ -265,6 +274,26 @@ void SimRadio::answerIdleRequest()
     if (m_master >= 0 && ::poll(&probe, 1, 0) > 0 && (probe.revents & POLLIN))
         return; // bytes from the program still wait in the pty
     m_idleAnswer = m_idleRequest;
+    m_idleChanged.notify_all();
+}
+
+// When a quiet spell would begin if nothing more crosses the line; nullopt while
+// something is on its way, or when the spell has begun already.
+std::optional<Clock::time_point> SimRadio::quietDeadline() const
+{
+    const auto limit = m_personality->quietLimit();
+    if (m_quiet || limit <= std::chrono::milliseconds::zero() || !m_input.empty() || !m_output.empty())
+        return std::nullopt;
+    return m_lastTraffic + limit;
+}
+
+void SimRadio::noticeQuiet(Clock::time_point now)
+{
+    const auto deadline = quietDeadline();
+    if (!deadline || now < *deadline)
+        return;
+    m_quiet = true;
+    m_personality->lineQuiet();
     m_idleChanged.notify_all();
 }
 
@@ -305,7 +334,8 @@ void SimRadio::processInput(Clock::time_point now)
         const auto due = std::max(m_input.front().first, m_rxFree) + charTime();
         if (due > now)
             break;
-        m_rxFree = due;
+        m_rxFree = m_lastTraffic = due;
+        m_quiet = false;
         const char byte = m_input.front().second;
         m_input.pop_front();
         keep(m_received, QByteArrayView(&byte, 1));
@@ -364,7 +394,7 @@ void SimRadio::sendDue(Clock::time_point now)
             m_outputBlocked = errno == EAGAIN;
             break;
         }
-        m_txFree = done;
+        m_txFree = m_lastTraffic = done;
         keep(m_sent, QByteArrayView(next.bytes).first(n));
         if (n < next.bytes.size()) {
             next.bytes.remove(0, n);

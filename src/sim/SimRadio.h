@@ -39,6 +39,10 @@ public:
         Q_UNUSED(reason);
         return true;
     }
+    // How long the line may carry nothing either way, in the middle of an exchange or
+    // after it, before lineQuiet() is called (once for each quiet spell); zero: never.
+    virtual std::chrono::milliseconds quietLimit() const { return {}; }
+    virtual void lineQuiet() {}
 };
 
 // Faults of the line and the radio that do not depend on the radio's mode.
@@ -87,6 +91,9 @@ public:
     // Blocks until the radio has taken in every byte sent to it so far and has
     // nothing left to send, or the timeout passes.
     bool waitUntilIdle(std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+    // Blocks until the line has been quiet for the personality's quiet limit since the
+    // last byte either way, or the timeout passes.
+    bool waitUntilQuiet(std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
     QByteArray received() const; // the latest bytes that reached the radio, in order (up to historyBytes)
     QByteArray sent() const;     // the latest bytes the radio sent (up to historyBytes)
@@ -114,6 +121,8 @@ private:
     Clock::duration charTime() const;
     std::optional<Clock::duration> sleepTime(Clock::time_point now) const;
     void answerIdleRequest();
+    std::optional<Clock::time_point> quietDeadline() const;
+    void noticeQuiet(Clock::time_point now);
     void closeLine();
     void wake();
     bool linkIsOurs() const;
@@ -138,6 +147,8 @@ private:
     std::deque<std::pair<Clock::time_point, char>> m_input; // arrival time, byte
     Clock::time_point m_rxFree{};
     Clock::time_point m_txFree{};
+    Clock::time_point m_lastTraffic{};
+    bool m_quiet = true; // nothing has crossed the line since the last quiet spell began
     std::deque<Outgoing> m_output;
     QByteArray m_received;
     QByteArray m_sent;

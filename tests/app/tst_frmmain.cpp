@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTextBrowser>
@@ -301,18 +302,27 @@ private slots:
             QCOMPARE(settings.value("Settings/Serial").toString(), QString(chooseCom1 ? "1" : "2"));
             QCOMPARE(c.mnuMenu311->isChecked() + 2 * c.mnuMenu312->isChecked(), chooseCom1 ? 1 : 2);
         }
-        QTimer::singleShot(0, [&] { // the devices COM1 and COM2 stand for: the stable name offered
+        // The devices COM1 and COM2 stand for: the stable name offered, and marked when it is held by another
+        // program (in the Japanese rows) or, for COM2, unplugged.
+        settings.setValue("Ports/COM2", h.path("unplugged"));
+        QSerialPort holder(pty);
+        QVERIFY(!japanese || holder.open(QIODevice::ReadWrite));
+        QTimer::singleShot(0, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             auto *com1 = dialog->findChild<QComboBox *>("cboCom1");
             h.dialogs.shown << dialog->windowTitle() + ": " + com1->currentText() + ", " + com1->itemText(0);
             com1->setCurrentIndex(0);
+            emit com1->activated(0);
+            for (const char *mark : {"lblCom1State", "lblCom2State"})
+                h.dialogs.shown.last() += " [" + dialog->findChild<QLabel *>(mark)->text() + ']';
             dialog->findChild<QPushButton *>(japanese ? "cmdCancel" : "cmdOK")->click();
         });
         c.mnuMenu313->trigger();
+        holder.close();
         const QString device = japanese ? "/dev/ttyS0" : stable;
         QCOMPARE(SerialPorts::mappedDevice("COM1") + ' ' + SerialPorts::mappedDevice("COM2") + ' ' +
                      c.mnuMenu311->toolTip(),
-                 device + " /dev/ttyS1 " + device);
+                 device + ' ' + h.path("unplugged") + ' ' + device);
         clsBriskHx7730 link; // COM1 now reaches the radio
         QString p1, p2;
         QVERIFY(japanese || (link.CommOpen(QLatin1String(SettingsCom1)) && link.TyRead(p1, p2)));
@@ -338,12 +348,18 @@ private slots:
         const frmHelp *help = h.window().findChild<frmHelp *>();
         QCOMPARE(help ? help->windowTitle() + ": " + help->findChild<QTextBrowser *>("txtHelp")->toPlainText() : "",
                  opener.isEmpty() || opener == "/bin/false" ? "Usage: Read." : "");
+        if (help) { // Esc or Ctrl+W closes it
+            QTest::keyClick(help->findChild<QTextBrowser *>("txtHelp"), japanese ? Qt::Key_W : Qt::Key_Escape,
+                            japanese ? Qt::ControlModifier : Qt::NoModifier);
+            QVERIFY(!help->isVisible());
+        }
 
         QCOMPARE(h.dialogs.shown.join("\n"),
                  (loader == "nowhere" ? "critical Error!!: '7730F.REL' Not Found !! (Looked for it in:\n" + beside +
                                             "\n" + inData + ")\n"
                                       : "") +
-                     h.texts(StringTable::Added::DevicesTitle) + ": /dev/ttyS0, " + stable + "\n" +
+                     h.texts(StringTable::Added::DevicesTitle) + ": /dev/ttyS0, " + stable +
+                     (japanese ? " [使用中] [見つかりません]\n" : " [] [missing]\n") +
                      "Q41-2290-07 - Version infomation|icon|Q41-2290-07|Version 1.00|DEC 20 2000\ndocument " + page);
         QCOMPARE(h.state(), QString("Idle"));
         // One window at a time: a second finds the database locked and leaves it alone; a window that

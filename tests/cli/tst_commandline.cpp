@@ -152,10 +152,11 @@ void TestCommandLine::endsWithItsResult_data()
     QTest::addColumn<QString>("err");
     const bool nobody = ::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty();
     const QString pty = QStringLiteral("/dev/pts/[0-9]+");
-    const auto usage = [](const QStringList &arguments, const QString &says) {
+    const auto usage = [](const QStringList &arguments, const QString &says, const QString &syntax = {}) {
         QTest::addRow("usage: %s", qPrintable(arguments.join(' ')))
             << arguments << QStringList() << false << 2 << "^$"
-            << "^" + QRegularExpression::escape(says) + "\n\nUsage: brisk " + arguments.first() + " ";
+            << "^" + QRegularExpression::escape(says) + "\n\nUsage: brisk " +
+                   (syntax.isEmpty() ? arguments.value(0) : syntax) + " ";
     };
     // Help names `brisk`, not the path it runs from, and lists only the command's own options.
     const auto help = [](const QString &command, const QStringList &shown, const QStringList &absent) {
@@ -173,6 +174,7 @@ void TestCommandLine::endsWithItsResult_data()
                             << "^([A-Za-z]+ +[0-9]+%[^\n]*\n)*$"; // progress shares its line with nothing else
     };
     // Usage errors store nothing: they run before any port is mapped.
+    usage({}, "brisk: give a command", "COMMAND");
     usage({"type", "extra"}, "brisk type: unexpected argument \"extra\"");
     usage({"read"}, "brisk read: missing arguments: brisk read FILE.csv");
     usage({"read", "a.csv", "b.csv"}, "brisk read: unexpected argument \"b.csv\"");
@@ -201,13 +203,20 @@ void TestCommandLine::endsWithItsResult_data()
     help("read", {"--port"}, {"--verify", "--boot"});
     help("write", {"--port", "--verify"}, {"--boot"});
     help("ports", {"--set"}, {"--port", "--verify"});
-    help("sim", {"--link", "--save-image"}, {"--port", "--verify"});
+    help("sim", {"--link", "--save-image", "waits for the synchronisation again"}, {"--port", "--verify"});
 
     row("type", {"type", "--port", "radio"}, 0, "^Type K\nSuccess\n$");
     row("type, no such device", {"type", "--port", "/dev/none"}, 1,
         "^Failure: there is no device /dev/none: check the cable \\(or the USB serial adapter\\) and the port\n$");
-    row("type, port held by another program", {"type", "--port", "<pty>"}, 1,
-        "^Failure: " + pty + " is in use by another program: close it, or choose another port\n$", {}, true);
+    // A port that another program holds is said once, in the closing line.
+    for (const QStringList &command : {QStringList{"type"},
+                                       {"read", "x.csv"},
+                                       {"write", "one.csv"},
+                                       {"flash", "user", "user.mot", "--boot", "7730F.REL"}})
+        row(qPrintable(command.first() + ", port held by another program"), command + QStringList{"--port", "<pty>"}, 1,
+            "^(Note: .*\n)?Failure: (the menu settings were not written: )?" + pty +
+                " is in use by another program: close it, or choose another port\n$",
+            {}, true);
     if (nobody)
         row("type, no permission for the device", {"type", "--port", "<pty>"}, 1,
             "^Failure: no permission to open " + pty +
@@ -221,8 +230,10 @@ void TestCommandLine::endsWithItsResult_data()
         "^Type K\nSuccess\n$");
     row("read, Ctrl-C", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGINT,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
-    row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
-        "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    for (const int signal : {SIGTERM, SIGHUP})
+        row(signal == SIGTERM ? "write, SIGTERM" : "write, SIGHUP (its terminal closed)",
+            {"write", "whole.csv", "-q", "--port", "radio"}, 128 + signal,
+            "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "^Failure: there is no device /dev/none");
     QTest::newRow("read, log unwritable")
         << QStringList{"read", "x.csv", "-q", "--port", "radio"}
@@ -348,7 +359,7 @@ void TestCommandLine::endsWithItsResult()
 
     // A settings read or write, or a firmware write once its files are found, leaves one
     // service record, which says what the closing line said.
-    const QString command = arguments.first();
+    const QString command = arguments.value(0);
     const bool recorded =
         exitCode != 2 && !wrapper.contains("env") && !arguments.contains("--help") &&
         (command == "read" || command == "write" || (command == "flash" && !result.out.contains("is not there")));

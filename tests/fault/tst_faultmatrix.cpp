@@ -467,6 +467,8 @@ void TestFaultMatrix::radioOperationUnderFault()
         const size_t written = inModel<sim::FirmwareRadio>(radio, [](auto &r) { return r.blocksWritten().size(); });
         QCOMPARE(written == FirmwareImage::Layout.size(), succeeded);
         QVERIFY(!succeeded || inModel<sim::FirmwareRadio>(radio, &sim::FirmwareRadio::memory) == m_image);
+        // A refused block ends the write: the radio waits for the synchronisation again.
+        QVERIFY(!fault.firmware.refuseBlock || fncTransmitBootProgram(services));
     }
     // A failed read keeps the rows read so far, a whole one holds them all; none of an earlier read's.
     // Without a type answer the plan counts an EXT unit: menu 061, sub-numbers 01-02, in both banks.

@@ -117,6 +117,9 @@ void TestFlash::bootExchangeOnTheWire()
     QVERIFY(bench.line().waitUntilIdle());
     const QString received = bench.line().received().toHex().toUpper();
     QVERIFY2(QRegularExpression(host).match(received).hasMatch(), qPrintable(received.left(100)));
+    // Stopped part-way, the radio waits for the synchronisation again once the line has gone quiet.
+    services.stopAfterPolls = 0;
+    QVERIFY(reason.isEmpty() || (bench.line().waitUntilQuiet() && fncTransmitBootProgram(services)));
 }
 
 void TestFlash::filesWrittenOnTheWire_data()
@@ -161,6 +164,7 @@ void TestFlash::filesWrittenOnTheWire()
     FirmwareBench bench;
     QTemporaryDir dir;
     QVERIFY(services.isValid() && bench.start());
+    bench.model([&](sim::FirmwareRadio &radio) { radio.setSaveImagePath(dir.filePath("radio.bin")); });
     QVERIFY(SRecordFiles::writeFile(dir.filePath("7730F.REL"), loaderFile));
     QVERIFY(SRecordFiles::writeFile(dir.filePath("user.mot"), imageFile));
     QVERIFY(fncImportMotFile(services, dir.filePath("7730F.REL"), "BootPrg"));
@@ -192,6 +196,11 @@ void TestFlash::filesWrittenOnTheWire()
         WorkDatabase::countRows(services.WorkConnection(), "SELECT * FROM BootPrg WHERE TypeString <> 'S0'") + 2048);
     std::iota(steps.begin(), steps.end(), 1);
     QCOMPARE(services.progress.values, steps << 0);
+    // The radio waits for the next write at once; one that ends part-way keeps the saved image of the whole one.
+    QVERIFY2(fncTransmitBootProgram(services) && transmitProgramImage(services, QByteArray(ImageBytes, '\0'), 1),
+             qPrintable(services.failureReason()));
+    QVERIFY(bench.model([](sim::FirmwareRadio &radio) { return radio.finish(nullptr); }));
+    QCOMPARE(SRecordFiles::readFile(dir.filePath("radio.bin")), image);
 }
 
 void TestFlash::generatedFilesReadAsSRecordReadsThem()

@@ -76,6 +76,9 @@ private slots:
             QByteArray output;
             QVERIFY2(runTool(validator[0], validator.mid(1), {}, &output), qPrintable(validator[0] + ": " + output));
         }
+        // Qt names the window's class (WM_CLASS) after the name it was started by: the entry's Exec.
+        const QByteArray entry = SRecordFiles::readFile(root("usr/share/applications/" BRISK_APP_ID ".desktop"));
+        QVERIFY2(entry.contains("\nExec=brisk-hx7730\n") && entry.contains("\nStartupWMClass=brisk-hx7730\n"), entry);
     }
 
     // The working database and its lock in the runtime folder, the boot loader from the
