@@ -72,6 +72,14 @@ if [ -f "$stamp" ]; then
   echo "$prefix"
   exit 0
 fi
+# One build at a time; a second caller waits and then finds the stamp.
+mkdir -p "$cache"
+exec 9>"$cache/qt-$hash.lock"
+flock 9
+if [ -f "$stamp" ]; then
+  echo "$prefix"
+  exit 0
+fi
 
 mkdir -p "$cache/logs"
 log=$cache/logs/qt-$qt_version-$hash.log
@@ -139,6 +147,9 @@ fetch sqlite3 "$sqlite_deb"
 build=$cache/build-qt-$hash
 rm -rf "$build" "$prefix"
 mkdir -p "$build" "$prefix/bin" "$prefix/lib" "$prefix/include"
+# The prefix keeps its own copy of the toolchain: Qt's qt.toolchain.cmake (qt-cmake) loads
+# it from there, and editing the repository's copy does not re-run the Qt configure.
+cp "$toolchain" "$prefix/mingw-w64.cmake"
 
 # ---- sqlite3.dll --------------------------------------------------------------------
 # The amalgamation is generated on the host (tclsh), then compiled once for Windows.
@@ -156,7 +167,7 @@ cp "$build/sqlite/sqlite3.h" "$src/sqlite3-$sqlite_deb/src/sqlite3ext.h" "$prefi
 # ---- Qt -----------------------------------------------------------------------------
 say "configuring Qt"
 (cd "$build" && run "$src/qt6-base-$qt_deb/configure" -prefix "$prefix" "${configure_args[@]}" -- \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64.cmake" \
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DSQLite3_INCLUDE_DIR="$prefix/include" \
   -DSQLite3_LIBRARY="$prefix/lib/libsqlite3.dll.a")
