@@ -259,7 +259,7 @@ private slots:
         QTemporaryDir byId;
         const QString pty = radio.line().start() ? radio.line().devicePath() : "", stable = byId.filePath("usb-0");
         QVERIFY(QFile::link(pty, stable) && SerialPorts::stableNameOf(pty, byId.path()) == stable);
-        h.serialPorts = [&] { return QList<SerialPortEntry>{{pty, "", "", "", stable}}; };
+        h.serialPorts = [&] { return QList<SerialPortEntry>{{pty, "USB UART", "", "", stable}}; };
         const QString db = h.path("tst_frmmain.mdb");
         QVERIFY(SRecordFiles::writeFile(db, "left behind by a crash"));
         h.addDeliveredFiles();
@@ -323,6 +323,9 @@ private slots:
         QCOMPARE(SerialPorts::mappedDevice("COM1") + ' ' + SerialPorts::mappedDevice("COM2") + ' ' +
                      c.mnuMenu311->toolTip(),
                  device + ' ' + h.path("unplugged") + ' ' + device);
+        // The status line names the port in use by its device and what the system calls it.
+        QVERIFY(!com1 || c.lblStatus->text() ==
+                             (japanese ? "ﾎﾟｰﾄ: COM1 — " : "Port: COM1 — ") + device + (japanese ? "" : ", USB UART"));
         clsBriskHx7730 link; // COM1 now reaches the radio
         QString p1, p2;
         QVERIFY(japanese || (link.CommOpen(QLatin1String(SettingsCom1)) && link.TyRead(p1, p2)));
