@@ -8,6 +8,7 @@
 #include "frmPorts.h"
 #include "link/clsBriskHx7730.h"
 #include "store/FirmwareFiles.h"
+#include "store/LockOwner.h"
 #include "store/WorkDatabase.h"
 
 #include <QAction>
@@ -22,9 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-
-#include <cerrno>
-#include <csignal>
+#include <QSysInfo>
 
 namespace {
 
@@ -41,12 +40,6 @@ QSettings userSettings()
 }
 
 const QString SerialKey = QStringLiteral("Settings/Serial");
-
-// A process that a signal can reach, or one of another user's that we may not signal.
-bool isRunning(qint64 pid)
-{
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
-}
 
 } // namespace
 
@@ -115,6 +108,10 @@ bool frmMain::startUp()
     restorePortChoice();
     m_actions->startIdle();
 
+    if (!m_setup.workFolderProblem.isEmpty()) {
+        reportStartFailure(QLatin1String(CannotCreateText), m_setup.workFolderProblem);
+        return false;
+    }
     if (!lockWorkDatabase() || !createWorkDatabase())
         return false;
     importBootLoader();
@@ -205,8 +202,12 @@ bool frmMain::lockWorkDatabase()
     if (m_lock->tryLock(0))
         return true;
     qint64 owner = 0;
-    const bool ownerRuns = m_lock->error() == QLockFile::LockFailedError &&
-                           m_lock->getLockInfo(&owner, nullptr, nullptr) && isRunning(owner);
+    QString host;
+    const bool held = m_lock->error() == QLockFile::LockFailedError && m_lock->getLockInfo(&owner, &host, nullptr);
+    // Only this program, running for this user, holds the lock: anything else left it behind or planted it.
+    const bool ownerRuns = held && host == QSysInfo::machineHostName() && LockOwner::isLiveCopyOfThisProgram(owner);
+    if (held && !ownerRuns && m_lock->removeStaleLockFile() && m_lock->tryLock(0))
+        return true;
     const QString reason = ownerRuns ? QStringLiteral("The working database %1 is in use by process %2.")
                                            .arg(QDir::toNativeSeparators(databasePath()))
                                            .arg(owner)
@@ -353,5 +354,9 @@ void frmMain::shutDown()
         QFile::remove(databasePath());
         m_ownsDatabase = false;
     }
-    m_lock.reset();
+    if (m_lock) {
+        m_lock.reset();
+        if (m_setup.removeWorkFolder)
+            QDir().rmdir(m_setup.workFolder);
+    }
 }

@@ -44,6 +44,8 @@ struct MainSetup
     QString workFolder = {}; // the working database and its lock; empty: the program's folder
     // The serial ports the devices dialog offers; empty: the system's.
     std::function<QList<SerialPortEntry>()> serialPorts = {};
+    bool removeWorkFolder = false;  // the work folder was made for this run
+    QString workFolderProblem = {}; // why there is no work folder: the window does not start
 };
 
 class frmMain : public QMainWindow, public WindowServices

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTextBrowser>
@@ -181,13 +182,19 @@ private slots:
         QTest::addColumn<QString>("stored"); // the port choice
         QTest::addColumn<QString>("loader"); // where the boot loader lies
         QTest::addColumn<QString>("opener"); // what the desktop's xdg-open does, or the page "missing"
-        auto row = [](const char *name, Language l, const char *stored, const char *loader, const char *opener) {
-            QTest::newRow(name) << l << QString(stored) << QString(loader) << QString(opener);
+        // What stands in the database's place, or the lock a process that is not this user's Brisk left.
+        QTest::addColumn<QString>("leftover");
+        auto row = [](const char *name, Language l, const char *stored, const char *loader, const char *opener,
+                      const char *leftover) {
+            QTest::newRow(name) << l << QString(stored) << QString(loader) << QString(opener) << QString(leftover);
         };
-        row("no port setting, no opener", Language::English, "", "beside", "");
-        row("COM1, loader in the data folder, no browser, Japanese", Language::Japanese, "1", "data", "/bin/false");
-        row("COM2, loader in both, the desktop shows help", Language::English, "2", "both", "/bin/true");
-        row("anything else, no loader, no page, Japanese", Language::Japanese, "x", "nowhere", "missing");
+        row("no port setting, no opener", Language::English, "", "beside", "", "file");
+        row("COM1, loader in the data folder, no browser, Japanese", Language::Japanese, "1", "data", "/bin/false",
+            "link");
+        row("COM2, loader in both, the desktop shows help", Language::English, "2", "both", "/bin/true",
+            "lock of another program");
+        row("anything else, no loader, no page, Japanese", Language::Japanese, "x", "nowhere", "missing",
+            "lock from another host");
     }
 
     void idleWindow()
@@ -196,6 +203,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, loader);
         QFETCH(QString, opener);
+        QFETCH(QString, leftover);
         const bool japanese = language == Language::Japanese, com1 = stored == "" || stored == "1";
         QCOMPARE(StringTable::languageOf(QLocale(japanese ? QLocale::Japanese : QLocale::German)), language);
         QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BriskHx7730");
@@ -208,15 +216,24 @@ private slots:
         const QString pty = radio.line().start() ? radio.line().devicePath() : "", stable = byId.filePath("usb-0");
         QVERIFY(QFile::link(pty, stable) && SerialPorts::stableNameOf(pty, byId.path()) == stable);
         h.serialPorts = [&] { return QList<SerialPortEntry>{{pty, "", "", "", stable}}; };
-        const QString db = h.path("tst_frmmain.mdb");
-        QVERIFY(SRecordFiles::writeFile(db, "left behind by a crash"));
+        const QString db = h.path("tst_frmmain.mdb"), elsewhere = h.path("elsewhere");
+        QProcess other;
+        other.start("sleep", {"600"});
+        const auto stopOther = qScopeGuard([&] { other.kill(), other.waitForFinished(); });
+        const QString lock = leftover == "lock of another program"
+                                 ? QString("%1\nsleep\n%2\n").arg(other.processId()).arg(QSysInfo::machineHostName())
+                                 : "1\nBriskHx7730\nanother-host\n";
+        QVERIFY(other.waitForStarted() && SRecordFiles::writeFile(db, "left behind by a crash"));
+        QVERIFY(leftover != "link" || (QFile::remove(db) && QFile::link(elsewhere, db)));
+        QVERIFY(!leftover.startsWith("lock") || SRecordFiles::writeFile(db + ".lock", lock.toUtf8()));
         h.addDeliveredFiles();
         const QString beside = h.path("7730F.REL"), inData = QDir(UserFolders::data()).filePath("7730F.REL");
         QVERIFY(loader == "beside" || loader == "nowhere" ||
                 (QDir().mkpath(UserFolders::data()) && QFile::copy(beside, inData)));
         QVERIFY(loader == "beside" || loader == "both" || QFile::remove(beside));
         h.operations.withoutRadio = true;
-        QVERIFY(h.start());
+        QVERIFY2(h.start(), qPrintable(h.dialogs.shown.join('|')));
+        QVERIFY(!QFileInfo(db).isSymLink() && !QFileInfo::exists(elsewhere));
 
         const MainControls &c = h.ui();
         QCOMPARE(h.state() + ' ' + h.window().windowTitle() + c.lblType->text(), QString("Idle Q41-2290-07"));
