@@ -11,7 +11,7 @@
 namespace {
 constexpr qint64 RedrawIntervalMs = 200;
 constexpr double MinSecondsForRate = 0.5;
-constexpr int StopSignalNumbers[] = {SIGINT, SIGTERM};
+constexpr int StopSignalNumbers[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t stopSignal = 0;
 struct sigaction previousActions[std::size(StopSignalNumbers)];

@@ -49,9 +49,10 @@ private:
     QElapsedTimer m_clock;
 };
 
-// Ctrl-C (SIGINT) and SIGTERM, while one is alive, only raise a flag: the
-// operation sees it at its next poll, closes the port and says what the radio may
-// now hold, and the command ends normally, so its working database is removed.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (a closed terminal, a dropped session), while
+// one is alive, only raise a flag: the operation sees it at its next poll, closes the
+// port and says what the radio may now hold, and the command ends normally, so its
+// record is written and its working database removed.
 class StopSignals
 {
 public:
@@ -81,7 +82,7 @@ public:
     void fncWaitCursor() override {}
     bool cancelRequested() const override { return stopped(); }
 
-    // True once Ctrl-C or SIGTERM asked the command to stop.
+    // True once Ctrl-C, SIGTERM or SIGHUP asked the command to stop.
     bool stopped() const { return StopSignals::received() != 0; }
 
     // Starts the service record of this command's operation (`action` as

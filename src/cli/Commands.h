@@ -6,7 +6,7 @@
 inline constexpr int ExitDone = 0;
 inline constexpr int ExitFailed = 1;
 inline constexpr int ExitUsage = 2;
-// Stopped by Ctrl-C or SIGTERM: 128 + the signal's number (130, 143), as a shell reports it.
+// Stopped by Ctrl-C, SIGTERM or SIGHUP: 128 + the signal's number (130, 143, 129), as a shell reports it.
 inline constexpr int ExitStopped = 128;
 
 // Each command takes the whole argument list, the command's name at index 1.

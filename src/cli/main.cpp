@@ -32,7 +32,7 @@ int usage(FILE *out)
     std::fprintf(out, "\nCommon options: --port COM1|COM2|DEVICE (radio commands), -q/--quiet, --help, --version\n"
                       "Run 'brisk COMMAND --help' for a command's options.\n\n"
                       "Every command ends with \"Success\", \"Failure: reason\" or \"Stopped\". Exit codes: 0 done,\n"
-                      "1 failed, 2 usage, 130 or 143 stopped by Ctrl-C or SIGTERM (128 + the signal).\n");
+                      "1 failed, 2 usage, 130, 143 or 129 stopped by Ctrl-C, SIGTERM or SIGHUP (128 + the signal).\n");
     return out == stdout ? ExitDone : ExitUsage;
 }
 

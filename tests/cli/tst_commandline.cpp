@@ -147,7 +147,7 @@ void TestCommandLine::endsWithItsResult_data()
         "arguments"); // <pty>: the radio's pty; <link>: a by-id style link to it; <fw>: a firmware radio's pty
     QTest::addColumn<QStringList>("wrapper"); // a program that runs brisk
     QTest::addColumn<bool>("held");           // another program holds the radio's port
-    QTest::addColumn<int>("exitCode");        // 130, 143: the radio stops brisk with SIGINT, SIGTERM
+    QTest::addColumn<int>("exitCode");        // 129, 130, 143: the radio stops brisk with SIGHUP, SIGINT, SIGTERM
     QTest::addColumn<QString>("out");         // patterns
     QTest::addColumn<QString>("err");
     const bool nobody = ::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty();
@@ -218,6 +218,8 @@ void TestCommandLine::endsWithItsResult_data()
     row("read, Ctrl-C", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGINT,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
+        "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    row("read, SIGHUP (the terminal closed)", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGHUP,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "\nFailure: there is no device /dev/none");
     QTest::newRow("read, log unwritable")
