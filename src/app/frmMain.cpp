@@ -3,6 +3,7 @@
 #include "ActionController.h"
 #include "Operations.h"
 #include "OperatorDialogs.h"
+#include "TerminationSignals.h"
 #include "frmAbout.h"
 #include "frmLoading.h"
 #include "frmPorts.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -96,6 +98,9 @@ QString frmMain::databasePath() const
 
 bool frmMain::startUp()
 {
+    // From the first box on, a signal ends the program cleanly.
+    connect(&TerminationSignals::instance(), &TerminationSignals::received, this, &frmMain::endOnSignal,
+            Qt::UniqueConnection);
     frmLoading loading;
     loading.show();
     loading.repaint();
@@ -115,7 +120,7 @@ bool frmMain::startUp()
     if (!lockWorkDatabase() || !createWorkDatabase())
         return false;
     importBootLoader();
-    return true;
+    return !m_endRequested;
 }
 
 void frmMain::centreOnScreen()
@@ -332,6 +337,21 @@ void frmMain::setBusy(bool busy)
     m_busy = busy;
     setHourglass(busy);
     setEnabled(!busy);
+    // An end asked for while an import ran comes once it is over.
+    if (!busy && m_endRequested)
+        QMetaObject::invokeMethod(this, &frmMain::endOnSignal, Qt::QueuedConnection);
+}
+
+// As the operator's close: every box and dialog open is cancelled, so that nothing
+// goes on after the window; the close itself waits while the window is busy.
+void frmMain::endOnSignal()
+{
+    m_endRequested = true;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    if (!m_busy)
+        close();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

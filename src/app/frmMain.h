@@ -57,8 +57,9 @@ public:
     ~frmMain() override;
 
     // Runs the start-up sequence. False when the program must end; the operator
-    // has been told why.
+    // has been told why, or a signal asked it to end (endedBySignal).
     bool startUp();
+    bool endedBySignal() const { return m_endRequested; }
 
     QSqlDatabase WorkConnection() override;
     QString settingsText() const override;
@@ -99,6 +100,7 @@ private:
     void showAbout();
     void shutDown();
     void reportStartFailure(const QString &text, const QString &detail);
+    void endOnSignal();
     QString whyLockFailed() const;
 
     MainSetup m_setup;
@@ -111,4 +113,5 @@ private:
     bool m_ownsDatabase = false;
     bool m_busy = false;
     bool m_hourglass = false;
+    bool m_endRequested = false;
 };

@@ -23,8 +23,7 @@ int main(int argc, char *argv[])
     const WorkDatabase::WorkFolder work = WorkDatabase::folderFor(programFolder);
     frmMain window({programFolder, texts, &operations, &dialogs, work.path, {}, work.madeForThisRun, work.problem});
     if (!window.startUp())
-        return 1;
-    closeOnTerminationSignals(&window);
+        return window.endedBySignal() ? 128 + TerminationSignals::last() : 1;
     window.show();
     return app.exec();
 }

@@ -8,11 +8,14 @@
 
 #include <QComboBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTextBrowser>
+
+#include <csignal>
 
 using Language = StringTable::Language;
 
@@ -327,6 +330,63 @@ private slots:
         QVERIFY(QFile::exists(db));
         QVERIFY(h.window().close());
         QVERIFY(!QFile::exists(db) && !QFile::exists(db + ".lock"));
+    }
+
+    // SIGTERM, SIGINT and SIGHUP end the window in every state outside a run as its close
+    // would: a box or file dialog open is cancelled, an import finishes first, and the
+    // working database and its lock go. A signal at start-up means the window does not start.
+    void endsOnASignal_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("start-up box, SIGTERM") << "start-up box" << SIGTERM;
+        QTest::newRow("a real start-up box, SIGHUP") << "real start-up box" << SIGHUP;
+        QTest::newRow("idle, SIGINT") << "idle" << SIGINT;
+        QTest::newRow("file dialog open, SIGHUP") << "file dialog" << SIGHUP;
+        QTest::newRow("importing, SIGTERM") << "importing" << SIGTERM;
+        QTest::newRow("armed, SIGINT") << "armed" << SIGINT;
+        QTest::newRow("result box open, SIGHUP") << "result box" << SIGHUP;
+    }
+
+    void endsOnASignal()
+    {
+        QFETCH(QString, state);
+        QFETCH(int, signal);
+        AppHarness h;
+        h.addDeliveredFiles();
+        h.operations.withoutRadio = true;
+        const bool startUp = state.endsWith("start-up box");
+        QVERIFY(!startUp || QFile::remove(h.path("7730F.REL")));
+        const auto raise = [&] { ::raise(signal), QCoreApplication::processEvents(); };
+        int boxResult = -1;
+        h.dialogs.onMessage = [&] {
+            if (state == "real start-up box") {
+                QMessageBox box;
+                QTimer::singleShot(0, [&] { ::raise(signal); });
+                QTimer::singleShot(60'000, &box, [&] { box.done(2); }); // a box left open fails the row
+                boxResult = box.exec();
+            } else if (state == "start-up box" || state == "result box") {
+                raise();
+            }
+        };
+        h.dialogs.onFileDialog = [&](const QString &) { state == "file dialog" ? raise() : void(); };
+        h.operations.onCall = [&](const QString &call) { call.contains("ImportFirmware") ? raise() : void(); };
+        if (state != "file dialog")
+            h.dialogs.files = QStringList{h.path("ADJ/FPU.D3T")};
+
+        QCOMPARE(h.start(), !startUp);
+        if (state == "idle" || state == "armed" || state == "result box")
+            state == "idle" ? raise() : h.trigger(state == "armed" ? Action::User : Action::SettingsRead);
+        if (state == "armed")
+            raise();
+        if (state == "result box")
+            h.ui().cmdExec->click();
+        else if (state == "file dialog" || state == "importing")
+            h.trigger(Action::User);
+
+        QTRY_VERIFY(!QFile::exists(h.path("tst_frmmain.mdb")));
+        QVERIFY(!QFile::exists(h.path("tst_frmmain.mdb.lock")) && !h.window().isVisible());
+        QCOMPARE(boxResult, state == "real start-up box" ? int(QDialog::Rejected) : -1);
     }
 
     // Every entry, 101 to 154 and the added texts, as the CRC-16 of its English and
