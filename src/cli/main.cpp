@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
+#include "log/EscapedText.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -36,6 +38,16 @@ int usage(FILE *out)
     return out == stdout ? ExitDone : ExitUsage;
 }
 
+// Qt holds arguments as UTF-8 text: an argument that is not UTF-8 would reach the file
+// system as other bytes than those given. The first such argument, escaped; "" when none is.
+QString argumentNotKept(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (QFile::encodeName(QFile::decodeName(argv[i])) != QByteArrayView(argv[i]))
+            return escapedBytes(argv[i]);
+    return QString();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -52,6 +64,13 @@ int main(int argc, char *argv[])
     if (name == QLatin1String("--version")) {
         std::printf("brisk %s\n", BRISK_VERSION);
         return ExitDone;
+    }
+    if (const QString notKept = argumentNotKept(argc, argv); !notKept.isEmpty()) {
+        std::fprintf(stderr,
+                     "brisk %s: the argument \"%s\" is not valid UTF-8: Brisk keeps a file name as the bytes given "
+                     "and cannot keep this one; rename the file (or its folder)\n",
+                     qPrintable(name), qPrintable(notKept));
+        return ExitUsage;
     }
     for (const Command &c : Commands)
         if (name == QLatin1String(c.name))

@@ -22,6 +22,8 @@ namespace {
 constexpr int ImageBytes = 256 * 1024;
 constexpr int StopAtByte = 2000;
 const QStringList AsNobody{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+// Runs brisk with its second argument as printf makes it: "caf\351.csv" is a Latin-1 name, not UTF-8.
+const QStringList AsBytes{"sh", "-c", "c=$1 n=$(printf \"$2\"); shift 2; exec \"$0\" \"$c\" \"$n\" \"$@\""};
 // Settings files of one menu and two channels; b.csv differs in one menu value and one channel name.
 constexpr auto SettingsA = "MR,0,0,01,00145000000,0,0,0,00,00,000,0,0,000000000,00,0,ALPHA\r\n"
                            "MR,1,1,23,00430000000,0,0,0,00,00,000,0,0,000000000,00,0,HARBOUR\r\n"
@@ -58,6 +60,7 @@ class TestCommandLine : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase() { ::unlink((QFile::encodeName(path("caf")) + "\xE9.csv").constData()); } // Qt cannot
     void endsWithItsResult_data();
     void endsWithItsResult();
 
@@ -111,6 +114,7 @@ void TestCommandLine::initTestCase()
     QVERIFY(writeFile(path("flipped.mot"), lines.join('\n')) && writeFile(path("empty.mot"), ""));
     QVERIFY(writeFile(path("nothing.mot"), SRecordFiles::imageAsS2(randomBytes(ImageBytes)) + "S204000100FA\n"));
     QVERIFY(writeFile(path("a.csv"), SettingsA) && writeFile(path("copy.csv"), SettingsA));
+    QVERIFY(::symlink("a.csv", (QFile::encodeName(path("caf")) + "\xE9.csv").constData()) == 0); // Latin-1
     QVERIFY(writeFile(path("b.csv"), QByteArray(SettingsA).replace("HARBOUR", "MARINA").replace(",0,5\r", ",0,6\r")));
     QVERIFY(writeFile(path("damaged.csv"), QByteArray(SettingsA).replace(",00145", ",0145")));
     QVERIFY(writeFile(path("log/BriskHx7730/service-log.jsonl"),
@@ -222,6 +226,11 @@ void TestCommandLine::endsWithItsResult_data()
     row("read, SIGHUP (the terminal closed)", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGHUP,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "\nFailure: there is no device /dev/none");
+    // A name is kept as the bytes given, or refused before anything is done.
+    for (const char *command : {"read", "write"})
+        QTest::addRow("%s, a name that is not UTF-8", command)
+            << QStringList{command, "caf\\351.csv", "--port", "radio"} << AsBytes << false << 2 << "^$"
+            << "^brisk " + QString(command) + ": the argument \"caf\\\\xE9.csv\" is not valid UTF-8: ";
     QTest::newRow("read, log unwritable")
         << QStringList{"read", "x.csv", "-q", "--port", "radio"}
         << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"

@@ -269,14 +269,15 @@ enum FileFault {
     Oversized,      // one byte over the limit: 64 MB for S-records, 1 MB for settings
     Unsized,        // a file that says it is empty and reads without end: /proc/self/pagemap
     CutShort,       // a settings file from a read, cut in the middle of a line
+    NotUtf8,        // a name whose bytes are not UTF-8 (Latin-1 "é"), as a file dialog hands it on
 };
 // Faults that are a place of their own.
 const QMap<FileFault, QString> FaultPlaces = {
     {ReadFails, "/proc/self/mem"}, {EndlessDevice, "/dev/zero"}, {Unsized, "/proc/self/pagemap"}};
 const char *const FileFaultNames[] = {
-    "missing",  "a folder in its place", "read fails", "read-only folder", "disk full",
-    "FIFO",     "device node",           "/dev/zero",  "oversized",        "unsized",
-    "cut short"};
+    "missing",   "a folder in its place", "read fails", "read-only folder", "disk full",
+    "FIFO",      "device node",           "/dev/zero",  "oversized",        "unsized",
+    "cut short", "name not UTF-8"};
 
 struct FileRow
 {
@@ -289,6 +290,7 @@ struct FileRow
 QList<FileRow> fileRows()
 {
     const QString notAFile = QStringLiteral("it is not a regular file (a device or a pipe)");
+    const QString notKept = QStringLiteral("is not valid UTF-8");
     QList<FileRow> rows;
     // Reading is not stopped by a read-only or full disk.
     for (FileOperation op : {ImportBoot, ImportFirmware, ImportSettings}) {
@@ -296,7 +298,8 @@ QList<FileRow> fileRows()
         rows << FileRow{op, Missing, false} << FileRow{op, Folder, false} << FileRow{op, ReadFails, false}
              << FileRow{op, ReadOnlyFolder, true} << FileRow{op, DiskFull, true} << FileRow{op, Fifo, false, notAFile}
              << FileRow{op, DeviceNode, false, notAFile} << FileRow{op, EndlessDevice, false, notAFile}
-             << FileRow{op, Oversized, false, tooLarge} << FileRow{op, Unsized, false, tooLarge};
+             << FileRow{op, Oversized, false, tooLarge} << FileRow{op, Unsized, false, tooLarge}
+             << FileRow{op, NotUtf8, false, notKept};
     }
     rows << FileRow{ImportSettings, CutShort, false,
                     QStringLiteral("the line has no line end: the file was cut short")};
@@ -304,7 +307,7 @@ QList<FileRow> fileRows()
         rows << FileRow{op, Missing, false, QStringLiteral("does not exist")}
              << FileRow{op, Folder, false, QStringLiteral("it is a folder")} << FileRow{op, ReadOnlyFolder, false}
              << FileRow{op, DiskFull, false} << FileRow{op, Fifo, false, notAFile}
-             << FileRow{op, DeviceNode, false, notAFile};
+             << FileRow{op, DeviceNode, false, notAFile} << FileRow{op, NotUtf8, false, notKept};
     return rows;
 }
 
@@ -514,6 +517,8 @@ void TestFaultMatrix::fileOperationUnderFault()
                          runTool("mount", {"-t", "tmpfs", "-o", "size=16k,mode=0755", "tmpfs", folder});
     const auto unmount = qScopeGuard([&] { mounted &&runTool("umount", {folder}); });
     QFile big(path);
+    const QByteArray latin1Name = QFile::encodeName(folder) + "/caf\xE9.dat"; // Qt cannot remove it by name
+    const auto removeLatin1 = qScopeGuard([&] { ::unlink(latin1Name.constData()); });
     path = FaultPlaces.value(row.fault, path);
     switch (row.fault) {
     case Missing:
@@ -537,6 +542,10 @@ void TestFaultMatrix::fileOperationUnderFault()
         break;
     case CutShort:
         QVERIFY(SRecordFiles::writeFile(path, m_settings.chopped(3)));
+        break;
+    case NotUtf8: // the file is there for an import; a save would be made under another name
+        path = QFile::decodeName(latin1Name);
+        QVERIFY(!import || ::symlink(QFile::encodeName(before).constData(), latin1Name.constData()) == 0);
         break;
     case ReadOnlyFolder:
     case DiskFull:
