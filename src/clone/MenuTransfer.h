@@ -5,7 +5,8 @@
 #include <QList>
 #include <QString>
 
-// Reads both menu banks into MenuData.
+// Asks the radio's type, which decides the menus it has, then reads both menu banks
+// into MenuData. Without a usable type answer nothing is read and the reason says so.
 bool fncMenuRead(WindowServices &window);
 // Writes the rows of MenuData into the radio.
 bool fncMenuWrite(WindowServices &window);
