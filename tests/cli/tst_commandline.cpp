@@ -21,6 +21,7 @@ namespace {
 
 constexpr int ImageBytes = 256 * 1024;
 constexpr int StopAtByte = 2000;
+constexpr int HoleAt = 0x100; // holey.mot lacks the record of these 16 bytes
 const QStringList AsNobody{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
 // Runs brisk with its second argument as printf makes it: "caf\351.csv" is a Latin-1 name, not UTF-8.
 const QStringList AsBytes{"sh", "-c", "c=$1 n=$(printf \"$2\"); shift 2; exec \"$0\" \"$c\" \"$n\" \"$@\""};
@@ -99,6 +100,12 @@ void TestCommandLine::initTestCase()
     QVERIFY(QFile::link(m_radio.line().devicePath(), path("radio")));
     QVERIFY(writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(m_loader)));
     QVERIFY(writeFile(path("user.mot"), SRecordFiles::imageAsS2(m_image)));
+    QList<QByteArray> holey = SRecordFiles::imageAsS2(m_image).split('\n');
+    holey.removeAt(1 + HoleAt / 16);
+    QVERIFY(writeFile(path("holey.mot"), holey.join('\n')));
+    for (int line = 12; line > 0; --line) // and twelve more holes of a line each
+        holey.removeAt(1 + HoleAt / 16 + 2 * line);
+    QVERIFY(writeFile(path("holes.mot"), holey.join('\n')));
     // A data folder that cannot be made: a file stands in its place.
     QVERIFY(QDir(m_dir.path()).mkpath("blocked") && writeFile(path("blocked/BriskHx7730"), ""));
     QVERIFY(writeFile(path("ADJ/FPU_VJ.D3T"), SRecordFiles::imageAsS2(randomBytes(512))));
@@ -196,7 +203,7 @@ void TestCommandLine::endsWithItsResult_data()
     usage({"type", "--port", "null"}, "brisk type: --port null names " + path("null") +
                                           ", which does not exist; for the device give its path: --port /dev/null");
     help("check", {"--boot", "--quiet"}, {"--port", "--verify"});
-    help("flash", {"--port", "--boot", "--adj-dir", "J(S) - EXT write FPU_SJ.D3T"}, {"--verify"});
+    help("flash", {"--port", "--boot", "--adj-dir", "--no-gaps", "J(S) - EXT write FPU_SJ.D3T"}, {"--verify"});
     help("type", {"--port"}, {"--verify", "--boot"});
     help("read", {"--port"}, {"--verify", "--boot"});
     help("write", {"--port", "--verify"}, {"--boot"});
@@ -236,6 +243,17 @@ void TestCommandLine::endsWithItsResult_data()
         << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"
         << "^brisk: the service record was not written: ";
     row("flash user", {"flash", "user", "user.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 0, "^Success\n$");
+    // A hole in an image is filled with 0xFF as erased flash holds it, and said (the window's note too);
+    // --no-gaps refuses it.
+    const QString hole =
+        "the image has a gap below its last data byte, filled with 0xFF: 0x000100-0x00010F \\(16 bytes\\)";
+    row("flash --no-gaps, a line deleted",
+        {"flash", "user", "holey.mot", "--boot", "7730F.REL", "--no-gaps", "--port", "<fw>"}, 1,
+        "^Failure: holey.mot, " + hole + "; --no-gaps refuses it\n$");
+    row("check, a line deleted", {"check", "holey.mot", "-q"}, 0, "\nnote: " + hole + "\ncan be written: yes\n");
+    row("check, thirteen lines deleted", {"check", "holes.mot", "-q"}, 0,
+        "\nnote: the image has 13 gaps below its last data byte, 208 bytes in all, filled with 0xFF: 0x000100-0x00010F "
+        "\\(16 bytes\\), 0x000130-0x00013F \\(16 bytes\\), (0x[^,]+, ){8}and 3 more\ncan be written: yes\n");
     row("flash, damaged image named", {"flash", "user", "flipped.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 1,
         "^Failure: flipped.mot, line 100: checksum ");
     row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel"}, 1,

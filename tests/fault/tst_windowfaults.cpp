@@ -11,7 +11,7 @@
 #include "sim/NormalRadio.h"
 #include "sim/SimRadio.h"
 
-enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile, OutputFolderMissing };
+enum class Fault { None, Silent, LineGone, PortHeld, DamagedFile, OutputFolderMissing, Hole };
 
 class tst_WindowFaults : public QObject
 {
@@ -43,6 +43,11 @@ private slots:
             QTest::addRow("%s, port held", name) << action << Fault::PortHeld << failed;
         }
         QTest::addRow("USER, damaged file") << Action::User << Fault::DamagedFile << refused;
+        // A record missing from the image: written, its bytes 0xFF, and the box says where.
+        QTest::addRow("USER, a hole in the image")
+            << Action::User << Fault::Hole
+            << "^Infomation: Success \\(the image has a gap below its last data byte, filled with 0xFF: "
+               "0x000100-0x00010F \\(16 bytes\\)\\)$";
         QTest::addRow("settings write, damaged file") << Action::SettingsWrite << Fault::DamagedFile << refused;
         // Refused when the file is chosen, before the radio is asked anything.
         QTest::addRow("settings read, folder missing") << Action::SettingsRead << Fault::OutputFolderMissing << refused;
@@ -62,6 +67,9 @@ private slots:
             user[200] = user[200] == '0' ? '1' : '0';
             settings.remove(7, 1);
         }
+        const qsizetype hole = user.indexOf("\nS214000100"); // the record of 0x000100 to 0x00010F
+        if (fault == Fault::Hole)
+            user.remove(hole, user.indexOf('\n', hole + 1) - hole);
         h.writeFile("USER.mot", user);
         h.writeFile("radio.csv", settings);
         QVERIFY(h.start());
@@ -101,9 +109,11 @@ private slots:
         const QJsonObject run = log.last();
         const QStringList name{"USER firmware write", "ADJUST firmware write", "settings write", "settings read"};
         QCOMPARE(run["program"].toString() + ", " + run["action"].toString() + ", " + run["result"].toString(),
-                 "window, " + name[int(action)] + (fault == Fault::None ? ", success" : ", failure"));
-        QCOMPARE(run["imageSha256"].toString(),
-                 firmware ? sha256Of(SRecordFiles::randomBytes(256 * 1024, action == Action::User ? 7 : 1)) : "");
+                 "window, " + name[int(action)] + (box.startsWith("^Info") ? ", success" : ", failure"));
+        QByteArray image = SRecordFiles::randomBytes(256 * 1024, action == Action::User ? 7 : 1);
+        if (fault == Fault::Hole)
+            image.replace(0x100, 16, QByteArray(16, char(0xFF)));
+        QCOMPARE(run["imageSha256"].toString(), firmware ? sha256Of(image) : "");
     }
 };
 
