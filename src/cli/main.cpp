@@ -19,7 +19,7 @@ constexpr Command Commands[] = {
     {"flash", runFlash, "flash user FILE | adjust [--type TYPE]   write firmware into a radio"},
     {"type", runType, "type                              show the radio's market type"},
     {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
-    {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},
+    {"write", runWrite, "write FILE.csv [--verify] [--full] write a settings file into a radio"},
     {"diff", runDiff, "diff A.csv B.csv                  list the entries in which two settings files differ"},
     {"log", runLog, "log [--last N] [--json]           print the service records"},
     {"sim", runSim, "sim [--link PATH] [--mode firmware|normal] ...   run the simulated radio"},

@@ -2,6 +2,7 @@
 
 #include "ConfirmedWrite.h"
 #include "RadioSession.h"
+#include "SettingsCoverage.h"
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
 
@@ -195,5 +196,9 @@ bool fncMenuWrite(WindowServices &window)
     if (!write.tableReadToEnd(rows, QStringLiteral("MenuData")))
         return false;
     noteLeftOut(window, leftOut);
-    return write.finish();
+    const bool written = write.finish();
+    // Said once per settings write: the menus are written first, and their type answer
+    // tells how many menus the radio has.
+    noteCoverage(window, write.typeAnswer());
+    return written;
 }

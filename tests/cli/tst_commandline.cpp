@@ -206,7 +206,7 @@ void TestCommandLine::endsWithItsResult_data()
     help("flash", {"--port", "--boot", "--adj-dir", "--no-gaps", "J(S) - EXT write FPU_SJ.D3T"}, {"--verify"});
     help("type", {"--port"}, {"--verify", "--boot"});
     help("read", {"--port"}, {"--verify", "--boot"});
-    help("write", {"--port", "--verify"}, {"--boot"});
+    help("write", {"--port", "--verify", "--full"}, {"--boot"});
     help("ports", {"--set"}, {"--port", "--verify"});
     help("sim", {"--link", "--save-image"}, {"--port", "--verify"});
 
@@ -220,12 +220,20 @@ void TestCommandLine::endsWithItsResult_data()
             "^Failure: no permission to open " + pty +
                 ": add your user to the group (\\w+) \\(sudo usermod -aG \\1 \\$USER\\), then log in again\n$",
             AsNobody);
+    // What a file does not hold the radio keeps: said, and refused by --full.
+    const QString holds = "Note: the file holds %1 and %2; the radio keeps its own for the rest\n";
     row("write, an empty value left out", {"write", "one.csv", "--port", "radio"}, 0,
         "^Note: left out 1 menu settings whose value is empty \\(an EX command without a value would read the "
-        "setting, not empty it\\): EX,A,045,01,0,0\nSuccess\n$");
+        "setting, not empty it\\): EX,A,045,01,0,0\n" +
+            holds.arg("none of the 600 channel entries", "2 of the 200 menu entries") + "Success\n$");
     // The read-back waits for the radio's confirmation, which waits for the commands still on the line.
     row("write --verify at 9600 baud", {"write", "channels.csv", "--verify", "-q", "--port", "<paced>"}, 0,
-        "^Type K\nSuccess\n$");
+        "^Type K\n" + holds.arg("200 of the 600 channel entries", "none of the menu entries") + "Success\n$");
+    row("write --full, channels only", {"write", "channels.csv", "--full", "--port", "radio"}, 1,
+        "^Failure: the file holds 200 of the 600 channel entries and none of the menu entries; --full writes only "
+        "a whole file\n$");
+    row("write --full, a whole file", {"write", "whole.csv", "--full", "-q", "--port", "radio"}, 0,
+        "^(?![\\s\\S]*the file holds)[\\s\\S]*Success\n$");
     row("read, Ctrl-C", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGINT,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
