@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using SRecordFiles::randomBytes;
@@ -126,6 +127,19 @@ void TestCommandLine::initTestCase()
     QVERIFY(writeFile(path("damaged.csv"), QByteArray(SettingsA).replace(",00145", ",0145")));
     QVERIFY(writeFile(path("log/BriskHx7730/service-log.jsonl"),
                       Records[0] + '\n' + Records[1] + '\n' + Records[2] + '\n'));
+    // Logs as nobody should find them: a FIFO, a record with terminal controls, a line of 3 MB, 64 GB (sparse).
+    for (const char *log : {"fifo", "controls", "long", "huge"})
+        QVERIFY(QDir().mkpath(path(log) + "/BriskHx7730"));
+    QVERIFY(::mkfifo(QFile::encodeName(path("fifo/BriskHx7730/service-log.jsonl")).constData(), 0600) == 0);
+    QVERIFY(writeFile(path("controls/BriskHx7730/service-log.jsonl"),
+                      R"({"device":"\u001b[2J/dev/x","result":"failure","reason":"no\u0007 answer\u009b"})"
+                      "\n"));
+    QVERIFY(writeFile(path("long/BriskHx7730/service-log.jsonl"),
+                      R"({"padding":")" + QByteArray(3 << 20, 'x') + "\"}\n" + Records[0] + '\n'));
+    QFile huge(path("huge/BriskHx7730/service-log.jsonl"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(64) << 30) && huge.seek(huge.size()) &&
+            huge.write('\n' + Records[1] + '\n' + Records[2] + '\n') > 0);
+    huge.close();
     QCOMPARE(run({"read", "whole.csv", "-q", "--port", "radio"}).exitCode, 0);
     // 200 channels: about 9 s of commands at 9600 baud, more than a reply may take.
     const QList<QByteArray> channels = SRecordFiles::readFile(path("whole.csv")).split('\n').mid(0, 200);
@@ -319,6 +333,18 @@ void TestCommandLine::endsWithItsResult_data()
         log);
     row("log, the last two as they stand", {"log", "--json", "--last", "2"}, 0,
         "^" + QRegularExpression::escape(Records[1] + '\n' + Records[2]) + "\n$", log);
+    const auto in = [&](const char *folder) { return QStringList{"env", "XDG_DATA_HOME=" + path(folder)}; };
+    row("log, a FIFO in its place", {"log"}, 1, "^Failure: the service log .* is not a regular file\n$", in("fifo"));
+    row("log, terminal controls in a record", {"log"}, 0,
+        "^(?![\\s\\S]*[\\x01-\\x09\\x1b\\x{9b}])[\\s\\S]*\\\\x1B\\[2J/dev/x[\\s\\S]*failure: no\\\\x07 "
+        "answer\\\\x9B\nSuccess\n$",
+        in("controls"));
+    row("log, a line of 3 MB stays one line", {"log", "--json"}, 0,
+        "^\\{\"padding\":\"x{1000}[^\n]+\\}\n" + QRegularExpression::escape(Records[0]) + "\n$", in("long"));
+    // Read from its end: the 64 GB before the last two records are not read (nor could be in 5 s).
+    row("log, the last two of 64 GB", {"log", "--last", "2", "--json"}, 0,
+        "^" + QRegularExpression::escape(Records[1] + '\n' + Records[2]) + "\n$",
+        QStringList{"prlimit", "--cpu=5"} + in("huge"));
     // `brisk ports --set` maps COM1 and marks a mapped device that cannot be opened with what stands in the way.
     row("ports, free", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
     row("ports, lower case name", {"ports", "--set", "com1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
