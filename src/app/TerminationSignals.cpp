@@ -1,5 +1,7 @@
 #include "TerminationSignals.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -8,31 +10,66 @@
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+constexpr int Handled[] = {SIGTERM, SIGINT, SIGHUP};
 
-// A signal handler may only write; the event loop reads the byte and closes the window.
-void onSignal(int)
+int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t lastSignal = 0;
+
+// ---- POSIX: a handler may only write; the event loop reads the signal's number
+
+extern "C" void onSignal(int signal)
 {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+    lastSignal = signal;
+    const char number = char(signal);
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &number, 1);
 }
 
-} // namespace
-
-void onTerminationSignals(QObject *context, const std::function<void()> &stop)
+bool installHandlers()
 {
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [stop] {
-        char byte;
-        if (::read(signalPipe[1], &byte, 1) == 1)
-            stop();
-    });
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return false;
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : Handled)
         ::sigaction(signal, &action, nullptr);
+    return true;
+}
+
+int readSignal()
+{
+    char number = 0;
+    return ::read(signalPipe[1], &number, 1) == 1 ? number : 0;
+}
+
+// ----
+
+} // namespace
+
+TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
+{
+    if (!installHandlers())
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &TerminationSignals::deliver);
+}
+
+TerminationSignals &TerminationSignals::instance()
+{
+    static QPointer<TerminationSignals> one;
+    if (!one)
+        one = new TerminationSignals(QCoreApplication::instance());
+    return *one;
+}
+
+int TerminationSignals::last()
+{
+    return lastSignal;
+}
+
+void TerminationSignals::deliver()
+{
+    if (const int signal = readSignal())
+        emit received(signal);
 }

@@ -1,9 +1,24 @@
 #pragma once
 
-#include <functional>
+#include <QObject>
 
-class QObject;
+// The signals that ask the program to end (SIGTERM from the session, SIGINT and SIGHUP
+// from a terminal) as a Qt signal: the handler only notes the signal, and `received`
+// comes from the event loop, where it is safe to close windows and remove files.
+class TerminationSignals : public QObject
+{
+    Q_OBJECT
 
-// Calls `stop` on the event loop when the session or a terminal asks the program to end
-// (SIGTERM, SIGINT, SIGHUP), for as long as `context` lives.
-void onTerminationSignals(QObject *context, const std::function<void()> &stop);
+public:
+    // The one instance; the handlers are installed when it is first asked for.
+    static TerminationSignals &instance();
+    // The last signal received; 0 while none has been.
+    static int last();
+
+signals:
+    void received(int signal);
+
+private:
+    explicit TerminationSignals(QObject *parent);
+    void deliver();
+};

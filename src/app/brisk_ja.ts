@@ -49,6 +49,29 @@
     </message>
 </context>
 <context>
+    <name>FirmwareImage</name>
+    <message>
+        <source>1 byte</source>
+        <translation>1 ﾊﾞｲﾄ</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 ﾊﾞｲﾄ</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>ほか %1 か所</translation>
+    </message>
+    <message>
+        <source>the image has a gap below its last data byte, filled with 0xFF: %1</source>
+        <translation>ｲﾒｰｼﾞの最後のﾃﾞｰﾀより前に抜けが 1 か所あり、0xFF で埋めます: %1</translation>
+    </message>
+    <message>
+        <source>the image has %1 gaps below its last data byte, %2 in all, filled with 0xFF: %3</source>
+        <translation>ｲﾒｰｼﾞの最後のﾃﾞｰﾀより前に抜けが %1 か所 (合計 %2) あり、0xFF で埋めます: %3</translation>
+    </message>
+</context>
+<context>
     <name>frmMain</name>
     <message>
         <source>%p % — %1 bytes/s — %2 left</source>

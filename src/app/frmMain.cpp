@@ -3,17 +3,20 @@
 #include "ActionController.h"
 #include "Operations.h"
 #include "OperatorDialogs.h"
+#include "TerminationSignals.h"
 #include "frmAbout.h"
 #include "frmLoading.h"
 #include "frmPorts.h"
 #include "link/clsBriskHx7730.h"
 #include "store/FirmwareFiles.h"
+#include "store/LockOwner.h"
 #include "store/WorkDatabase.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -23,10 +26,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTimer>
-
-#include <cerrno>
-#include <csignal>
+#include <QSysInfo>
 
 namespace {
 
@@ -46,12 +46,6 @@ QSettings userSettings()
 }
 
 const QString SerialKey = QStringLiteral("Settings/Serial");
-
-// A process that a signal can reach, or one of another user's that we may not signal.
-bool isRunning(qint64 pid)
-{
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
-}
 
 } // namespace
 
@@ -138,6 +132,9 @@ QString frmMain::databasePath() const
 
 bool frmMain::startUp()
 {
+    // From the first box on, a signal ends the program cleanly.
+    connect(&TerminationSignals::instance(), &TerminationSignals::received, this, &frmMain::endOnSignal,
+            Qt::UniqueConnection);
     frmLoading loading;
     loading.show();
     loading.repaint();
@@ -150,10 +147,14 @@ bool frmMain::startUp()
     restorePortChoice();
     m_actions->startIdle();
 
+    if (!m_setup.workFolderProblem.isEmpty()) {
+        reportStartFailure(QLatin1String(CannotCreateText), m_setup.workFolderProblem);
+        return false;
+    }
     if (!lockWorkDatabase() || !createWorkDatabase())
         return false;
     importBootLoader();
-    return true;
+    return !m_endRequested;
 }
 
 void frmMain::centreOnScreen()
@@ -267,8 +268,12 @@ bool frmMain::lockWorkDatabase()
     if (m_lock->tryLock(0))
         return true;
     qint64 owner = 0;
-    const bool ownerRuns = m_lock->error() == QLockFile::LockFailedError &&
-                           m_lock->getLockInfo(&owner, nullptr, nullptr) && isRunning(owner);
+    QString host;
+    const bool held = m_lock->error() == QLockFile::LockFailedError && m_lock->getLockInfo(&owner, &host, nullptr);
+    // Only this program, running for this user, holds the lock: anything else left it behind or planted it.
+    const bool ownerRuns = held && host == QSysInfo::machineHostName() && LockOwner::isLiveCopyOfThisProgram(owner);
+    if (held && !ownerRuns && m_lock->removeStaleLockFile() && m_lock->tryLock(0))
+        return true;
     const QString reason = ownerRuns ? QStringLiteral("The working database %1 is in use by process %2.")
                                            .arg(QDir::toNativeSeparators(databasePath()))
                                            .arg(owner)
@@ -397,13 +402,20 @@ void frmMain::setBusy(bool busy)
     m_busy = busy;
     setHourglass(busy);
     setEnabled(!busy);
-    if (!busy && m_stopRequested)
-        QTimer::singleShot(0, this, &QWidget::close);
+    // An end asked for while an import or a run went on comes once it is over.
+    if (!busy && m_endRequested)
+        QMetaObject::invokeMethod(this, &frmMain::endOnSignal, Qt::QueuedConnection);
 }
 
-void frmMain::stopOnSignal()
+// As the operator's close: every box and dialog open is cancelled, so that nothing
+// goes on after the window. A run stops at its next poll (cancelRequested), and the
+// window closes once it has.
+void frmMain::endOnSignal()
 {
-    m_stopRequested = true;
+    m_endRequested = true;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+            dialog->reject();
     if (m_busy)
         statusBar()->showMessage(tr("Stopping: the run ends at its next step, then the window closes."));
     else
@@ -416,7 +428,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     // under the operation that is running.
     if (m_busy || !isEnabled()) {
         event->ignore();
-        if (!m_stopRequested)
+        if (!m_endRequested)
             statusBar()->showMessage(tr("The window closes when this run has ended. To stop the run now, end the "
                                         "program with SIGTERM or SIGINT (Ctrl+C in the terminal that started it)."),
                                      StatusMessageTime);
@@ -434,5 +446,9 @@ void frmMain::shutDown()
         QFile::remove(databasePath());
         m_ownsDatabase = false;
     }
-    m_lock.reset();
+    if (m_lock) {
+        m_lock.reset();
+        if (m_setup.removeWorkFolder)
+            QDir().rmdir(m_setup.workFolder);
+    }
 }

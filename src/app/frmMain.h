@@ -51,6 +51,8 @@ struct MainSetup
     QString workFolder = {}; // the working database and its lock; empty: the program's folder
     // The serial ports the devices dialog offers; empty: the system's.
     std::function<QList<SerialPortEntry>()> serialPorts = {};
+    bool removeWorkFolder = false;  // the work folder was made for this run
+    QString workFolderProblem = {}; // why there is no work folder: the window does not start
 };
 
 class frmMain : public QMainWindow, public WindowServices
@@ -62,18 +64,16 @@ public:
     ~frmMain() override;
 
     // Runs the start-up sequence. False when the program must end; the operator
-    // has been told why.
+    // has been told why, or a signal asked it to end (endedBySignal).
     bool startUp();
+    bool endedBySignal() const { return m_endRequested; }
 
     QSqlDatabase WorkConnection() override;
     QString settingsText() const override;
     ProgressSink &barMain() override { return m_bar; }
     void fncWaitCursor() override;
     // A run stops at its next poll once the session asked the program to end.
-    bool cancelRequested() const override { return m_stopRequested; }
-    // The session or a terminal asks the program to end: it closes now, or when the
-    // import or run under way has stopped.
-    void stopOnSignal();
+    bool cancelRequested() const override { return m_endRequested; }
     ProgressBarSink &runProgress() { return m_bar; }
 
     // Disables the window and shows the hourglass while an import or a run goes on;
@@ -120,6 +120,7 @@ private:
     void showAbout();
     void shutDown();
     void reportStartFailure(const QString &text, const QString &detail);
+    void endOnSignal();
     QString whyLockFailed() const;
 
     MainSetup m_setup;
@@ -134,6 +135,6 @@ private:
     QString m_bootLoaderProblem;
     bool m_ownsDatabase = false;
     bool m_busy = false;
-    bool m_stopRequested = false;
     bool m_hourglass = false;
+    bool m_endRequested = false;
 };

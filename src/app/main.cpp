@@ -20,10 +20,10 @@ int main(int argc, char *argv[])
     DesktopDialogs dialogs;
     // Where the links in /usr/bin lead: the program's real folder.
     const QString programFolder = QCoreApplication::applicationDirPath();
-    frmMain window({programFolder, texts, &operations, &dialogs, WorkDatabase::folderFor(programFolder)});
+    const WorkDatabase::WorkFolder work = WorkDatabase::folderFor(programFolder);
+    frmMain window({programFolder, texts, &operations, &dialogs, work.path, {}, work.madeForThisRun, work.problem});
     if (!window.startUp())
-        return 1;
-    onTerminationSignals(&window, [&window] { window.stopOnSignal(); });
+        return window.endedBySignal() ? 128 + TerminationSignals::last() : 1;
     window.show();
     return app.exec();
 }

@@ -49,9 +49,10 @@ private:
     QElapsedTimer m_clock;
 };
 
-// Ctrl-C (SIGINT), SIGTERM and SIGHUP (its terminal closed), while one is alive, only raise a flag: the
-// operation sees it at its next poll, closes the port and says what the radio may
-// now hold, and the command ends normally, so its working database is removed.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (a closed terminal, a dropped session), while
+// one is alive, only raise a flag: the operation sees it at its next poll, closes the
+// port and says what the radio may now hold, and the command ends normally, so its
+// record is written and its working database removed.
 class StopSignals
 {
 public:

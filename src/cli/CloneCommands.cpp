@@ -4,6 +4,7 @@
 #include "clone/MemoryChannels.h"
 #include "clone/MenuTransfer.h"
 #include "clone/SettingsCompare.h"
+#include "clone/SettingsCoverage.h"
 #include "clone/SettingsFile.h"
 #include "clone/TypeRead.h"
 #include "log/ServiceRecord.h"
@@ -78,6 +79,19 @@ bool writeRadio(CliServices &services)
     return endProgress(services, menusWritten && channelsWritten);
 }
 
+// For --full: the file holds every entry a read of this radio gives.
+bool isWhole(CliServices &services, QString &reason)
+{
+    TypeAnswer type;
+    if (!readTypeAnswer(services, type)) {
+        reason = QStringLiteral("--full needs the radio's type: ") + services.failureReason();
+        return false;
+    }
+    const QString shortOf = coverageText(settingsCoverage(services.WorkConnection(), &type));
+    reason = shortOf + QStringLiteral("; --full writes only a whole file");
+    return shortOf.isEmpty();
+}
+
 int verify(CliServices &services, const SettingsSnapshot &file, ServiceRecord &record)
 {
     QString reason;
@@ -132,10 +146,13 @@ int runRead(const QStringList &arguments)
 
 int runWrite(const QStringList &arguments)
 {
-    CommandLine line(QStringLiteral("write FILE.csv [--verify]"),
+    CommandLine line(QStringLiteral("write FILE.csv [--verify] [--full]"),
                      QStringLiteral("Write a settings file's menus and memory channels into the radio."), true);
     line.parser.addOption({QStringLiteral("verify"),
                            QStringLiteral("Read the radio back afterwards and list every entry that differs.")});
+    line.parser.addOption({QStringLiteral("full"),
+                           QStringLiteral("Refuse a file that does not hold every channel and menu entry a read of "
+                                          "the radio gives (the radio would keep its own for the rest).")});
     if (!line.parse(arguments, 1, 1))
         return line.exitCode();
     const QString file = line.positional().at(0);
@@ -153,6 +170,8 @@ int runWrite(const QStringList &arguments)
         record.addFile(ServiceFile::Settings, file, services.failureReason());
     if (!imported)
         return services.finish(false);
+    if (line.parser.isSet(QStringLiteral("full")) && !isWhole(services, reason))
+        return services.finish(false, reason);
     const SettingsSnapshot loaded = settingsSnapshot(services.WorkConnection());
     if (!writeRadio(services))
         return services.finish(false);

@@ -154,6 +154,9 @@ int runFlash(const QStringList &arguments)
         {QStringLiteral("adj-dir"),
          QStringLiteral("Folder of the ADJUST files (default ADJ beside brisk, else in the user's data folder)."),
          QStringLiteral("DIR")});
+    line.parser.addOption({QStringLiteral("no-gaps"),
+                           QStringLiteral("Refuse an image with gaps below its last data byte (a record missing from "
+                                          "the file) rather than fill them with 0xFF.")});
     line.parser.addOption({QStringLiteral("type"),
                            QStringLiteral("The radio's type as 'brisk type' shows it (any letter case), which picks "
                                           "the ADJUST file: J(S) and J(S) - EXT write FPU_SJ.D3T, J(V) and J(V) - EXT "
@@ -215,6 +218,11 @@ int runFlash(const QStringList &arguments)
                           importFile(window, firmwarePath, table, record);
     if (imported)
         record.noteFirmware(window.WorkConnection(), table);
+    const QVector<FirmwareImage::Gap> gaps =
+        imported ? FirmwareImage::imageGaps(window.WorkConnection(), table) : QVector<FirmwareImage::Gap>();
+    if (line.parser.isSet(QStringLiteral("no-gaps")) && !gaps.isEmpty())
+        return window.finish(false, QStringLiteral("%1, %2; --no-gaps refuses it")
+                                        .arg(QDir::toNativeSeparators(firmwarePath), FirmwareImage::gapsText(gaps)));
     return window.finish(imported && writeFirmware(window, table));
 }
 

@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
+#include "log/EscapedText.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -17,7 +19,7 @@ constexpr Command Commands[] = {
     {"flash", runFlash, "flash user FILE | adjust --type TYPE     write firmware into a radio"},
     {"type", runType, "type                              show the radio's market type"},
     {"read", runRead, "read FILE.csv                     read menus and memory channels into a file"},
-    {"write", runWrite, "write FILE.csv [--verify]         write a settings file into a radio"},
+    {"write", runWrite, "write FILE.csv [--verify] [--full] write a settings file into a radio"},
     {"diff", runDiff, "diff A.csv B.csv                  list the entries in which two settings files differ"},
     {"log", runLog, "log [--last N] [--json]           print the service records"},
     {"sim", runSim, "sim [--link PATH] [--mode firmware|normal] ...   run the simulated radio"},
@@ -35,6 +37,16 @@ int usage(FILE *out)
                       "1 failed, 2 usage (a message, then the usage, on stderr), 129, 130 or 143 stopped by\n"
                       "SIGHUP, Ctrl-C or SIGTERM (128 + the signal).\n");
     return out == stdout ? ExitDone : ExitUsage;
+}
+
+// Qt holds arguments as UTF-8 text: an argument that is not UTF-8 would reach the file
+// system as other bytes than those given. The first such argument, escaped; "" when none is.
+QString argumentNotKept(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (QFile::encodeName(QFile::decodeName(argv[i])) != QByteArrayView(argv[i]))
+            return escapedBytes(argv[i]);
+    return QString();
 }
 
 } // namespace
@@ -55,6 +67,13 @@ int main(int argc, char *argv[])
     if (name == QLatin1String("--version")) {
         std::printf("brisk %s\n", BRISK_VERSION);
         return ExitDone;
+    }
+    if (const QString notKept = argumentNotKept(argc, argv); !notKept.isEmpty()) {
+        std::fprintf(stderr,
+                     "brisk %s: the argument \"%s\" is not valid UTF-8: Brisk keeps a file name as the bytes given "
+                     "and cannot keep this one; rename the file (or its folder)\n",
+                     qPrintable(name), qPrintable(notKept));
+        return ExitUsage;
     }
     for (const Command &c : Commands)
         if (name == QLatin1String(c.name))

@@ -21,14 +21,14 @@ bool ConfirmedWrite::begin()
     if (m_begun)
         return !m_failed;
     m_begun = true;
-    QString p1, p2;
     if (!m_link.CommOpen(m_window.settingsText()))
         return fail(QStringLiteral("the %1 were not written: %2").arg(m_what, m_link.lastError()));
     // Whatever the radio had queued is no answer to this write.
     m_link.discardInput();
-    if (!m_link.TyRead(p1, p2))
+    if (!m_link.TyRead(m_type.P1, m_type.P2))
         return fail(QStringLiteral("the %1 were not written: %2").arg(m_what, m_link.lastError()));
-    m_window.noteRadioType(typeLabel({p1, p2}));
+    m_typed = true;
+    m_window.noteRadioType(typeLabel(m_type));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
 #include "store/Services.h"
 
@@ -27,6 +28,8 @@ public:
     // nothing. False, with the reason left, when nothing may be written.
     bool begin();
     clsBriskHx7730 &link() { return m_link; }
+    // The radio's answer to the opening type query; null before it came.
+    const TypeAnswer *typeAnswer() const { return m_typed ? &m_type : nullptr; }
     // After each command, with what its write returned: false, with the reason
     // left and the port closed, when it could not be sent or the line is gone.
     bool sent(bool written);
@@ -64,6 +67,8 @@ private:
     bool m_failed = false;
     bool m_closingSent = false;
     bool m_confirmed = false;
+    bool m_typed = false;
+    TypeAnswer m_type;
     QList<Command> m_commands;
     QByteArray m_received;      // what the radio sent that is not yet cut into answers
     QStringList m_refusedAfter; // for each "?;", the last command that had left the port

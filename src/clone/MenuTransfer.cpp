@@ -2,6 +2,7 @@
 
 #include "ConfirmedWrite.h"
 #include "RadioSession.h"
+#include "SettingsCoverage.h"
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
 
@@ -148,9 +149,14 @@ bool fncMenuRead(WindowServices &window)
     clsBriskHx7730 link;
     if (!startRead(window, QStringLiteral("MenuData"), 6, insert, link))
         return false;
-    // Without a type answer both fields stay empty: EXT present, P2 not "0".
+    // Which menus the radio has follows its type: without an answer, or with one that is
+    // not a type answer, any plan would be a guess.
     TypeAnswer type;
-    link.TyRead(type.P1, type.P2);
+    if (!link.TyRead(type.P1, type.P2)) {
+        window.setFailure(
+            QStringLiteral("the menus were not read, as they depend on the radio's type: %1").arg(link.lastError()));
+        return false;
+    }
     const auto plan = menuReadPlan(typeHasExt(type), type.P2 == QLatin1String("0"));
     link.MfWrite(QLatin1String(BankSelectA));
     if (!readBank(window, link, insert, QLatin1String(BankA), plan))
@@ -190,5 +196,9 @@ bool fncMenuWrite(WindowServices &window)
     if (!write.tableReadToEnd(rows, QStringLiteral("MenuData")))
         return false;
     noteLeftOut(window, leftOut);
-    return write.finish();
+    const bool written = write.finish();
+    // Said once per settings write: the menus are written first, and their type answer
+    // tells how many menus the radio has.
+    noteCoverage(window, write.typeAnswer());
+    return written;
 }

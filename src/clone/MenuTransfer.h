@@ -5,9 +5,11 @@
 #include <QList>
 #include <QString>
 
-// Reads both menu banks into MenuData.
+// Asks the radio's type, which decides the menus it has, then reads both menu banks
+// into MenuData. Without a usable type answer nothing is read and the reason says so.
 bool fncMenuRead(WindowServices &window);
-// Writes the rows of MenuData into the radio.
+// Writes the rows of MenuData into the radio. A note says what of the radio's settings
+// the tables do not hold (the radio keeps its own for them), menus and channels alike.
 bool fncMenuWrite(WindowServices &window);
 
 // One EX read: menu number, sub-number and the two one-character fields sent.

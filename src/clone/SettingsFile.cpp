@@ -32,6 +32,12 @@ constexpr std::array<int, 4> ExWidths = {3, 2, 1, 1}; // P1 to P4, after the ban
 constexpr int ExValueLimit = 16;
 constexpr int MrFieldCount = 16;
 constexpr int ExFieldCount = 6;
+// Fields (counted from 1) that the radio takes as numbers: a channel's number, its
+// frequency, tones and offset; a menu's number, sub-number and the two flags.
+constexpr std::array<int, 8> MrDigitFields = {2, 3, 4, 8, 9, 10, 13, 14};
+constexpr std::array<int, 4> ExDigitFields = {2, 3, 4, 5};
+constexpr ushort Delete = 0x7F;
+constexpr ushort LastC1Control = 0x9F;
 
 // Spaces only: tabs and other blanks are part of a value.
 QString trimSpaces(const QString &text)
@@ -87,9 +93,15 @@ bool cutFields(const QString &line, int count, QStringList &fields)
     return true;
 }
 
+// Control characters are C0, DEL and C1: none of them reaches a radio as text.
+bool isControl(QChar c)
+{
+    return c.unicode() < FirstPrintable || (c.unicode() >= Delete && c.unicode() <= LastC1Control);
+}
+
 bool isForbidden(QChar c)
 {
-    return c == QLatin1Char(Terminator) || c.unicode() < FirstPrintable;
+    return c == QLatin1Char(Terminator) || isControl(c);
 }
 
 QString hexCode(QChar c)
@@ -103,7 +115,7 @@ QString quoted(const QString &text)
 {
     QString shown;
     for (QChar c : text.left(QuoteLimit))
-        shown += c.unicode() < FirstPrintable ? QStringLiteral("\\x") + hexCode(c) : QString(c);
+        shown += isControl(c) ? QStringLiteral("\\x") + hexCode(c) : QString(c);
     return QLatin1Char('"') + shown + (text.size() > QuoteLimit ? QStringLiteral("...\"") : QStringLiteral("\""));
 }
 
@@ -155,13 +167,35 @@ bool checkWidths(const char *kind, const QStringList &fields, int firstField, st
     return true;
 }
 
+bool checkDigits(const char *kind, const QStringList &fields, std::span<const int> numbered, QString &reason)
+{
+    for (int field : numbered) {
+        const QString &value = fields.at(field - 1);
+        if (std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            continue;
+        reason = QStringLiteral("%1 field %2 is %3, expected digits only")
+                     .arg(QLatin1String(kind))
+                     .arg(field)
+                     .arg(describe(value));
+        return false;
+    }
+    return true;
+}
+
 bool parseMrLine(const QString &line, QStringList &fields, QString &reason)
 {
     if (!cutFields(line, MrFieldCount, fields)) {
         reason = QStringLiteral("an MR line needs 16 fields (15 commas after \"MR,\")");
         return false;
     }
-    return checkCharacters("MR", fields, reason) && checkWidths("MR", fields, 0, MrWidths, MrNameLimit, reason);
+    if (!checkCharacters("MR", fields, reason) || !checkWidths("MR", fields, 0, MrWidths, MrNameLimit, reason))
+        return false;
+    // The entry of a channel: 0 or 1.
+    if (fields.first() != QLatin1String("0") && fields.first() != QLatin1String("1")) {
+        reason = QStringLiteral("MR field 1 is %1, expected \"0\" or \"1\"").arg(describe(fields.first()));
+        return false;
+    }
+    return checkDigits("MR", fields, MrDigitFields, reason);
 }
 
 bool parseExLine(const QString &line, QStringList &fields, QString &reason)
@@ -176,7 +210,8 @@ bool parseExLine(const QString &line, QStringList &fields, QString &reason)
         reason = QStringLiteral("EX field 1 (the bank) is %1, expected \"A\" or \"B\"").arg(describe(fields.first()));
         return false;
     }
-    return checkWidths("EX", fields, 1, ExWidths, ExValueLimit, reason);
+    return checkWidths("EX", fields, 1, ExWidths, ExValueLimit, reason) &&
+           checkDigits("EX", fields, ExDigitFields, reason);
 }
 
 enum class LineKind { Memory, Menu, Bad };

@@ -29,9 +29,10 @@ struct SettingsRows
 };
 
 // Cuts a whole settings file (Latin-1 bytes) into rows. False with a reason that
-// names the first line that is not a well-formed MR or EX line, or a field that
-// holds ";" or a control character; an empty file and one whose last line has
-// no line end (cut short) are refused too.
+// names the first line that is not a well-formed MR or EX line, a field that
+// holds ";" or a control character (C0, DEL, C1), an entry number other than 0 or 1,
+// or a number field that holds anything but digits; an empty file and one whose last
+// line has no line end (cut short) are refused too.
 bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *reason);
 
 // Reads a settings file (at most SettingsFileLimit bytes) and cuts it into rows.

@@ -3,6 +3,7 @@
 #include "link/clsBriskHx7730.h"
 #include "store/ImageRowReader.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -17,6 +18,7 @@ namespace {
 enum Column { RecNumber, TypeString, BytesCount, AddressString, CheckSum, DataString };
 
 constexpr int ChecksumBytes = 1;
+constexpr int GapsNamed = 10;
 
 QString lineOf(const ImageRowReader &rows)
 {
@@ -133,6 +135,8 @@ bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString 
                             .arg(hex6(piece.address))
                             .arg(previousLine)
                             .arg(hex6(end - 1)));
+        if (piece.address > end)
+            stream.gaps.append({end, piece.address - end});
         stream.bytes.append(QByteArray(piece.address - end, FillByte));
         stream.bytes.append(decoded.constData() + piece.offset, piece.size);
         previousLine = piece.line;
@@ -153,13 +157,50 @@ bool isWholeImage(const Stream &stream, QString *reason)
     return true;
 }
 
-bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason)
+bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason, QVector<Gap> *gaps)
 {
     Stream stream;
     if (!buildStream(db, table, stream, reason) || !isWholeImage(stream, reason))
         return false;
     image = wholeImage(stream);
+    if (gaps)
+        *gaps = stream.gaps;
     return true;
+}
+
+QVector<Gap> imageGaps(QSqlDatabase db, const QString &table)
+{
+    Stream stream;
+    return buildStream(db, table, stream, nullptr) ? stream.gaps : QVector<Gap>();
+}
+
+QString gapsText(const QVector<Gap> &gaps)
+{
+    const auto bytes = [](qint64 count) {
+        return count == 1 ? QCoreApplication::translate("FirmwareImage", "1 byte")
+                          : QCoreApplication::translate("FirmwareImage", "%1 bytes").arg(count);
+    };
+    QStringList ranges;
+    qint64 total = 0;
+    for (const Gap &gap : gaps) {
+        total += gap.size;
+        if (ranges.size() < GapsNamed)
+            ranges << QStringLiteral("%1-%2 (%3)")
+                          .arg(hex6(gap.address), hex6(gap.address + gap.size - 1), bytes(gap.size));
+    }
+    if (gaps.size() > GapsNamed)
+        ranges << QCoreApplication::translate("FirmwareImage", "and %1 more").arg(gaps.size() - GapsNamed);
+    if (gaps.isEmpty())
+        return QString();
+    if (gaps.size() == 1)
+        return QCoreApplication::translate("FirmwareImage",
+                                           "the image has a gap below its last data byte, filled with 0xFF: %1")
+            .arg(ranges.first());
+    return QCoreApplication::translate("FirmwareImage",
+                                       "the image has %1 gaps below its last data byte, %2 in all, filled with "
+                                       "0xFF: %3")
+        .arg(gaps.size())
+        .arg(bytes(total), ranges.join(QStringLiteral(", ")));
 }
 
 quint8 blockCheck(const QByteArray &blockBytes)
@@ -191,6 +232,8 @@ QStringList describe(QSqlDatabase db, const QString &table, bool *writable, QByt
                  .arg(Layout.size());
     if (whole && image)
         *image = wholeImage(stream);
+    if (!stream.gaps.isEmpty())
+        lines << QStringLiteral("note: ") + gapsText(stream.gaps);
     if (whole)
         lines << QStringLiteral("can be written: yes");
     else

@@ -41,6 +41,14 @@ inline constexpr std::array<Block, 12> Layout = {{{0x0000, 0x1000},
 // The program query on an image table, as the transfer runs it.
 QString programQuery(const QString &table);
 
+// A stretch below the image's last data byte that no record fills: it is written as
+// 0xFF, as erased flash holds it. The fill after the last data byte is no gap.
+struct Gap
+{
+    qint64 address;
+    qint64 size;
+};
+
 // The image stream of `table`: each data record's bytes at its address, forward
 // gaps filled with 0xFF; records without data carry nothing. `frames` is the
 // number of 128-byte frames the stream fills. False with a reason naming the
@@ -50,6 +58,7 @@ struct Stream
 {
     QByteArray bytes;
     int frames = 0;
+    QVector<Gap> gaps;
 };
 bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString *reason);
 
@@ -57,8 +66,17 @@ bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString 
 bool isWholeImage(const Stream &stream, QString *reason);
 
 // The stream ready to be written whole: exactly 2,048 frames from address 0, the
-// last frame topped up with 0xFF. False with a reason otherwise.
-bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason);
+// last frame topped up with 0xFF. False with a reason otherwise. `gaps`, when given,
+// receives the image's gaps.
+bool loadWritableImage(QSqlDatabase db, const QString &table, QByteArray &image, QString *reason,
+                       QVector<Gap> *gaps = nullptr);
+
+// The gaps of the image in `table`; none when it holds no image that can be placed.
+QVector<Gap> imageGaps(QSqlDatabase db, const QString &table);
+
+// The gaps in words, for the operator (translated in the window): each as its address
+// range and size, the first ten, then how many more. Empty without gaps.
+QString gapsText(const QVector<Gap> &gaps);
 
 // The block check byte: the one's complement of the 8-bit sum of the block's bytes.
 quint8 blockCheck(const QByteArray &blockBytes);

@@ -94,10 +94,14 @@ bool fncTransmitProgram(WindowServices &window, const QString &table)
     window.clearFailure();
     QByteArray image;
     QString reason;
-    if (!FirmwareImage::loadWritableImage(window.WorkConnection(), table, image, &reason)) {
+    QVector<FirmwareImage::Gap> gaps;
+    if (!FirmwareImage::loadWritableImage(window.WorkConnection(), table, image, &reason, &gaps)) {
         window.setFailure(reason);
         return false;
     }
+    // A record missing from a file leaves no trace but its gap: the operator hears of it.
+    if (!gaps.isEmpty())
+        window.addNote(FirmwareImage::gapsText(gaps));
     return transmitProgramImage(window, image, int(FirmwareImage::Layout.size()));
 }
 

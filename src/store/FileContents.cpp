@@ -18,9 +18,22 @@ constexpr qint64 BytesPerMegabyte = 1024 * 1024;
 
 } // namespace
 
+bool isNameKept(const QString &path, QString &reason)
+{
+    struct stat status = {};
+    if (!path.contains(QChar::ReplacementCharacter) || ::lstat(QFile::encodeName(path).constData(), &status) == 0)
+        return true;
+    reason = QStringLiteral("cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes "
+                            "it is or not at all; rename the file (or its folder)")
+                 .arg(QDir::toNativeSeparators(path));
+    return false;
+}
+
 bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, qint64 limit)
 {
     contents.clear();
+    if (!isNameKept(path, reason))
+        return false;
     const QString shown = QDir::toNativeSeparators(path);
     // Opened without blocking and judged by the descriptor itself: a pipe put in
     // place after a look at the path would block the open or the read for ever.

@@ -10,6 +10,12 @@
 inline constexpr qint64 SRecordFileLimit = 64 * 1024 * 1024;
 inline constexpr qint64 SettingsFileLimit = 1024 * 1024;
 
+// Whether `path` reaches the file system as the name it stands for. A name read from
+// the file system that is not UTF-8 (a file dialog lists it) comes with U+FFFD in place
+// of its bytes, and under that name there is another file or none: such a name is
+// refused, with a reason, rather than read from or saved to the wrong place.
+bool isNameKept(const QString &path, QString &reason);
+
 // Reads a whole regular file as bytes, at most `limit` of them. False with a
 // reason naming the file otherwise: a device, a pipe or a folder is refused
 // unread (it may never end, or block until someone writes to it), and a file

@@ -1,4 +1,5 @@
 #include "OutputPath.h"
+#include "FileContents.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,8 @@ constexpr int MaxLinkDepth = 128;
 
 bool checkOutputPath(const QString &path, QString &reason)
 {
+    if (!isNameKept(path, reason))
+        return false;
     const QString shown = QDir::toNativeSeparators(path);
     // The save lands where the links lead, as QSaveFile follows them.
     QFileInfo target(path);

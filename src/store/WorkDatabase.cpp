@@ -10,7 +10,61 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// ---- POSIX: the database file made by this program and by nothing else
+
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Removes what stands at `path` (not where a link leads) and makes a new empty file
+// there that nobody else can have made or pointed anywhere.
+bool makeFreshFile(const QString &path, FileIdentity &made, QString &error)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status = {};
+    if (::lstat(native.constData(), &status) == 0 && (S_ISDIR(status.st_mode) || ::unlink(native.constData()) != 0)) {
+        error = QStringLiteral("cannot replace the old working database %1").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        error = QStringLiteral("cannot create the working database %1: %2")
+                    .arg(QDir::toNativeSeparators(path), systemError());
+        return false;
+    }
+    const bool known = ::fstat(fd, &status) == 0;
+    made = {status.st_dev, status.st_ino};
+    ::close(fd);
+    if (!known)
+        error = QStringLiteral("cannot examine the working database %1: %2")
+                    .arg(QDir::toNativeSeparators(path), systemError());
+    return known;
+}
+
+// The file at `path` itself, not a link, is the one made.
+bool isMadeFile(const QString &path, const FileIdentity &made)
+{
+    struct stat status = {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+           status.st_dev == made.device && status.st_ino == made.inode;
+}
+
+// ----
 
 // Every text column holds at most 50 characters and refuses NULL: a null QString
 // binds as NULL and would slip past CHECK and UNIQUE.
@@ -68,16 +122,29 @@ QString defaultPath()
     return exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".mdb"));
 }
 
-QString folderFor(const QString &programFolder)
+WorkFolder folderFor(const QString &programFolder)
 {
-    return QFileInfo(programFolder).isWritable() ? programFolder : UserFolders::runtime();
+    WorkFolder folder;
+    if (UserFolders::isOwnWritable(programFolder))
+        folder.path = programFolder;
+    else
+        folder.path = UserFolders::runtime(&folder.madeForThisRun, &folder.problem);
+    return folder;
 }
 
 bool create(const QString &path, QString *reason)
 {
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
-        setReason(reason,
-                  QStringLiteral("cannot replace the old working database %1").arg(QDir::toNativeSeparators(path)));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!UserFolders::isOwnWritable(folder)) {
+        setReason(reason, QStringLiteral("cannot create the working database in %1: it is not a folder of this "
+                                         "user's that nobody else may write to")
+                              .arg(QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    FileIdentity made;
+    QString error;
+    if (!makeFreshFile(path, made, error)) {
+        setReason(reason, error);
         return false;
     }
     const QString connection = QStringLiteral("brisk-create-%1").arg(quintptr(&path));
@@ -85,10 +152,13 @@ bool create(const QString &path, QString *reason)
     {
         QSqlDatabase db = open(path, connection, reason);
         if (db.isOpen()) {
-            ok = true;
+            ok = isMadeFile(path, made);
+            if (!ok)
+                setReason(reason, QStringLiteral("the working database %1 was replaced while it was made")
+                                      .arg(QDir::toNativeSeparators(path)));
             QSqlQuery query(db);
             for (const QString &statement : schema()) {
-                if (!query.exec(statement)) {
+                if (ok && !query.exec(statement)) {
                     setReason(reason,
                               QStringLiteral("cannot create the working database: %1").arg(query.lastError().text()));
                     ok = false;

@@ -10,13 +10,22 @@ namespace WorkDatabase {
 // The default place: beside the executable, its base name + ".mdb".
 QString defaultPath();
 
-// Where the window keeps its working database and lock: the program's folder while it can
-// be written, else (an installed program) the user's runtime folder.
-QString folderFor(const QString &programFolder);
+// Where the window keeps its working database and lock.
+struct WorkFolder
+{
+    QString path;                // empty when there is none; `problem` says why
+    bool madeForThisRun = false; // a folder of its own for this run: removed at the end
+    QString problem;
+};
 
-// Creates a fresh database at `path` with the five tables; a stale file is
-// replaced. On any failure no file is left behind, `reason` says why and the
-// result is false.
+// The program's folder while it is this user's own and nobody else may write to it,
+// else (an installed program) the user's private runtime folder.
+WorkFolder folderFor(const QString &programFolder);
+
+// Creates a fresh database at `path` with the five tables. Whatever stands at the
+// path (a file left by a crash, a link) is replaced, never followed: the file is
+// made anew, exclusively, in a folder of this user's that nobody else may write.
+// On any failure no file is left behind, `reason` says why and the result is false.
 bool create(const QString &path, QString *reason = nullptr);
 
 // Opens a connection to the database at `path` under `connectionName`.

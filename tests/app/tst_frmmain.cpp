@@ -15,9 +15,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTextBrowser>
+
+#include <csignal>
 
 using Language = StringTable::Language;
 
@@ -233,13 +236,19 @@ private slots:
         QTest::addColumn<QString>("stored"); // the port choice
         QTest::addColumn<QString>("loader"); // where the boot loader lies
         QTest::addColumn<QString>("opener"); // what the desktop's xdg-open does, or the page "missing"
-        auto row = [](const char *name, Language l, const char *stored, const char *loader, const char *opener) {
-            QTest::newRow(name) << l << QString(stored) << QString(loader) << QString(opener);
+        // What stands in the database's place, or the lock a process that is not this user's Brisk left.
+        QTest::addColumn<QString>("leftover");
+        auto row = [](const char *name, Language l, const char *stored, const char *loader, const char *opener,
+                      const char *leftover) {
+            QTest::newRow(name) << l << QString(stored) << QString(loader) << QString(opener) << QString(leftover);
         };
-        row("no port setting, no opener", Language::English, "", "beside", "");
-        row("COM1, loader in the data folder, no browser, Japanese", Language::Japanese, "1", "data", "/bin/false");
-        row("COM2, loader in both, the desktop shows help", Language::English, "2", "both", "/bin/true");
-        row("anything else, no loader, no page, Japanese", Language::Japanese, "x", "nowhere", "missing");
+        row("no port setting, no opener", Language::English, "", "beside", "", "file");
+        row("COM1, loader in the data folder, no browser, Japanese", Language::Japanese, "1", "data", "/bin/false",
+            "link");
+        row("COM2, loader in both, the desktop shows help", Language::English, "2", "both", "/bin/true",
+            "lock of another program");
+        row("anything else, no loader, no page, Japanese", Language::Japanese, "x", "nowhere", "missing",
+            "lock from another host");
     }
 
     void idleWindow()
@@ -248,6 +257,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, loader);
         QFETCH(QString, opener);
+        QFETCH(QString, leftover);
         const bool japanese = language == Language::Japanese, com1 = stored == "" || stored == "1";
         QCOMPARE(StringTable::languageOf(QLocale(japanese ? QLocale::Japanese : QLocale::German)), language);
         QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BriskHx7730");
@@ -260,15 +270,24 @@ private slots:
         const QString pty = radio.line().start() ? radio.line().devicePath() : "", stable = byId.filePath("usb-0");
         QVERIFY(QFile::link(pty, stable) && SerialPorts::stableNameOf(pty, byId.path()) == stable);
         h.serialPorts = [&] { return QList<SerialPortEntry>{{pty, "USB UART", "", "", stable}}; };
-        const QString db = h.path("tst_frmmain.mdb");
-        QVERIFY(SRecordFiles::writeFile(db, "left behind by a crash"));
+        const QString db = h.path("tst_frmmain.mdb"), elsewhere = h.path("elsewhere");
+        QProcess other;
+        other.start("sleep", {"600"});
+        const auto stopOther = qScopeGuard([&] { other.kill(), other.waitForFinished(); });
+        const QString lock = leftover == "lock of another program"
+                                 ? QString("%1\nsleep\n%2\n").arg(other.processId()).arg(QSysInfo::machineHostName())
+                                 : "1\nBriskHx7730\nanother-host\n";
+        QVERIFY(other.waitForStarted() && SRecordFiles::writeFile(db, "left behind by a crash"));
+        QVERIFY(leftover != "link" || (QFile::remove(db) && QFile::link(elsewhere, db)));
+        QVERIFY(!leftover.startsWith("lock") || SRecordFiles::writeFile(db + ".lock", lock.toUtf8()));
         h.addDeliveredFiles();
         const QString beside = h.path("7730F.REL"), inData = QDir(UserFolders::data()).filePath("7730F.REL");
         QVERIFY(loader == "beside" || loader == "nowhere" ||
                 (QDir().mkpath(UserFolders::data()) && QFile::copy(beside, inData)));
         QVERIFY(loader == "beside" || loader == "both" || QFile::remove(beside));
         h.operations.withoutRadio = true;
-        QVERIFY(h.start());
+        QVERIFY2(h.start(), qPrintable(h.dialogs.shown.join('|')));
+        QVERIFY(!QFileInfo(db).isSymLink() && !QFileInfo::exists(elsewhere));
 
         const MainControls &c = h.ui();
         QCOMPARE(h.state() + ' ' + h.window().windowTitle() + c.lblType->text(), QString("Idle Q41-2290-07"));
@@ -426,6 +445,63 @@ private slots:
                         .fileName();
         }
         QCOMPARE(seen.mid(1), QStringList({"gui_read", "gui_read.csv"}));
+    }
+
+    // SIGTERM, SIGINT and SIGHUP end the window in every state outside a run as its close
+    // would: a box or file dialog open is cancelled, an import finishes first, and the
+    // working database and its lock go. A signal at start-up means the window does not start.
+    void endsOnASignal_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("start-up box, SIGTERM") << "start-up box" << SIGTERM;
+        QTest::newRow("a real start-up box, SIGHUP") << "real start-up box" << SIGHUP;
+        QTest::newRow("idle, SIGINT") << "idle" << SIGINT;
+        QTest::newRow("file dialog open, SIGHUP") << "file dialog" << SIGHUP;
+        QTest::newRow("importing, SIGTERM") << "importing" << SIGTERM;
+        QTest::newRow("armed, SIGINT") << "armed" << SIGINT;
+        QTest::newRow("result box open, SIGHUP") << "result box" << SIGHUP;
+    }
+
+    void endsOnASignal()
+    {
+        QFETCH(QString, state);
+        QFETCH(int, signal);
+        AppHarness h;
+        h.addDeliveredFiles();
+        h.operations.withoutRadio = true;
+        const bool startUp = state.endsWith("start-up box");
+        QVERIFY(!startUp || QFile::remove(h.path("7730F.REL")));
+        const auto raise = [&] { ::raise(signal), QCoreApplication::processEvents(); };
+        int boxResult = -1;
+        h.dialogs.onMessage = [&] {
+            if (state == "real start-up box") {
+                QMessageBox box;
+                QTimer::singleShot(0, [&] { ::raise(signal); });
+                QTimer::singleShot(60'000, &box, [&] { box.done(2); }); // a box left open fails the row
+                boxResult = box.exec();
+            } else if (state == "start-up box" || state == "result box") {
+                raise();
+            }
+        };
+        h.dialogs.onFileDialog = [&](const QString &) { state == "file dialog" ? raise() : void(); };
+        h.operations.onCall = [&](const QString &call) { call.contains("ImportFirmware") ? raise() : void(); };
+        if (state != "file dialog")
+            h.dialogs.files = QStringList{h.path("ADJ/FPU.D3T")};
+
+        QCOMPARE(h.start(), !startUp);
+        if (state == "idle" || state == "armed" || state == "result box")
+            state == "idle" ? raise() : h.trigger(state == "armed" ? Action::User : Action::SettingsRead);
+        if (state == "armed")
+            raise();
+        if (state == "result box")
+            h.ui().cmdExec->click();
+        else if (state == "file dialog" || state == "importing")
+            h.trigger(Action::User);
+
+        QTRY_VERIFY(!QFile::exists(h.path("tst_frmmain.mdb")));
+        QVERIFY(!QFile::exists(h.path("tst_frmmain.mdb.lock")) && !h.window().isVisible());
+        QCOMPARE(boxResult, state == "real start-up box" ? int(QDialog::Rejected) : -1);
     }
 
     // Every entry, 101 to 154 and the added texts, as the CRC-16 of its English and

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using SRecordFiles::randomBytes;
@@ -21,7 +22,10 @@ namespace {
 
 constexpr int ImageBytes = 256 * 1024;
 constexpr int StopAtByte = 2000;
+constexpr int HoleAt = 0x100; // holey.mot lacks the record of these 16 bytes
 const QStringList AsNobody{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+// Runs brisk with its second argument as printf makes it: "caf\351.csv" is a Latin-1 name, not UTF-8.
+const QStringList AsBytes{"sh", "-c", "c=$1 n=$(printf \"$2\"); shift 2; exec \"$0\" \"$c\" \"$n\" \"$@\""};
 // Settings files of one menu and two channels; b.csv differs in one menu value and one channel name.
 constexpr auto SettingsA = "MR,0,0,01,00145000000,0,0,0,00,00,000,0,0,000000000,00,0,ALPHA\r\n"
                            "MR,1,1,23,00430000000,0,0,0,00,00,000,0,0,000000000,00,0,HARBOUR\r\n"
@@ -58,6 +62,7 @@ class TestCommandLine : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase() { ::unlink((QFile::encodeName(path("caf")) + "\xE9.csv").constData()); } // Qt cannot
     void endsWithItsResult_data();
     void endsWithItsResult();
 
@@ -96,6 +101,12 @@ void TestCommandLine::initTestCase()
     QVERIFY(QFile::link(m_radio.line().devicePath(), path("radio")));
     QVERIFY(writeFile(path("7730F.REL"), SRecordFiles::imageAsS2(m_loader)));
     QVERIFY(writeFile(path("user.mot"), SRecordFiles::imageAsS2(m_image)));
+    QList<QByteArray> holey = SRecordFiles::imageAsS2(m_image).split('\n');
+    holey.removeAt(1 + HoleAt / 16);
+    QVERIFY(writeFile(path("holey.mot"), holey.join('\n')));
+    for (int line = 12; line > 0; --line) // and twelve more holes of a line each
+        holey.removeAt(1 + HoleAt / 16 + 2 * line);
+    QVERIFY(writeFile(path("holes.mot"), holey.join('\n')));
     // A data folder that cannot be made: a file stands in its place.
     QVERIFY(QDir(m_dir.path()).mkpath("blocked") && writeFile(path("blocked/BriskHx7730"), ""));
     QVERIFY(writeFile(path("ADJ/FPU_VJ.D3T"), SRecordFiles::imageAsS2(randomBytes(512))));
@@ -111,10 +122,24 @@ void TestCommandLine::initTestCase()
     QVERIFY(writeFile(path("flipped.mot"), lines.join('\n')) && writeFile(path("empty.mot"), ""));
     QVERIFY(writeFile(path("nothing.mot"), SRecordFiles::imageAsS2(randomBytes(ImageBytes)) + "S204000100FA\n"));
     QVERIFY(writeFile(path("a.csv"), SettingsA) && writeFile(path("copy.csv"), SettingsA));
+    QVERIFY(::symlink("a.csv", (QFile::encodeName(path("caf")) + "\xE9.csv").constData()) == 0); // Latin-1
     QVERIFY(writeFile(path("b.csv"), QByteArray(SettingsA).replace("HARBOUR", "MARINA").replace(",0,5\r", ",0,6\r")));
     QVERIFY(writeFile(path("damaged.csv"), QByteArray(SettingsA).replace(",00145", ",0145")));
     QVERIFY(writeFile(path("log/BriskHx7730/service-log.jsonl"),
                       Records[0] + '\n' + Records[1] + '\n' + Records[2] + '\n'));
+    // Logs as nobody should find them: a FIFO, a record with terminal controls, a line of 3 MB, 64 GB (sparse).
+    for (const char *log : {"fifo", "controls", "long", "huge"})
+        QVERIFY(QDir().mkpath(path(log) + "/BriskHx7730"));
+    QVERIFY(::mkfifo(QFile::encodeName(path("fifo/BriskHx7730/service-log.jsonl")).constData(), 0600) == 0);
+    QVERIFY(writeFile(path("controls/BriskHx7730/service-log.jsonl"),
+                      R"({"device":"\u001b[2J/dev/x","result":"failure","reason":"no\u0007 answer\u009b"})"
+                      "\n"));
+    QVERIFY(writeFile(path("long/BriskHx7730/service-log.jsonl"),
+                      R"({"padding":")" + QByteArray(3 << 20, 'x') + "\"}\n" + Records[0] + '\n'));
+    QFile huge(path("huge/BriskHx7730/service-log.jsonl"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(64) << 30) && huge.seek(huge.size()) &&
+            huge.write('\n' + Records[1] + '\n' + Records[2] + '\n') > 0);
+    huge.close();
     QCOMPARE(run({"read", "whole.csv", "-q", "--port", "radio"}).exitCode, 0);
     // 200 channels: about 9 s of commands at 9600 baud, more than a reply may take.
     const QList<QByteArray> channels = SRecordFiles::readFile(path("whole.csv")).split('\n').mid(0, 200);
@@ -147,7 +172,7 @@ void TestCommandLine::endsWithItsResult_data()
         "arguments"); // <pty>: the radio's pty; <link>: a by-id style link to it; <fw>: a firmware radio's pty
     QTest::addColumn<QStringList>("wrapper"); // a program that runs brisk
     QTest::addColumn<bool>("held");           // another program holds the radio's port
-    QTest::addColumn<int>("exitCode");        // 130, 143: the radio stops brisk with SIGINT, SIGTERM
+    QTest::addColumn<int>("exitCode");        // 129, 130, 143: the radio stops brisk with SIGHUP, SIGINT, SIGTERM
     QTest::addColumn<QString>("out");         // patterns
     QTest::addColumn<QString>("err");
     const bool nobody = ::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty();
@@ -198,10 +223,10 @@ void TestCommandLine::endsWithItsResult_data()
     usage({"type", "--port", "null"}, "brisk type: --port null names " + path("null") +
                                           ", which does not exist; for the device give its path: --port /dev/null");
     help("check", {"--boot", "--quiet"}, {"--port", "--verify"});
-    help("flash", {"--port", "--boot", "--adj-dir", "J(S) - EXT write FPU_SJ.D3T"}, {"--verify"});
+    help("flash", {"--port", "--boot", "--adj-dir", "--no-gaps", "J(S) - EXT write FPU_SJ.D3T"}, {"--verify"});
     help("type", {"--port"}, {"--verify", "--boot"});
     help("read", {"--port"}, {"--verify", "--boot"});
-    help("write", {"--port", "--verify"}, {"--boot"});
+    help("write", {"--port", "--verify", "--full"}, {"--boot"});
     help("ports", {"--set"}, {"--port", "--verify"});
     help("sim", {"--link", "--save-image", "waits for the synchronisation again"}, {"--port", "--verify"});
 
@@ -222,24 +247,48 @@ void TestCommandLine::endsWithItsResult_data()
             "^Failure: no permission to open " + pty +
                 ": add your user to the group (\\w+) \\(sudo usermod -aG \\1 \\$USER\\), then log in again\n$",
             AsNobody);
+    // What a file does not hold the radio keeps: said, and refused by --full.
+    const QString holds = "Note: the file holds %1 and %2; the radio keeps its own for the rest\n";
     row("write, an empty value left out", {"write", "one.csv", "--port", "radio"}, 0,
         "^Note: left out 1 menu settings whose value is empty \\(an EX command without a value would read the "
-        "setting, not empty it\\): EX,A,045,01,0,0\nSuccess\n$");
+        "setting, not empty it\\): EX,A,045,01,0,0\n" +
+            holds.arg("none of the 600 channel entries", "2 of the 200 menu entries") + "Success\n$");
     // The read-back waits for the radio's confirmation, which waits for the commands still on the line.
     row("write --verify at 9600 baud", {"write", "channels.csv", "--verify", "-q", "--port", "<paced>"}, 0,
-        "^Type K\nSuccess\n$");
+        "^Type K\n" + holds.arg("200 of the 600 channel entries", "none of the menu entries") + "Success\n$");
+    row("write --full, channels only", {"write", "channels.csv", "--full", "--port", "radio"}, 1,
+        "^Failure: the file holds 200 of the 600 channel entries and none of the menu entries; --full writes only "
+        "a whole file\n$");
+    row("write --full, a whole file", {"write", "whole.csv", "--full", "-q", "--port", "radio"}, 0,
+        "^(?![\\s\\S]*the file holds)[\\s\\S]*Success\n$");
     row("read, Ctrl-C", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGINT,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
-    for (const int signal : {SIGTERM, SIGHUP})
-        row(signal == SIGTERM ? "write, SIGTERM" : "write, SIGHUP (its terminal closed)",
-            {"write", "whole.csv", "-q", "--port", "radio"}, 128 + signal,
-            "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    row("write, SIGTERM", {"write", "whole.csv", "-q", "--port", "radio"}, 128 + SIGTERM,
+        "(^|\n)Stopped: at the operator's request [^\n]+\n$");
+    row("read, SIGHUP (the terminal closed)", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGHUP,
+        "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "^Failure: there is no device /dev/none");
+    // A name is kept as the bytes given, or refused before anything is done.
+    for (const char *command : {"read", "write"})
+        QTest::addRow("%s, a name that is not UTF-8", command)
+            << QStringList{command, "caf\\351.csv", "--port", "radio"} << AsBytes << false << 2 << "^$"
+            << "^brisk " + QString(command) + ": the argument \"caf\\\\xE9.csv\" is not valid UTF-8: ";
     QTest::newRow("read, log unwritable")
         << QStringList{"read", "x.csv", "-q", "--port", "radio"}
         << QStringList{"env", "XDG_DATA_HOME=" + path("blocked")} << false << 0 << "\nSuccess\n$"
         << "^brisk: the service record was not written: ";
     row("flash user", {"flash", "user", "user.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 0, "^Success\n$");
+    // A hole in an image is filled with 0xFF as erased flash holds it, and said (the window's note too);
+    // --no-gaps refuses it.
+    const QString hole =
+        "the image has a gap below its last data byte, filled with 0xFF: 0x000100-0x00010F \\(16 bytes\\)";
+    row("flash --no-gaps, a line deleted",
+        {"flash", "user", "holey.mot", "--boot", "7730F.REL", "--no-gaps", "--port", "<fw>"}, 1,
+        "^Failure: holey.mot, " + hole + "; --no-gaps refuses it\n$");
+    row("check, a line deleted", {"check", "holey.mot", "-q"}, 0, "\nnote: " + hole + "\ncan be written: yes\n");
+    row("check, thirteen lines deleted", {"check", "holes.mot", "-q"}, 0,
+        "\nnote: the image has 13 gaps below its last data byte, 208 bytes in all, filled with 0xFF: 0x000100-0x00010F "
+        "\\(16 bytes\\), 0x000130-0x00013F \\(16 bytes\\), (0x[^,]+, ){8}and 3 more\ncan be written: yes\n");
     row("flash, damaged image named", {"flash", "user", "flipped.mot", "--boot", "7730F.REL", "--port", "<fw>"}, 1,
         "^Failure: flipped.mot, line 100: checksum ");
     row("flash, boot loader missing", {"flash", "adjust", "--boot", "none.rel", "--type", "K"}, 1,
@@ -300,6 +349,18 @@ void TestCommandLine::endsWithItsResult_data()
         log);
     row("log, the last two as they stand", {"log", "--json", "--last", "2"}, 0,
         "^" + QRegularExpression::escape(Records[1] + '\n' + Records[2]) + "\n$", log);
+    const auto in = [&](const char *folder) { return QStringList{"env", "XDG_DATA_HOME=" + path(folder)}; };
+    row("log, a FIFO in its place", {"log"}, 1, "^Failure: the service log .* is not a regular file\n$", in("fifo"));
+    row("log, terminal controls in a record", {"log"}, 0,
+        "^(?![\\s\\S]*[\\x01-\\x09\\x1b\\x{9b}])[\\s\\S]*\\\\x1B\\[2J/dev/x[\\s\\S]*failure: no\\\\x07 "
+        "answer\\\\x9B\nSuccess\n$",
+        in("controls"));
+    row("log, a line of 3 MB stays one line", {"log", "--json"}, 0,
+        "^\\{\"padding\":\"x{1000}[^\n]+\\}\n" + QRegularExpression::escape(Records[0]) + "\n$", in("long"));
+    // Read from its end: the 64 GB before the last two records are not read (nor could be in 5 s).
+    row("log, the last two of 64 GB", {"log", "--last", "2", "--json"}, 0,
+        "^" + QRegularExpression::escape(Records[1] + '\n' + Records[2]) + "\n$",
+        QStringList{"prlimit", "--cpu=5"} + in("huge"));
     // `brisk ports --set` maps COM1 and marks a mapped device that cannot be opened with what stands in the way.
     row("ports, free", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
     row("ports, lower case name", {"ports", "--set", "com1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");

@@ -265,7 +265,8 @@ void TestClone::tablesSurviveExportAndImport()
         QStringList memory, menu;
         // Keys at random, each once: the row's number is part of them.
         for (int i = dice.below(40); i >= 0; --i) {
-            const QStringList row = QStringList{dice.digits(1), dice.digits(1), dice.number(i, 2)} + dice.channelBody();
+            const QStringList row =
+                QStringList{dice.number(dice.below(2), 1), dice.digits(1), dice.number(i, 2)} + dice.channelBody();
             QVERIFY(insertRow(source, "MemoryData", dice.line("MR", row)));
             memory << row.join('|');
         }
@@ -365,6 +366,20 @@ void TestClone::importRefuses_data()
                                    << "line 1: MR field 16 holds \";\", which would end";
     QTest::newRow("escape in a name") << QByteArray(mr + "CA\x1B[2J\r\n")
                                       << "line 1: MR field 16 holds the control character 0x1B";
+    QTest::newRow("DEL in a name") << QByteArray(mr + "CA\x7F\r\n")
+                                   << "line 1: MR field 16 holds the control "
+                                      "character 0x7F";
+    QTest::newRow("C1 control in a menu value")
+        << QByteArray("EX,A,000,00,0,0,A\x85\r\n") << "line 1: EX field 6 holds the control character 0x85";
+    QTest::newRow("pass 9") << QByteArray(mr).replace("MR,0,", "MR,9,") + "\r\n"
+                            << "line 1: MR field 1 is \"9\" (1 character), expected \"0\" or \"1\"";
+    QTest::newRow("letters as a frequency")
+        << QByteArray(mr).replace("00000000000", "ABCDEFGHIJK") + "\r\n"
+        << "line 1: MR field 4 is \"ABCDEFGHIJK\" (11 characters), expected digits only";
+    QTest::newRow("a letter in a menu number")
+        << QByteArray("EX,B,0A0,00,0,0,1\r\n") << "line 1: EX field 2 is \"0A0\" (3 characters), expected digits only";
+    QTest::newRow("a letter in a flag") << QByteArray("EX,B,000,00,0,x,1\r\n")
+                                        << "line 1: EX field 5 is \"x\" (1 character), expected digits only";
     QTest::newRow("trailing empty line") << QByteArray(good + "\r\n") << "line 2: the line is empty";
     QTest::newRow("the same entry twice") << good + good << "line 2: the same entry is on an earlier line";
     // Every field one character short and one long (the last field may be shorter).

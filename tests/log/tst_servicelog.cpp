@@ -1,6 +1,8 @@
 #include "log/ServiceLog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,7 +17,28 @@ class TestServiceLog : public QObject
 
 private slots:
     void appendsOfTwoProcessesAtOnceLoseNothing();
+    void rotatesAtTenMegabytesKeepingOneOldLog();
 };
+
+// A log of 10 MB becomes the old log, replacing the one before; the next record starts a
+// new log, and the last records are read across both.
+void TestServiceLog::rotatesAtTenMegabytesKeepingOneOldLog()
+{
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QByteArray full = QByteArray(10 << 20, 'x') + "\n{\"n\":1}\n";
+    QFile log(ServiceLog::path()), old(ServiceLog::path() + ".1");
+    QVERIFY(QDir().mkpath(QFileInfo(log).path()) && old.open(QIODevice::WriteOnly) && old.write("older\n") == 6);
+    QVERIFY(log.open(QIODevice::WriteOnly) && log.write(full) == full.size());
+    log.close(), old.close();
+    QVERIFY(ServiceLog::append({{"n", 2}}));
+    QVERIFY(log.open(QIODevice::ReadOnly) && old.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray("{\"n\":2}\n"));
+    QCOMPARE(old.readAll(), full);
+    QByteArrayList lines;
+    QVERIFY(ServiceLog::readLines(lines, 2));
+    QCOMPARE(lines, (QByteArrayList{"{\"n\":1}", "{\"n\":2}"}));
+}
 
 void TestServiceLog::appendsOfTwoProcessesAtOnceLoseNothing()
 {

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,6 +117,61 @@ private slots:
         QCOMPARE(window.exitStatus(), QProcess::NormalExit);
         QCOMPARE(window.exitCode(), 0);
         QVERIFY(QDir(runtime).isEmpty());
+    }
+
+    // Without XDG_RUNTIME_DIR the window would keep its database in the shared temporary
+    // folder. Another user has planted there the folder it would make, a link in its
+    // database's place and a lock naming process 1: the window makes a folder of its own,
+    // follows no link, takes no lock of another for its own and starts; a signal ends it
+    // and takes its folder away. Two unprivileged users, as root would ignore the modes.
+    void windowIgnoresWhatAnotherUserPlanted()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as two users");
+        QTemporaryDir shared, home;
+        const QString victim = "BriskHx7730-65534", chosen = home.filePath("chosen.mdb");
+        QVERIFY(QFile::setPermissions(shared.path(), QFile::Permissions(0x7777)) &&
+                QDir().mkpath(home.filePath("data/BriskHx7730")));
+        const QByteArray loader = SRecordFiles::imageAsS2(SRecordFiles::randomBytes(2048, 8));
+        QVERIFY(SRecordFiles::writeFile(home.filePath("data/BriskHx7730/7730F.REL"), loader));
+        QVERIFY(runTool("chown", {"-R", "nobody:nogroup", home.path()}));
+        const QString plant = QString("mkdir -m 777 %1 && ln -s %2 BriskHx7730.mdb && printf '1\nBriskHx7730\n%3\n' "
+                                      "> BriskHx7730.mdb.lock")
+                                  .arg(victim, chosen, QSysInfo::machineHostName());
+        QVERIFY(runTool("setpriv", {"--reuid=daemon", "--regid=daemon", "--clear-groups", "sh", "-c", plant},
+                        shared.path()));
+        const auto filter = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+        const QStringList planted = QDir(shared.path()).entryList(filter);
+        QCOMPARE(planted.size(), 3);
+
+        QProcess window;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("XDG_RUNTIME_DIR");
+        for (const auto &[name, value] :
+             {std::pair{"TMPDIR", shared.path()}, {"HOME", home.path()}, {"XDG_DATA_HOME", home.filePath("data")}})
+            env.insert(name, value);
+        window.setProcessEnvironment(env);
+        window.setProcessChannelMode(QProcess::ForwardedChannels);
+        window.start("setpriv",
+                     {"--reuid=nobody", "--regid=nogroup", "--clear-groups", root("opt/brisk-hx7730/BriskHx7730")});
+        QVERIFY(window.waitForStarted());
+        // The folder the window made for itself, beside what was planted.
+        const auto own = [&] {
+            const QStringList made = QDir(shared.path()).entryList({victim + "-*"}, QDir::Dirs);
+            return made.size() == 1 ? shared.filePath(made.first()) : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(bootRows(own() + "/BriskHx7730.mdb"), int(loader.count('\n')), 60'000);
+        const QFileInfo folder(own());
+        QVERIFY(folder.ownerId() == 65534 &&
+                folder.permissions() == (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                                         QFile::WriteUser | QFile::ExeUser));
+        QVERIFY(!QFileInfo::exists(chosen) && QDir(shared.filePath(victim)).isEmpty());
+        window.terminate();
+        QVERIFY(window.waitForFinished(60'000));
+        QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+        // What the other user planted stays as it was; Qt's own runtime folder for the user may come beside it.
+        QCOMPARE(QDir(shared.path()).entryList(planted, filter), planted);
+        QVERIFY(own().isEmpty());
     }
 };
 

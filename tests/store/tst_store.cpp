@@ -1,19 +1,23 @@
 #include "RecordingServices.h"
 #include "SRecordFiles.h"
 #include "store/SRecordImport.h"
+#include "store/UserFolders.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(ImportMode)
 
 // What an import makes of an S-record file: the cut of each record shape into the
 // columns under both procedures, the bar, or why a line is refused (and that nothing
 // of a refused file stays). What generated files put on the wire, files of more than
-// 32,767 lines among them, is checked against srec_cat in tst_flash.
+// 32,767 lines among them, is checked against srec_cat in tst_flash. And the folder the
+// working database lives in when the program's own cannot hold it.
 class TestStore : public QObject
 {
     Q_OBJECT
@@ -21,6 +25,8 @@ class TestStore : public QObject
 private slots:
     void importsFiles_data();
     void importsFiles();
+    void runtimeFolderIsPrivate_data();
+    void runtimeFolderIsPrivate();
 };
 
 namespace {
@@ -109,6 +115,62 @@ void TestStore::importsFiles()
     QVERIFY(
         !QSqlQuery(services.WorkConnection())
              .exec(QString("INSERT INTO %1 VALUES (9,'S1','13','0000','00','%2','FF')").arg(table, QString(51, 'A'))));
+}
+
+// Whatever stands in the temporary folder under the name the runtime folder would take, the
+// folder used is a real one of this user's that nobody else may enter, never the shared
+// temporary folder itself; XDG_RUNTIME_DIR counts only when it is private too.
+void TestStore::runtimeFolderIsPrivate_data()
+{
+    QTest::addColumn<QString>("planted"); // at TMPDIR/BriskHx7730-UID
+    QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: unset, "private" or "shared"
+    QTest::addColumn<bool>("named");      // the folder used is TMPDIR/BriskHx7730-UID
+    QTest::newRow("nothing there") << ""
+                                   << "" << true;
+    QTest::newRow("a folder of another user") << "other's"
+                                              << "" << false;
+    QTest::newRow("a folder of ours anyone may enter") << "open"
+                                                       << "" << false;
+    QTest::newRow("a link to a private folder") << "link"
+                                                << "" << false;
+    QTest::newRow("a file") << "file"
+                            << "" << false;
+    QTest::newRow("XDG_RUNTIME_DIR private") << "link"
+                                             << "private" << false;
+    QTest::newRow("XDG_RUNTIME_DIR anyone may enter") << ""
+                                                      << "shared" << true;
+}
+
+void TestStore::runtimeFolderIsPrivate()
+{
+    QFETCH(QString, planted);
+    QFETCH(QString, runtime);
+    QFETCH(bool, named);
+    QTemporaryDir tmp, own;
+    const QString place = tmp.filePath(QStringLiteral("BriskHx7730-%1").arg(::geteuid()));
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    qputenv("XDG_RUNTIME_DIR", runtime.isEmpty() ? "" : QFile::encodeName(own.path()));
+    QVERIFY(QFile::setPermissions(tmp.path(), QFile::Permissions(0x7777)) &&
+            QFile::setPermissions(own.path(),
+                                  runtime == "shared" ? QFile::Permissions(0x7777) : QFile::Permissions(0x7700)));
+    if (planted == "other's" && (::geteuid() != 0 || ::mkdir(QFile::encodeName(place), 0700) ||
+                                 ::chown(QFile::encodeName(place), 65534, 65534)))
+        QSKIP("needs root to give a folder to another user");
+    QVERIFY(planted != "open" || (QDir().mkpath(place) && QFile::setPermissions(place, QFile::Permissions(0x7777))));
+    QVERIFY(planted != "link" || QFile::link(own.path(), place));
+    QVERIFY(planted != "file" || SRecordFiles::writeFile(place, ""));
+
+    const QString folder = UserFolders::runtime();
+
+    struct stat status = {};
+    QVERIFY2(::lstat(QFile::encodeName(folder), &status) == 0 && S_ISDIR(status.st_mode), qPrintable(folder));
+    QCOMPARE(status.st_uid, ::geteuid());
+    QCOMPARE(status.st_mode & 0777, 0700u);
+    QCOMPARE(folder == place, named);
+    QCOMPARE(folder == own.path(), runtime == "private");
+    QVERIFY(folder.startsWith(tmp.path() + '/') || runtime == "private");
+    qunsetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
 }
 
 QTEST_GUILESS_MAIN(TestStore)
