@@ -4,46 +4,14 @@
 #include "store/WorkDatabase.h"
 
 #include <QDateTime>
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 constexpr qint64 RedrawIntervalMs = 200;
 constexpr double MinSecondsForRate = 0.5;
-constexpr int StopSignalNumbers[] = {SIGINT, SIGTERM, SIGHUP};
-
-volatile std::sig_atomic_t stopSignal = 0;
-struct sigaction previousActions[std::size(StopSignalNumbers)];
-
-extern "C" void noteStopSignal(int signal)
-{
-    stopSignal = signal;
-}
 } // namespace
 
-StopSignals::StopSignals()
-{
-    stopSignal = 0;
-    struct sigaction action = {};
-    action.sa_handler = noteStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < std::size(StopSignalNumbers); ++i)
-        sigaction(StopSignalNumbers[i], &action, &previousActions[i]);
-}
-
-StopSignals::~StopSignals()
-{
-    for (size_t i = 0; i < std::size(StopSignalNumbers); ++i)
-        sigaction(StopSignalNumbers[i], &previousActions[i], nullptr);
-}
-
-int StopSignals::received()
-{
-    return stopSignal;
-}
-
-TerminalProgress::TerminalProgress(bool quiet) : m_quiet(quiet), m_terminal(::isatty(fileno(stderr)) != 0)
+TerminalProgress::TerminalProgress(bool quiet) : m_quiet(quiet), m_terminal(Console::stderrIsTerminal())
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Console.h"
 #include "log/ServiceRecord.h"
 #include "store/Services.h"
 
@@ -47,21 +48,6 @@ private:
     QString m_unit;
     double m_perStep = 1.0;
     QElapsedTimer m_clock;
-};
-
-// Ctrl-C (SIGINT), SIGTERM and SIGHUP (a closed terminal, a dropped session), while
-// one is alive, only raise a flag: the operation sees it at its next poll, closes the
-// port and says what the radio may now hold, and the command ends normally, so its
-// record is written and its working database removed.
-class StopSignals
-{
-public:
-    StopSignals();
-    ~StopSignals();
-    StopSignals(const StopSignals &) = delete;
-    StopSignals &operator=(const StopSignals &) = delete;
-    // The signal that asked to stop; 0 while none has.
-    static int received();
 };
 
 // The window's services for `brisk`: a working database in a temporary folder (so

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "log/EscapedText.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ QString argumentNotKept(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    Console::matchOutputEncoding();
     QCoreApplication::setApplicationName(QStringLiteral("brisk"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISK_VERSION));
     const QStringList arguments = QCoreApplication::arguments();

@@ -1,17 +1,11 @@
 #include "SerialPorts.h"
 
+#include "SerialLine.h"
 #include "clsBriskHx7730.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QSettings>
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -28,15 +22,6 @@ QString portKey(const QString &comName)
 } // namespace
 
 namespace SerialPorts {
-
-QList<SerialPortEntry> available()
-{
-    QList<SerialPortEntry> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        ports.append({info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber(),
-                      stableNameOf(info.systemLocation())});
-    return ports;
-}
 
 QString stableNameOf(const QString &device, const QString &byIdFolder)
 {
@@ -77,21 +62,23 @@ State probe(const QString &device, QString *reason)
             *reason = why;
         return state;
     };
-    const QString real = QFileInfo(device).canonicalFilePath();
+    // By the canonical name, so a by-id link and its ttyUSB name meet the same lock.
+    const QString real = SerialLine::canonicalDevice(device);
     if (real.isEmpty())
         return answer(State::Missing, QStringLiteral("no such device"));
-    if (::access(QFile::encodeName(real).constData(), R_OK | W_OK) != 0)
-        return answer(errno == EACCES || errno == EPERM ? State::NotPermitted : State::Missing,
-                      QString::fromLocal8Bit(std::strerror(errno)));
-    // Another program's lock file or exclusive open refuses us here; by the canonical
-    // path, so a by-id link and its ttyUSB name meet the same lock.
-    QSerialPort port;
-    port.setPortName(real);
-    if (port.open(QIODevice::ReadWrite)) {
-        port.close();
+    SerialLine port;
+    if (port.open(real))
         return answer(State::Free, QString());
+    switch (port.failure()) {
+    case SerialLine::Failure::NoDevice:
+        return answer(State::Missing, port.errorString());
+    case SerialLine::Failure::NoPermission:
+        return answer(State::NotPermitted, port.errorString());
+    case SerialLine::Failure::InUse:
+        return answer(State::Busy, port.errorString());
+    default:
+        return answer(State::Unusable, port.errorString());
     }
-    return answer(port.error() == QSerialPort::PermissionError ? State::Busy : State::Unusable, port.errorString());
 }
 
 } // namespace SerialPorts

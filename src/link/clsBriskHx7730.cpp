@@ -1,27 +1,15 @@
 #include "clsBriskHx7730.h"
 
 #include "LinkTiming.h"
+#include "SerialLine.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QSettings>
 #include <QThread>
 
 #include <array>
 #include <atomic>
-
-#ifdef Q_OS_LINUX
-#include <linux/serial.h>
-#endif
-#ifdef Q_OS_UNIX
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
 
 LinkTiming &linkTiming()
 {
@@ -32,6 +20,8 @@ LinkTiming &linkTiming()
 namespace {
 
 constexpr char Terminator = ';';
+// The most one read takes from the port; what is left waits for the next.
+constexpr qint64 ReadPiece = 64 * 1024;
 
 struct PortOverrides
 {
@@ -47,38 +37,10 @@ PortOverrides &portOverrides()
 
 std::atomic<quint64> wireCount{0};
 
-// USB serial adapters hold received bytes for their latency timer (16 ms by
-// default); each echoed byte and acknowledged frame would pay it. Ask for
-// low-latency mode where the driver offers it; a pty or a plain UART refuses.
-void requestLowLatency([[maybe_unused]] QSerialPort &port)
-{
-#ifdef Q_OS_LINUX
-    serial_struct serial{};
-    const int fd = int(port.handle());
-    if (fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
-        serial.flags |= ASYNC_LOW_LATENCY;
-        ::ioctl(fd, TIOCSSERIAL, &serial);
-    }
-#endif
-}
-
 bool isOverridden(const QString &comName)
 {
     QMutexLocker lock(&portOverrides().mutex);
     return portOverrides().devices.contains(comName);
-}
-
-// A port is locked and opened by its canonical path: a link and the device it
-// points to are one port, so the second of two opens fails, even as root ("" when
-// there is no such device).
-QString canonicalDevice(const QString &device)
-{
-#ifdef Q_OS_UNIX
-    const QString path = device.contains(QLatin1Char('/')) ? device : QSerialPortInfo(device).systemLocation();
-    return QFileInfo(path).canonicalFilePath();
-#else
-    return device;
-#endif
 }
 
 QString noDevice(const QString &shown)
@@ -86,24 +48,20 @@ QString noDevice(const QString &shown)
     return QStringLiteral("there is no device %1: check the cable (or the USB serial adapter) and the port").arg(shown);
 }
 
-QString openFailure(const QSerialPort &port, const QString &shown, const QString &device)
+QString openFailure(const SerialLine &port, const QString &shown)
 {
-    if (port.error() == QSerialPort::DeviceNotFoundError)
+    switch (port.failure()) {
+    case SerialLine::Failure::NoDevice:
         return noDevice(shown);
-#ifdef Q_OS_UNIX
-    if (port.error() == QSerialPort::PermissionError && ::access(QFile::encodeName(device), R_OK | W_OK) != 0) {
-        QString group = QFileInfo(device).group();
-        if (group.isEmpty() || group == QLatin1String("root"))
-            group = QStringLiteral("dialout");
+    case SerialLine::Failure::NoPermission:
         return QStringLiteral("no permission to open %1: add your user to the group %2 "
                               "(sudo usermod -aG %2 $USER), then log in again")
-            .arg(shown, group);
-    }
-#endif
-    // The lock file or TIOCEXCL of another open: someone else has the port.
-    if (port.error() == QSerialPort::PermissionError)
+            .arg(shown, SerialLine::accessGroup(shown));
+    case SerialLine::Failure::InUse:
         return QStringLiteral("%1 is in use by another program: close it, or choose another port").arg(shown);
-    return QStringLiteral("cannot open %1: %2").arg(shown, port.errorString());
+    default:
+        return QStringLiteral("cannot open %1: %2").arg(shown, port.errorString());
+    }
 }
 
 // What a command asks, in words.
@@ -277,27 +235,16 @@ bool clsBriskHx7730::CommOpen(const QString &CommSettings)
     const QString device = deviceFor(CommSettings);
     // A device named directly is named so; a COM name with the device it maps to.
     m_portText = isOverridden(comName) ? device : QStringLiteral("%1 (%2)").arg(comName, device);
-    const QString canonical = canonicalDevice(device);
+    const QString canonical = SerialLine::canonicalDevice(device);
     if (canonical.isEmpty()) {
         m_lastError = noDevice(m_portText);
         return false;
     }
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(canonical);
-    // QSerialPort takes a lock file and TIOCEXCL: a port another program holds fails here.
-    if (!port->open(QIODevice::ReadWrite)) {
-        m_lastError = openFailure(*port, m_portText, canonical);
+    auto port = std::make_unique<SerialLine>();
+    if (!port->open(canonical)) {
+        m_lastError = openFailure(*port, m_portText);
         return false;
     }
-    const bool configured = port->setBaudRate(QSerialPort::Baud9600) && port->setDataBits(QSerialPort::Data8) &&
-                            port->setParity(QSerialPort::NoParity) && port->setStopBits(QSerialPort::OneStop) &&
-                            port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured) {
-        m_lastError = QStringLiteral("cannot set %1 to 9600 8N1: %2").arg(m_portText, port->errorString());
-        port->close();
-        return false;
-    }
-    requestLowLatency(*port);
     m_port = std::move(port);
     m_bytesWritten = 0;
     m_lastCommand.clear();
@@ -307,9 +254,6 @@ bool clsBriskHx7730::CommOpen(const QString &CommSettings)
 
 void clsBriskHx7730::CommClose()
 {
-    if (!m_port)
-        return;
-    m_port->close();
     m_port.reset();
 }
 
@@ -320,11 +264,7 @@ bool clsBriskHx7730::isOpen() const
 
 bool clsBriskHx7730::portFailed() const
 {
-    if (!m_port)
-        return false;
-    const auto error = m_port->error();
-    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
-           error == QSerialPort::PermissionError;
+    return m_port && m_port->failed();
 }
 
 void clsBriskHx7730::discardInput()
@@ -332,20 +272,12 @@ void clsBriskHx7730::discardInput()
     if (!m_port)
         return;
     readWaiting();
-    m_port->clear(QSerialPort::Input);
+    m_port->discardInput();
 }
 
 qint64 clsBriskHx7730::bytesHeld() const
 {
-    if (!m_port)
-        return 0;
-    qint64 held = m_port->bytesToWrite();
-#ifdef Q_OS_UNIX
-    int queued = 0;
-    if (::ioctl(int(m_port->handle()), TIOCOUTQ, &queued) == 0)
-        held += queued;
-#endif
-    return held;
+    return m_port ? m_port->bytesHeld() : 0;
 }
 
 qint64 clsBriskHx7730::bytesNotOnWire() const
@@ -373,60 +305,31 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
     m_lineFree =
         std::max(m_lineFree, now) + std::chrono::duration_cast<LineClock::duration>(CharacterTime * bytes.size());
     m_bytesWritten += bytes.size();
-    if (m_port->write(bytes) != bytes.size()) {
+    qint64 written = 0;
+    const bool sent = m_port->write(bytes, QDeadlineTimer(linkTiming().replyLimit), written);
+    wireCount += quint64(written);
+    if (!sent)
         m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
-        return false;
-    }
-    // Without an event loop QSerialPort keeps written bytes until asked to send them.
-    QDeadlineTimer deadline(linkTiming().replyLimit);
-    while (m_port->bytesToWrite() > 0) {
-        if (!m_port->waitForBytesWritten(int(deadline.remainingTime())) || portFailed()) {
-            m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
-            if (!portFailed()) // a time-out; a failed device stays failed
-                m_port->clearError();
-            wireCount += quint64(std::max<qint64>(0, bytes.size() - m_port->bytesToWrite()));
-            return false;
-        }
-    }
-    wireCount += quint64(bytes.size());
-    return true;
+    return sent;
 }
 
 QByteArray clsBriskHx7730::readWaiting()
 {
-    // waitForReadyRead(0) moves what the OS holds into the port's buffer without waiting.
-    if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(0) && !portFailed())
-        m_port->clearError();
-    const QByteArray bytes = m_port->readAll();
+    const QByteArray bytes = m_port->readWaiting(ReadPiece);
     wireCount += quint64(bytes.size());
     return bytes;
 }
 
 bool clsBriskHx7730::waitForInput(QDeadlineTimer deadline)
 {
-    if (!m_port)
-        return false;
-    if (m_port->bytesAvailable() > 0)
-        return true;
-    if (portFailed())
-        return false;
-    if (m_port->waitForReadyRead(int(deadline.remainingTime())))
-        return true;
-    if (!portFailed())
-        m_port->clearError();
-    return false;
+    return m_port && m_port->waitForInput(deadline);
 }
 
 bool clsBriskHx7730::drain()
 {
     if (!m_port)
         return false;
-    bool drained = true;
-    while (drained && m_port->bytesToWrite() > 0)
-        drained = m_port->waitForBytesWritten(int(linkTiming().replyLimit.count())) && !portFailed();
-#ifdef Q_OS_UNIX
-    drained = drained && ::tcdrain(int(m_port->handle())) == 0;
-#endif
+    const bool drained = m_port->drain(QDeadlineTimer(linkTiming().replyLimit));
     if (!drained)
         m_lastError = QStringLiteral("the last bytes did not leave the port: %1").arg(m_port->errorString());
     return drained;
@@ -533,8 +436,7 @@ bool clsBriskHx7730::AiWrite(const QString &P1)
         return false;
     // The radio may still send what it had queued before AI took effect.
     QThread::msleep(quint64(linkTiming().aiPause.count()));
-    readWaiting();
-    m_port->clear(QSerialPort::Input);
+    discardInput();
     return true;
 }
 

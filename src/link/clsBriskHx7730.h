@@ -9,7 +9,7 @@
 
 #include <memory>
 
-class QSerialPort;
+class SerialLine;
 
 // The serial port and the radio's text command set. Every radio operation makes
 // its own instance, opens the port, and closes it on every way out.
@@ -88,7 +88,7 @@ private:
     bool readAnswer(const QString &command, const RadioAnswer::Form &form, QStringList &fields);
     QString unansweredReason(const QString &command, const QByteArray &received) const;
 
-    std::unique_ptr<QSerialPort> m_port;
+    std::unique_ptr<SerialLine> m_port;
     QString m_lastError;
     QString m_portText;
     QString m_lastCommand;

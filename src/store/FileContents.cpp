@@ -1,15 +1,11 @@
 #include "FileContents.h"
 
+#include "FileOpen.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,8 +16,7 @@ constexpr qint64 BytesPerMegabyte = 1024 * 1024;
 
 bool isNameKept(const QString &path, QString &reason)
 {
-    struct stat status = {};
-    if (!path.contains(QChar::ReplacementCharacter) || ::lstat(QFile::encodeName(path).constData(), &status) == 0)
+    if (FileOpen::nameReaches(path))
         return true;
     reason = QStringLiteral("cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes "
                             "it is or not at all; rename the file (or its folder)")
@@ -35,17 +30,15 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
     if (!isNameKept(path, reason))
         return false;
     const QString shown = QDir::toNativeSeparators(path);
-    // Opened without blocking and judged by the descriptor itself: a pipe put in
-    // place after a look at the path would block the open or the read for ever.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
+    QFile file;
+    FileOpen::Kind kind = FileOpen::Kind::Other;
+    QString systemError;
+    if (!FileOpen::forReading(path, file, kind, systemError)) {
+        reason = QStringLiteral("cannot read %1: %2").arg(shown, systemError);
         return false;
     }
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        reason = S_ISDIR(status.st_mode)
+    if (kind != FileOpen::Kind::Regular) {
+        reason = kind == FileOpen::Kind::Folder
                      ? QStringLiteral("cannot read %1: it is a folder").arg(shown)
                      : QStringLiteral("cannot read %1: it is not a regular file (a device or a pipe)").arg(shown);
         return false;
@@ -53,23 +46,20 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
     const QString tooLarge = QStringLiteral("cannot read %1: it is larger than %2 MB, too large for this kind of file")
                                  .arg(shown)
                                  .arg(limit / BytesPerMegabyte);
-    QFile file;
-    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (file.size() > limit) {
-            reason = tooLarge;
-            return false;
-        }
-        // In pieces up to one byte past the limit, so that a file growing while
-        // it is read is refused too and memory never holds more than the limit.
-        contents.reserve(qMin(file.size(), limit) + 1);
-        while (contents.size() <= limit) {
-            const QByteArray piece = file.read(qMin(ReadChunk, limit + 1 - contents.size()));
-            if (piece.isEmpty())
-                break;
-            contents += piece;
-        }
+    if (file.size() > limit) {
+        reason = tooLarge;
+        return false;
     }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+    // In pieces up to one byte past the limit, so that a file growing while
+    // it is read is refused too and memory never holds more than the limit.
+    contents.reserve(qMin(file.size(), limit) + 1);
+    while (contents.size() <= limit) {
+        const QByteArray piece = file.read(qMin(ReadChunk, limit + 1 - contents.size()));
+        if (piece.isEmpty())
+            break;
+        contents += piece;
+    }
+    if (file.error() != QFileDevice::NoError) {
         reason = QStringLiteral("cannot read %1: %2").arg(shown, file.errorString());
         contents.clear();
         return false;

@@ -1,5 +1,6 @@
 #include "WorkDatabase.h"
 
+#include "FreshFile.h"
 #include "UserFolders.h"
 
 #include <QCoreApplication>
@@ -10,61 +11,29 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
-// ---- POSIX: the database file made by this program and by nothing else
-
-struct FileIdentity
+// The file made anew at `path`; false with the reason in `error`.
+bool makeFreshFile(const QString &path, FreshFile::Identity &made, QString &error)
 {
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Removes what stands at `path` (not where a link leads) and makes a new empty file
-// there that nobody else can have made or pointed anywhere.
-bool makeFreshFile(const QString &path, FileIdentity &made, QString &error)
-{
-    const QByteArray native = QFile::encodeName(path);
-    struct stat status = {};
-    if (::lstat(native.constData(), &status) == 0 && (S_ISDIR(status.st_mode) || ::unlink(native.constData()) != 0)) {
+    QString systemError;
+    switch (FreshFile::make(path, made, systemError)) {
+    case FreshFile::Outcome::Made:
+        return true;
+    case FreshFile::Outcome::CannotReplace:
         error = QStringLiteral("cannot replace the old working database %1").arg(QDir::toNativeSeparators(path));
         return false;
-    }
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd < 0) {
+    case FreshFile::Outcome::CannotCreate:
         error = QStringLiteral("cannot create the working database %1: %2")
-                    .arg(QDir::toNativeSeparators(path), systemError());
+                    .arg(QDir::toNativeSeparators(path), systemError);
         return false;
+    case FreshFile::Outcome::CannotExamine:
+        break;
     }
-    const bool known = ::fstat(fd, &status) == 0;
-    made = {status.st_dev, status.st_ino};
-    ::close(fd);
-    if (!known)
-        error = QStringLiteral("cannot examine the working database %1: %2")
-                    .arg(QDir::toNativeSeparators(path), systemError());
-    return known;
+    error =
+        QStringLiteral("cannot examine the working database %1: %2").arg(QDir::toNativeSeparators(path), systemError);
+    return false;
 }
-
-// The file at `path` itself, not a link, is the one made.
-bool isMadeFile(const QString &path, const FileIdentity &made)
-{
-    struct stat status = {};
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
-           status.st_dev == made.device && status.st_ino == made.inode;
-}
-
-// ----
 
 // Every text column holds at most 50 characters and refuses NULL: a null QString
 // binds as NULL and would slip past CHECK and UNIQUE.
@@ -141,7 +110,7 @@ bool create(const QString &path, QString *reason)
                               .arg(QDir::toNativeSeparators(folder)));
         return false;
     }
-    FileIdentity made;
+    FreshFile::Identity made;
     QString error;
     if (!makeFreshFile(path, made, error)) {
         setReason(reason, error);
@@ -152,7 +121,7 @@ bool create(const QString &path, QString *reason)
     {
         QSqlDatabase db = open(path, connection, reason);
         if (db.isOpen()) {
-            ok = isMadeFile(path, made);
+            ok = FreshFile::isMade(path, made);
             if (!ok)
                 setReason(reason, QStringLiteral("the working database %1 was replaced while it was made")
                                       .arg(QDir::toNativeSeparators(path)));
