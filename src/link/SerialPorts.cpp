@@ -77,7 +77,9 @@ State probe(const QString &device, QString *reason)
             *reason = why;
         return state;
     };
-    const QString real = QFileInfo(device).canonicalFilePath();
+    // A bare name is a system port, as the radio's commands take it (ttyUSB0, COM3).
+    const QString path = device.contains(QLatin1Char('/')) ? device : QSerialPortInfo(device).systemLocation();
+    const QString real = QFileInfo(path).canonicalFilePath();
     if (real.isEmpty())
         return answer(State::Missing, QStringLiteral("no such device"));
     if (::access(QFile::encodeName(real).constData(), R_OK | W_OK) != 0)

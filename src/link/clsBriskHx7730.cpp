@@ -241,6 +241,12 @@ void clsBriskHx7730::setPortOverride(const QString &comName, const QString &devi
     portOverrides().devices.insert(comName, device);
 }
 
+QString clsBriskHx7730::portGiven(const QString &CommSettings)
+{
+    const QString comName = CommSettings.left(4);
+    return isOverridden(comName) ? deviceFor(CommSettings) : comName;
+}
+
 void clsBriskHx7730::clearPortOverrides()
 {
     QMutexLocker lock(&portOverrides().mutex);
@@ -298,6 +304,7 @@ bool clsBriskHx7730::CommOpen(const QString &CommSettings)
         return false;
     }
     requestLowLatency(*port);
+    port->setReadBufferSize(MaxHeldBytes);
     m_port = std::move(port);
     m_bytesWritten = 0;
     m_lastCommand.clear();
@@ -392,12 +399,12 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
     return true;
 }
 
-QByteArray clsBriskHx7730::readWaiting()
+QByteArray clsBriskHx7730::readWaiting(qint64 maxBytes)
 {
     // waitForReadyRead(0) moves what the OS holds into the port's buffer without waiting.
     if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(0) && !portFailed())
         m_port->clearError();
-    const QByteArray bytes = m_port->readAll();
+    const QByteArray bytes = m_port->read(maxBytes);
     wireCount += quint64(bytes.size());
     return bytes;
 }
@@ -492,11 +499,17 @@ bool clsBriskHx7730::readAnswer(const QString &command, const RadioAnswer::Form 
     const QDeadlineTimer deadline(linkTiming().replyLimit);
     QByteArray answer;
     // Nothing is cut off the front: stray input before an answer keeps it from matching.
+    // No more is read than the answer can hold and one byte to show that more came: that
+    // is no answer, however much follows.
     for (;;) {
-        answer += readWaiting();
+        answer += readWaiting(form.maxLength() + 1 - answer.size());
         if (RadioAnswer::accepts(answer, form)) {
             fields = RadioAnswer::cut(answer, form);
             return true;
+        }
+        if (answer.size() > form.maxLength()) {
+            m_lastError = unansweredReason(command, answer);
+            return false;
         }
         if (portFailed()) {
             m_lastError = QStringLiteral("the line to the radio went away during %1 (%2: %3): check the cable and "

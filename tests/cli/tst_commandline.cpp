@@ -227,7 +227,7 @@ void TestCommandLine::endsWithItsResult_data()
     help("type", {"--port"}, {"--verify", "--boot"});
     help("read", {"--port"}, {"--verify", "--boot"});
     help("write", {"--port", "--verify", "--full"}, {"--boot"});
-    help("ports", {"--set"}, {"--port", "--verify"});
+    help("ports", {"--set", "--force"}, {"--port", "--verify"});
     help("sim", {"--link", "--save-image", "waits for the synchronisation again"}, {"--port", "--verify"});
 
     row("type", {"type", "--port", "radio"}, 0, "^Type K\nSuccess\n$");
@@ -364,8 +364,13 @@ void TestCommandLine::endsWithItsResult_data()
     // `brisk ports --set` maps COM1 and marks a mapped device that cannot be opened with what stands in the way.
     row("ports, free", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
     row("ports, lower case name", {"ports", "--set", "com1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
-    row("ports, missing", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged"}, 0,
+    // A device that is not there is stored only on request; a name is stored as the path it stands for.
+    row("ports, missing", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged"}, 1,
+        "^Failure: there is no device /dev/ttyUSB-unplugged now; nothing was stored \\(--force stores it "
+        "anyway\\)\n$");
+    row("ports, missing, forced", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged", "--force"}, 0,
         "\n  COM1 -> /dev/ttyUSB-unplugged  \\[missing\\]\n");
+    row("ports, a name in the current folder", {"ports", "--set", "COM2", "radio"}, 0, "\n  COM2 -> <link>\n");
     row("ports, busy", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>  \\[busy: ", {}, true);
     row("ports, busy under its link", {"ports", "--set", "COM1", "<link>"}, 0, "\n  COM1 -> <link>  \\[busy: ", {},
         true);
