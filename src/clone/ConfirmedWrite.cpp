@@ -4,6 +4,7 @@
 #include "link/LinkTiming.h"
 #include "link/RadioAnswer.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSqlError>
 
@@ -124,9 +125,11 @@ bool ConfirmedWrite::collect()
     // floods junk is a fault, not something to hold in memory until the wait is over.
     if (m_received.size() <= RadioAnswer::Mr.maxLength())
         return true;
-    return fail(QStringLiteral("the radio sent more than an answer holds without ending it (%1): check the cable "
-                               "and the port %2; %3")
-                    .arg(quotedReceived(m_received), m_link.portText(), mayHold()));
+    return fail(
+        QCoreApplication::translate("ConfirmedWrite",
+                                    "the radio sent more than an answer holds without ending it (%1): check the cable "
+                                    "and the port %2; %3")
+            .arg(quotedReceived(m_received), m_link.portText(), mayHold()));
 }
 
 // Nothing but a refusal or the closing answer is expected; other text (stray

@@ -1,5 +1,6 @@
 #include "FileContents.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,9 @@ bool isNameKept(const QString &path, QString &reason)
     struct stat status = {};
     if (!path.contains(QChar::ReplacementCharacter) || ::lstat(QFile::encodeName(path).constData(), &status) == 0)
         return true;
-    reason = QStringLiteral("cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes "
-                            "it is or not at all; rename the file (or its folder)")
+    reason = QCoreApplication::translate(
+                 "FileContents", "cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes "
+                                 "it is or not at all; rename the file (or its folder)")
                  .arg(QDir::toNativeSeparators(path));
     return false;
 }

@@ -43,7 +43,7 @@ bool makeFreshFile(const QString &path, FileIdentity &made, QString &error)
     }
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (fd < 0) {
-        error = QStringLiteral("cannot create the working database %1: %2")
+        error = QCoreApplication::translate("WorkDatabase", "cannot create the working database %1: %2")
                     .arg(QDir::toNativeSeparators(path), systemError());
         return false;
     }
@@ -51,7 +51,7 @@ bool makeFreshFile(const QString &path, FileIdentity &made, QString &error)
     made = {status.st_dev, status.st_ino};
     ::close(fd);
     if (!known)
-        error = QStringLiteral("cannot examine the working database %1: %2")
+        error = QCoreApplication::translate("WorkDatabase", "cannot examine the working database %1: %2")
                     .arg(QDir::toNativeSeparators(path), systemError());
     return known;
 }
@@ -136,8 +136,9 @@ bool create(const QString &path, QString *reason)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!UserFolders::isOwnWritable(folder)) {
-        setReason(reason, QStringLiteral("cannot create the working database in %1: it is not a folder of this "
-                                         "user's that nobody else may write to")
+        setReason(reason, QCoreApplication::translate(
+                              "WorkDatabase", "cannot create the working database in %1: it is not a folder of this "
+                                              "user's that nobody else may write to")
                               .arg(QDir::toNativeSeparators(folder)));
         return false;
     }
@@ -154,7 +155,8 @@ bool create(const QString &path, QString *reason)
         if (db.isOpen()) {
             ok = isMadeFile(path, made);
             if (!ok)
-                setReason(reason, QStringLiteral("the working database %1 was replaced while it was made")
+                setReason(reason, QCoreApplication::translate("WorkDatabase",
+                                                              "the working database %1 was replaced while it was made")
                                       .arg(QDir::toNativeSeparators(path)));
             QSqlQuery query(db);
             for (const QString &statement : schema()) {
