@@ -49,6 +49,20 @@
     </message>
 </context>
 <context>
+    <name>ConfirmedWrite</name>
+    <message>
+        <source>the radio sent more than an answer holds without ending it (%1): check the cable and the port %2; %3</source>
+        <translation>無線機が応答に収まらない量を終わりなしに送ってきました (%1): ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください。%3</translation>
+    </message>
+</context>
+<context>
+    <name>FileContents</name>
+    <message>
+        <source>cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes it is or not at all; rename the file (or its folder)</source>
+        <translation>%1 を使えません: 名前が UTF-8 として正しくなく、ﾌｧｲﾙ名をそのまま扱えません。ﾌｧｲﾙ (またはﾌｫﾙﾀﾞ) の名前を変えてください</translation>
+    </message>
+</context>
+<context>
     <name>FirmwareImage</name>
     <message>
         <source>1 byte</source>
@@ -69,6 +83,78 @@
     <message>
         <source>the image has %1 gaps below its last data byte, %2 in all, filled with 0xFF: %3</source>
         <translation>ｲﾒｰｼﾞの最後のﾃﾞｰﾀより前に抜けが %1 か所 (合計 %2) あり、0xFF で埋めます: %3</translation>
+    </message>
+</context>
+<context>
+    <name>MenuTransfer</name>
+    <message>
+        <source>the menus were not read, as they depend on the radio&apos;s type: %1</source>
+        <translation>ﾒﾆｭｰは無線機のﾀｲﾌﾟによって異なるため、読み込みませんでした: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsCoverage</name>
+    <message>
+        <source>none of the %1 channel entries</source>
+        <translation>ﾒﾓﾘｰﾁｬﾝﾈﾙ %1 件のうち 0 件</translation>
+    </message>
+    <message>
+        <source>all %1 channel entries</source>
+        <translation>ﾒﾓﾘｰﾁｬﾝﾈﾙ %1 件すべて</translation>
+    </message>
+    <message>
+        <source>%1 of the %2 channel entries</source>
+        <translation>ﾒﾓﾘｰﾁｬﾝﾈﾙ %2 件のうち %1 件</translation>
+    </message>
+    <message>
+        <source>none of the menu entries</source>
+        <translation>ﾒﾆｭｰ 0 件</translation>
+    </message>
+    <message>
+        <source>all %1 menu entries</source>
+        <translation>ﾒﾆｭｰ %1 件すべて</translation>
+    </message>
+    <message>
+        <source>%1 of the %2 menu entries</source>
+        <translation>ﾒﾆｭｰ %2 件のうち %1 件</translation>
+    </message>
+    <message>
+        <source>the file holds %1</source>
+        <translation>ﾌｧｲﾙにあるのは%1です</translation>
+    </message>
+    <message>
+        <source>the file holds %1 and %2</source>
+        <translation>ﾌｧｲﾙにあるのは%1と%2です</translation>
+    </message>
+    <message>
+        <source>%1; the radio keeps its own for the rest</source>
+        <translation>%1。残りは無線機の設定のままです</translation>
+    </message>
+</context>
+<context>
+    <name>UserFolders</name>
+    <message>
+        <source>cannot make a private folder in %1: %2</source>
+        <translation>%1 に専用ﾌｫﾙﾀﾞを作れません: %2</translation>
+    </message>
+</context>
+<context>
+    <name>WorkDatabase</name>
+    <message>
+        <source>cannot create the working database %1: %2</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 を作れません: %2</translation>
+    </message>
+    <message>
+        <source>cannot examine the working database %1: %2</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 を調べられません: %2</translation>
+    </message>
+    <message>
+        <source>cannot create the working database in %1: it is not a folder of this user&apos;s that nobody else may write to</source>
+        <translation>%1 に作業用ﾃﾞｰﾀﾍﾞｰｽを作れません: このﾕｰｻﾞｰだけが書き込めるﾌｫﾙﾀﾞではありません</translation>
+    </message>
+    <message>
+        <source>the working database %1 was replaced while it was made</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 が作成中に置き換えられました</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,8 @@
 
 #include "link/SerialPorts.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cstdio>
@@ -68,12 +70,13 @@ void listMapping()
 
 int runPorts(const QStringList &arguments)
 {
-    CommandLine line(QStringLiteral("ports [--set COM1|COM2 DEVICE]"),
+    CommandLine line(QStringLiteral("ports [--set COM1|COM2 DEVICE [--force]]"),
                      QStringLiteral("List the serial ports and what COM1 and COM2 map to; a mapped device that is "
                                     "missing, busy or not permitted is marked. --set maps COM1 or COM2 to a device."),
                      false);
     line.parser.addOption(
         {QStringLiteral("set"), QStringLiteral("Map COM1 or COM2 to DEVICE."), QStringLiteral("COM")});
+    line.parser.addOption({QStringLiteral("force"), QStringLiteral("Store DEVICE even though it is not there now.")});
     if (!line.parse(arguments, 0, 1))
         return line.exitCode();
     const QStringList positional = line.positional();
@@ -81,8 +84,15 @@ int runPorts(const QStringList &arguments)
         const QString com = line.parser.value(QStringLiteral("set")).toUpper();
         if (!ComNames.contains(com) || positional.size() != 1 || positional.at(0).isEmpty())
             return line.usageError(QStringLiteral("give --set COM1 DEVICE or --set COM2 DEVICE"));
+        // Stored as the path it stands for here: a bare name would be looked for elsewhere later.
+        const QString device = QDir::cleanPath(QDir::current().absoluteFilePath(positional.at(0)));
+        if (!line.parser.isSet(QStringLiteral("force")) && !QFileInfo::exists(device)) {
+            std::printf("Failure: there is no device %s now; nothing was stored (--force stores it anyway)\n",
+                        qPrintable(QDir::toNativeSeparators(device)));
+            return ExitFailed;
+        }
         QString reason;
-        if (!SerialPorts::setMappedDevice(com, positional.at(0), &reason)) {
+        if (!SerialPorts::setMappedDevice(com, device, &reason)) {
             std::printf("Failure: %s\n", qPrintable(reason));
             return ExitFailed;
         }

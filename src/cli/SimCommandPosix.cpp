@@ -56,6 +56,7 @@ constexpr FaultOption CountedFaults[] = {
     {"split-at", "The K-th reply goes out in two pieces.", &sim::LineFaults::splitAt},
     {"double-at", "The K-th reply goes out twice, run together.", &sim::LineFaults::doubleAt},
     {"close-at", "The line goes away instead of the K-th reply.", &sim::LineFaults::closeAt},
+    {"flood-at", "8 KB of junk without a terminator go out instead of the K-th reply.", &sim::LineFaults::floodAt},
 };
 
 void addSimOptions(QCommandLineParser &parser)

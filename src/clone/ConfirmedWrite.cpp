@@ -4,6 +4,7 @@
 #include "link/LinkTiming.h"
 #include "link/RadioAnswer.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSqlError>
 
@@ -40,7 +41,8 @@ bool ConfirmedWrite::sent(bool written)
                              m_link.lastError().isEmpty() ? QStringLiteral("the port is not open") : m_link.lastError(),
                              mayHold()));
     m_commands.append({m_link.bytesWritten(), m_link.lastCommand()});
-    collect();
+    if (!collect())
+        return false;
     if (m_link.portFailed())
         return fail(QStringLiteral("the line to the radio went away while the %1 were sent: check the cable and the "
                                    "port %2; %3")
@@ -86,7 +88,9 @@ bool ConfirmedWrite::finish()
     const qint64 onTheirWay = m_link.bytesNotOnWire();
     const auto limit = linkTiming().replyLimit + lineTime(onTheirWay);
     const QDeadlineTimer deadline(limit);
-    for (collect(); !m_confirmed; collect()) {
+    for (bool fine = collect(); !m_confirmed; fine = collect()) {
+        if (!fine)
+            return false;
         if (m_link.portFailed())
             return fail(QStringLiteral("the line to the radio went away before it confirmed the %1: check the cable "
                                        "and the port %2; %3")
@@ -110,13 +114,22 @@ bool ConfirmedWrite::finish()
     return true;
 }
 
-void ConfirmedWrite::collect()
+bool ConfirmedWrite::collect()
 {
     m_received += m_link.TxtRead().toLatin1();
     for (qsizetype end = m_received.indexOf(Terminator); end >= 0; end = m_received.indexOf(Terminator)) {
         take(m_received.left(end + 1));
         m_received.remove(0, end + 1);
     }
+    // More than the longest answer without its end is no answer at all: a line that
+    // floods junk is a fault, not something to hold in memory until the wait is over.
+    if (m_received.size() <= RadioAnswer::Mr.maxLength())
+        return true;
+    return fail(
+        QCoreApplication::translate("ConfirmedWrite",
+                                    "the radio sent more than an answer holds without ending it (%1): check the cable "
+                                    "and the port %2; %3")
+            .arg(quotedReceived(m_received), m_link.portText(), mayHold()));
 }
 
 // Nothing but a refusal or the closing answer is expected; other text (stray

@@ -53,7 +53,7 @@ private:
         QString text;
     };
 
-    void collect();
+    bool collect();
     void take(const QByteArray &piece);
     QString lastCommandGone() const;
     bool fail(const QString &reason);

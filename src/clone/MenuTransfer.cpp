@@ -6,6 +6,7 @@
 #include "TypeRead.h"
 #include "link/clsBriskHx7730.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -153,8 +154,9 @@ bool fncMenuRead(WindowServices &window)
     // not a type answer, any plan would be a guess.
     TypeAnswer type;
     if (!link.TyRead(type.P1, type.P2)) {
-        window.setFailure(
-            QStringLiteral("the menus were not read, as they depend on the radio's type: %1").arg(link.lastError()));
+        window.setFailure(QCoreApplication::translate("MenuTransfer",
+                                                      "the menus were not read, as they depend on the radio's type: %1")
+                              .arg(link.lastError()));
         return false;
     }
     const auto plan = menuReadPlan(typeHasExt(type), type.P2 == QLatin1String("0"));

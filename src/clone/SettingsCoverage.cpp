@@ -16,11 +16,6 @@ constexpr auto Banks = {"A", "B"};
 constexpr auto RadioChannels = "SELECT * FROM MemoryData WHERE P1 IN ('0', '1') AND length(P2 || P3) = 3 AND "
                                "P2 || P3 BETWEEN '000' AND '299'";
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("SettingsCoverage", text);
-}
-
 // Bank and the four fields of every menu entry a full read of the type gives.
 QSet<QString> menuEntriesOf(const TypeAnswer &type)
 {
@@ -47,19 +42,19 @@ QString channelsText(int held)
 {
     const int full = SettingsCoverage::ChannelEntries;
     if (held == 0)
-        return tr("none of the %1 channel entries").arg(full);
+        return QCoreApplication::translate("SettingsCoverage", "none of the %1 channel entries").arg(full);
     if (held >= full)
-        return tr("all %1 channel entries").arg(full);
-    return tr("%1 of the %2 channel entries").arg(held).arg(full);
+        return QCoreApplication::translate("SettingsCoverage", "all %1 channel entries").arg(full);
+    return QCoreApplication::translate("SettingsCoverage", "%1 of the %2 channel entries").arg(held).arg(full);
 }
 
 QString menusText(int held, int full)
 {
     if (held == 0)
-        return tr("none of the menu entries");
+        return QCoreApplication::translate("SettingsCoverage", "none of the menu entries");
     if (held >= full)
-        return tr("all %1 menu entries").arg(full);
-    return tr("%1 of the %2 menu entries").arg(held).arg(full);
+        return QCoreApplication::translate("SettingsCoverage", "all %1 menu entries").arg(full);
+    return QCoreApplication::translate("SettingsCoverage", "%1 of the %2 menu entries").arg(held).arg(full);
 }
 
 } // namespace
@@ -86,8 +81,9 @@ QString coverageText(const SettingsCoverage &coverage)
     if (coverage.channels >= SettingsCoverage::ChannelEntries && !menusShort)
         return QString();
     if (!menusKnown)
-        return tr("the file holds %1").arg(channelsText(coverage.channels));
-    return tr("the file holds %1 and %2")
+        return QCoreApplication::translate("SettingsCoverage", "the file holds %1")
+            .arg(channelsText(coverage.channels));
+    return QCoreApplication::translate("SettingsCoverage", "the file holds %1 and %2")
         .arg(channelsText(coverage.channels), menusText(coverage.menus, coverage.menusFull));
 }
 
@@ -95,7 +91,8 @@ void noteCoverage(WindowServices &window, const TypeAnswer *type)
 {
     const QString shortOf = coverageText(settingsCoverage(window.WorkConnection(), type));
     if (!shortOf.isEmpty())
-        window.addNote(tr("%1; the radio keeps its own for the rest").arg(shortOf));
+        window.addNote(
+            QCoreApplication::translate("SettingsCoverage", "%1; the radio keeps its own for the rest").arg(shortOf));
 }
 
 bool readTypeAnswer(WindowServices &window, TypeAnswer &answer)

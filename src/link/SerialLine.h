@@ -26,6 +26,8 @@ public:
     bool open(const QString &device);
     void close();
     bool isOpen() const;
+    // The most unread bytes the port is to keep; a flood beyond it is not held.
+    void limitInput(qint64 bytes);
 
     // Hands `bytes` to the port and waits (up to `limit`) until they have left the
     // program. False when not all could; `written` says how many did.

@@ -98,6 +98,11 @@ bool SerialLine::isOpen() const
     return m_port->serial.isOpen();
 }
 
+void SerialLine::limitInput(qint64 bytes)
+{
+    m_port->serial.setReadBufferSize(bytes);
+}
+
 bool SerialLine::write(const QByteArray &bytes, QDeadlineTimer limit, qint64 &written)
 {
     QSerialPort &serial = m_port->serial;

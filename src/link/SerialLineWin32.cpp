@@ -133,6 +133,13 @@ bool SerialLine::isOpen() const
     return m_port->handle != INVALID_HANDLE_VALUE;
 }
 
+// The driver's receive queue, which it takes as a recommendation.
+void SerialLine::limitInput(qint64 bytes)
+{
+    constexpr DWORD TransmitQueue = 4096;
+    ::SetupComm(m_port->handle, DWORD(bytes), TransmitQueue);
+}
+
 bool SerialLine::write(const QByteArray &bytes, QDeadlineTimer, qint64 &written)
 {
     Port &port = *m_port;

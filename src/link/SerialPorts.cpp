@@ -62,7 +62,8 @@ State probe(const QString &device, QString *reason)
             *reason = why;
         return state;
     };
-    // By the canonical name, so a by-id link and its ttyUSB name meet the same lock.
+    // A bare name is a system port, as the radio's commands take it (ttyUSB0, COM3); by the
+    // canonical name, so a by-id link and its ttyUSB name meet the same lock.
     const QString real = SerialLine::canonicalDevice(device);
     if (real.isEmpty())
         return answer(State::Missing, QStringLiteral("no such device"));

@@ -20,8 +20,6 @@ LinkTiming &linkTiming()
 namespace {
 
 constexpr char Terminator = ';';
-// The most one read takes from the port; what is left waits for the next.
-constexpr qint64 ReadPiece = 64 * 1024;
 
 struct PortOverrides
 {
@@ -199,6 +197,12 @@ void clsBriskHx7730::setPortOverride(const QString &comName, const QString &devi
     portOverrides().devices.insert(comName, device);
 }
 
+QString clsBriskHx7730::portGiven(const QString &CommSettings)
+{
+    const QString comName = CommSettings.left(4);
+    return isOverridden(comName) ? deviceFor(CommSettings) : comName;
+}
+
 void clsBriskHx7730::clearPortOverrides()
 {
     QMutexLocker lock(&portOverrides().mutex);
@@ -245,6 +249,7 @@ bool clsBriskHx7730::CommOpen(const QString &CommSettings)
         m_lastError = openFailure(*port, m_portText);
         return false;
     }
+    port->limitInput(MaxHeldBytes);
     m_port = std::move(port);
     m_bytesWritten = 0;
     m_lastCommand.clear();
@@ -313,9 +318,9 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
     return sent;
 }
 
-QByteArray clsBriskHx7730::readWaiting()
+QByteArray clsBriskHx7730::readWaiting(qint64 maxBytes)
 {
-    const QByteArray bytes = m_port->readWaiting(ReadPiece);
+    const QByteArray bytes = m_port->readWaiting(maxBytes);
     wireCount += quint64(bytes.size());
     return bytes;
 }
@@ -395,11 +400,17 @@ bool clsBriskHx7730::readAnswer(const QString &command, const RadioAnswer::Form 
     const QDeadlineTimer deadline(linkTiming().replyLimit);
     QByteArray answer;
     // Nothing is cut off the front: stray input before an answer keeps it from matching.
+    // No more is read than the answer can hold and one byte to show that more came: that
+    // is no answer, however much follows.
     for (;;) {
-        answer += readWaiting();
+        answer += readWaiting(form.maxLength() + 1 - answer.size());
         if (RadioAnswer::accepts(answer, form)) {
             fields = RadioAnswer::cut(answer, form);
             return true;
+        }
+        if (answer.size() > form.maxLength()) {
+            m_lastError = unansweredReason(command, answer);
+            return false;
         }
         if (portFailed()) {
             m_lastError = QStringLiteral("the line to the radio went away during %1 (%2: %3): check the cable and "

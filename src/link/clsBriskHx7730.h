@@ -77,14 +77,22 @@ public:
     // Ports/COM1 and Ports/COM2, unless a process-wide mapping overrides them.
     static QString deviceFor(const QString &CommSettings);
     static void setPortOverride(const QString &comName, const QString &device);
+    // The port as it was given: the device path when one was named directly (--port),
+    // else "COM1" or "COM2".
+    static QString portGiven(const QString &CommSettings);
     static void clearPortOverrides();
     static QString defaultDevice(const QString &comName);
     // Bytes sent plus bytes received on every port of this process so far.
     static quint64 wireBytes();
 
+    // The most the link holds of what the radio sent and nobody has read: what the line
+    // carries in a reply limit (5 s at 9600 baud, 4,800 bytes). A reader takes no more
+    // at a time, so a port that floods junk costs no memory.
+    static constexpr qint64 MaxHeldBytes = LinkTiming::DefaultReplyLimit.count() * LineBaud / BitsPerCharacter / 1000;
+
 private:
     bool writeBytes(const QByteArray &bytes);
-    QByteArray readWaiting();
+    QByteArray readWaiting(qint64 maxBytes = MaxHeldBytes);
     bool readAnswer(const QString &command, const RadioAnswer::Form &form, QStringList &fields);
     QString unansweredReason(const QString &command, const QByteArray &received) const;
 

@@ -9,10 +9,10 @@ void ScriptedPersonality::receive(char byte, std::vector<Reply> &replies)
         return;
     m_commands.append(m_pending);
     const auto it = m_answers.constFind(m_pending);
-    const QByteArray reply = it != m_answers.constEnd() ? *it : QByteArrayLiteral("?;");
+    const Reply reply = it != m_answers.constEnd() ? *it : Reply{QByteArrayLiteral("?;")};
     m_pending.clear();
-    if (!reply.isEmpty())
-        replies.push_back({reply});
+    if (!reply.bytes.isEmpty())
+        replies.push_back(reply);
 }
 
 } // namespace sim

@@ -11,12 +11,17 @@ namespace sim {
 class ScriptedPersonality : public Personality
 {
 public:
-    void answer(const QByteArray &command, const QByteArray &reply) { m_answers.insert(command, reply); }
+    // `delay`: how long after the command the answer starts (a radio still busy with it).
+    void answer(const QByteArray &command, const QByteArray &reply,
+                std::chrono::milliseconds delay = std::chrono::milliseconds(0))
+    {
+        m_answers.insert(command, {reply, delay});
+    }
     void receive(char byte, std::vector<Reply> &replies) override;
     QList<QByteArray> commands() const { return m_commands; }
 
 private:
-    QHash<QByteArray, QByteArray> m_answers;
+    QHash<QByteArray, Reply> m_answers;
     QByteArray m_pending;
     QList<QByteArray> m_commands;
 };

@@ -366,6 +366,10 @@ void SimRadio::queueReply(const Reply &reply, Clock::time_point arrived)
         return;
     }
     auto due = arrived + reply.delay + faults.slow;
+    if (faults.floodAt == number) {
+        m_output.push_back({due, QByteArray(FloodBytes, StrayByte)});
+        return;
+    }
     if (faults.strayByteAt == number) {
         m_output.push_back({due, QByteArray(1, StrayByte)});
         due += faults.strayGap;

@@ -54,12 +54,14 @@ struct LineFaults
     int splitAt = 0;                        // this reply goes out in two pieces, apart in time
     int closeAt = 0;                        // the line goes away instead of this reply (pty closed)
     int doubleAt = 0;                       // this reply goes out twice, run together
+    int floodAt = 0;                        // FloodBytes of junk without a terminator go out instead of this reply
     std::chrono::milliseconds slow{0};      // every reply is held back this long
     std::chrono::milliseconds splitGap{30}; // time between the pieces of a split reply
     std::chrono::milliseconds strayGap{0};  // time between the stray byte and the reply after it
 };
 
 inline constexpr char StrayByte = '\x7E';
+inline constexpr qsizetype FloodBytes = 8 * 1024; // more than any answer, less than a pty holds
 
 struct SimOptions
 {

@@ -2,6 +2,7 @@
 
 #include "FileOpen.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -18,8 +19,9 @@ bool isNameKept(const QString &path, QString &reason)
 {
     if (FileOpen::nameReaches(path))
         return true;
-    reason = QStringLiteral("cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes "
-                            "it is or not at all; rename the file (or its folder)")
+    reason = QCoreApplication::translate(
+                 "FileContents", "cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes "
+                                 "it is or not at all; rename the file (or its folder)")
                  .arg(QDir::toNativeSeparators(path));
     return false;
 }

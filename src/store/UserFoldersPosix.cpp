@@ -1,5 +1,6 @@
 #include "UserFolders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -36,7 +37,7 @@ QString makeUniquePrivateFolder(const QString &pattern, QString *reason)
     if (::mkdtemp(name.data()))
         return QFile::decodeName(name);
     if (reason)
-        *reason = QStringLiteral("cannot make a private folder in %1: %2")
+        *reason = QCoreApplication::translate("UserFolders", "cannot make a private folder in %1: %2")
                       .arg(QDir::toNativeSeparators(QDir::tempPath()), QString::fromLocal8Bit(std::strerror(errno)));
     return QString();
 }

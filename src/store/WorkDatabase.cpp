@@ -24,14 +24,14 @@ bool makeFreshFile(const QString &path, FreshFile::Identity &made, QString &erro
         error = QStringLiteral("cannot replace the old working database %1").arg(QDir::toNativeSeparators(path));
         return false;
     case FreshFile::Outcome::CannotCreate:
-        error = QStringLiteral("cannot create the working database %1: %2")
+        error = QCoreApplication::translate("WorkDatabase", "cannot create the working database %1: %2")
                     .arg(QDir::toNativeSeparators(path), systemError);
         return false;
     case FreshFile::Outcome::CannotExamine:
         break;
     }
-    error =
-        QStringLiteral("cannot examine the working database %1: %2").arg(QDir::toNativeSeparators(path), systemError);
+    error = QCoreApplication::translate("WorkDatabase", "cannot examine the working database %1: %2")
+                .arg(QDir::toNativeSeparators(path), systemError);
     return false;
 }
 
@@ -105,8 +105,9 @@ bool create(const QString &path, QString *reason)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!UserFolders::isOwnWritable(folder)) {
-        setReason(reason, QStringLiteral("cannot create the working database in %1: it is not a folder of this "
-                                         "user's that nobody else may write to")
+        setReason(reason, QCoreApplication::translate(
+                              "WorkDatabase", "cannot create the working database in %1: it is not a folder of this "
+                                              "user's that nobody else may write to")
                               .arg(QDir::toNativeSeparators(folder)));
         return false;
     }
@@ -123,7 +124,8 @@ bool create(const QString &path, QString *reason)
         if (db.isOpen()) {
             ok = FreshFile::isMade(path, made);
             if (!ok)
-                setReason(reason, QStringLiteral("the working database %1 was replaced while it was made")
+                setReason(reason, QCoreApplication::translate("WorkDatabase",
+                                                              "the working database %1 was replaced while it was made")
                                       .arg(QDir::toNativeSeparators(path)));
             QSqlQuery query(db);
             for (const QString &statement : schema()) {

@@ -131,6 +131,8 @@ void TestCommandLine::initTestCase()
     for (const char *log : {"fifo", "controls", "long", "huge"})
         QVERIFY(QDir().mkpath(path(log) + "/BriskHx7730"));
     QVERIFY(::mkfifo(QFile::encodeName(path("fifo/BriskHx7730/service-log.jsonl")).constData(), 0600) == 0);
+    QVERIFY(::mkfifo(QFile::encodeName(path("fifo.in")).constData(), 0600) == 0);
+    QVERIFY(writeFile(path("sparse.in"), "") && QFile::resize(path("sparse.in"), qint64(8) << 30));
     QVERIFY(writeFile(path("controls/BriskHx7730/service-log.jsonl"),
                       R"({"device":"\u001b[2J/dev/x","result":"failure","reason":"no\u0007 answer\u009b"})"
                       "\n"));
@@ -227,7 +229,7 @@ void TestCommandLine::endsWithItsResult_data()
     help("type", {"--port"}, {"--verify", "--boot"});
     help("read", {"--port"}, {"--verify", "--boot"});
     help("write", {"--port", "--verify", "--full"}, {"--boot"});
-    help("ports", {"--set"}, {"--port", "--verify"});
+    help("ports", {"--set", "--force"}, {"--port", "--verify"});
     help("sim", {"--link", "--save-image", "waits for the synchronisation again"}, {"--port", "--verify"});
 
     row("type", {"type", "--port", "radio"}, 0, "^Type K\nSuccess\n$");
@@ -268,6 +270,16 @@ void TestCommandLine::endsWithItsResult_data()
     row("read, SIGHUP (the terminal closed)", {"read", "out.csv", "-q", "--port", "radio"}, 128 + SIGHUP,
         "(^|\n)Stopped: at the operator's request [^\n]+\n$");
     row("read, no such device", {"read", "x.csv", "--port", "/dev/none"}, 1, "^Failure: there is no device /dev/none");
+    // Inputs are judged before anything reads them: a pipe, a device and a file of 8 GB fail at once.
+    const QStringList flash{"flash", "user"}, boot{"--boot", "7730F.REL"};
+    for (const auto &[name, arguments] :
+         {std::pair{"write, a FIFO", QStringList{"write", "fifo.in"}},
+          {"write, /dev/zero", {"write", "/dev/zero"}},
+          {"flash, a FIFO", flash + QStringList{"fifo.in"} + boot},
+          {"flash, a FIFO as boot loader", flash + QStringList{"user.mot", "--boot", "fifo.in"}},
+          {"flash, 8 GB", flash + QStringList{"sparse.in"} + boot}})
+        row(name, arguments + QStringList{"--port", "<fw>"}, 1,
+            "^Failure: ([^ ]+, )?cannot read [^ ]+: it is (not a regular file|larger than 64 MB)");
     // A name is kept as the bytes given, or refused before anything is done.
     for (const char *command : {"read", "write"})
         QTest::addRow("%s, a name that is not UTF-8", command)
@@ -364,8 +376,13 @@ void TestCommandLine::endsWithItsResult_data()
     // `brisk ports --set` maps COM1 and marks a mapped device that cannot be opened with what stands in the way.
     row("ports, free", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
     row("ports, lower case name", {"ports", "--set", "com1", "<pty>"}, 0, "\n  COM1 -> <pty>\n");
-    row("ports, missing", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged"}, 0,
+    // A device that is not there is stored only on request; a name is stored as the path it stands for.
+    row("ports, missing", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged"}, 1,
+        "^Failure: there is no device /dev/ttyUSB-unplugged now; nothing was stored \\(--force stores it "
+        "anyway\\)\n$");
+    row("ports, missing, forced", {"ports", "--set", "COM1", "/dev/ttyUSB-unplugged", "--force"}, 0,
         "\n  COM1 -> /dev/ttyUSB-unplugged  \\[missing\\]\n");
+    row("ports, a name in the current folder", {"ports", "--set", "COM2", "radio"}, 0, "\n  COM2 -> <link>\n");
     row("ports, busy", {"ports", "--set", "COM1", "<pty>"}, 0, "\n  COM1 -> <pty>  \\[busy: ", {}, true);
     row("ports, busy under its link", {"ports", "--set", "COM1", "<link>"}, 0, "\n  COM1 -> <link>  \\[busy: ", {},
         true);
@@ -446,13 +463,16 @@ void TestCommandLine::endsWithItsResult()
     QStringList roles;
     for (const QJsonValue &value : record["files"].toArray()) {
         const QJsonObject file = value.toObject();
-        const QByteArray bytes = SRecordFiles::readFile(file["path"].toString());
+        const QByteArray bytes =
+            file.contains("error") ? QByteArray() : SRecordFiles::readFile(file["path"].toString());
         roles << file["role"].toString();
         QVERIFY(QFileInfo(file["path"].toString()).isAbsolute());
         QVERIFY(file.contains("error") ||
                 (file["size"].toInteger() == bytes.size() && file["sha256"] == sha256Of(bytes)));
     }
-    const QStringList listed = command == "flash"                    ? QStringList{"boot loader", "firmware"}
+    // A firmware file is not read after a boot loader that cannot be.
+    const bool bootUnread = arguments.indexOf("fifo.in") == arguments.indexOf("--boot") + 1;
+    const QStringList listed = command == "flash" ? QStringList{"boot loader"} + QStringList{"firmware"}.mid(bootUnread)
                                : command == "write" || exitCode == 0 ? QStringList{"settings"}
                                                                      : QStringList();
     QCOMPARE(roles, listed);

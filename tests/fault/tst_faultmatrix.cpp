@@ -87,6 +87,7 @@ const QMap<QString, SetFault> FaultWords = {
     {"line gone at", [](RadioFault &f, int n) { f.line.closeAt = n; }},
     {"line gone at poll", [](RadioFault &f, int n) { f.vanishAtPoll = n; }},
     {"twice, run together", [](RadioFault &f, int n) { f.line.doubleAt = n; }},
+    {"flood instead of", [](RadioFault &f, int n) { f.line.floodAt = n; }},
     {"slow (ms)", [](RadioFault &f, int n) { f.line.slow = std::chrono::milliseconds(n); }},
     {"sync answered from zero", [](RadioFault &f, int n) { f.firmware.syncAfter = n; }},
     {"wrong echo", [](RadioFault &f, int n) { f.firmware.wrongEchoAt = n; }},
@@ -202,6 +203,7 @@ const std::pair<const char *, const char *> WriteFaults[] = {
     {"radio in firmware-write mode", "were not written: .*not in firmware-write mode"},
     {"silent from 2", "^the radio did not confirm the .*: no answer to the closing type query"},
     {"line gone at 2", "went away before it confirmed"},
+    {"flood instead of 2", "^the radio sent more than an answer holds without ending it \\(\"~~~~"},
     {"line gone at poll 5", "(could not all be sent|went away while the .* were sent).*may hold some of the"},
     {"an entry refused", "^the radio refused 1 of the [0-9]+ commands of the .* \\(it answered \"\\?;\"\\): "
                          "(EX09900001;|MW0999|MW1)"},

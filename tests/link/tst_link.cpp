@@ -23,7 +23,9 @@ private slots:
     void writeSendsItsBytes();
     void answerForms_data();
     void answerForms();
+    void aiWriteDiscardsWaitingInput_data();
     void aiWriteDiscardsWaitingInput();
+    void floodIsReadNoFurtherThanAnAnswer();
 };
 
 // One port, one user: a link and the pty it points to are one port, even for root.
@@ -37,6 +39,7 @@ void TestLink::portHeldByAnotherFailsToOpen()
     for (const auto &[held, second] : {std::pair{device, device}, {link, device}, {device, link}}) {
         clsBriskHx7730::setPortOverride("COM1", held);
         clsBriskHx7730::setPortOverride("COM2", second);
+        QCOMPARE(clsBriskHx7730::portGiven(com1Settings()), held); // as a record names it
         auto holder = std::make_unique<clsBriskHx7730>();
         QVERIFY(holder->CommOpen(com1Settings()));
         clsBriskHx7730 other;
@@ -122,10 +125,24 @@ void TestLink::answerForms()
         QCOMPARE(RadioAnswer::cut(answer, form), fields);
 }
 
-// Keeps the real 100 ms pause: what the radio had queued is gone, the next read starts clean.
+void TestLink::aiWriteDiscardsWaitingInput_data()
+{
+    QTest::addColumn<int>("afterAi"); // ms after AI0 that the radio still sends its queued output; -1: none
+    QTest::newRow("output queued before AI0") << -1;
+    QTest::newRow("output sent 60 ms after AI0") << 60;
+}
+
+// Keeps the real 100 ms pause: what the radio had queued, and what it still sends while AI
+// takes effect, is gone; the next read starts clean.
 void TestLink::aiWriteDiscardsWaitingInput()
 {
-    auto radio = startScriptedRadio({{"TY;", "TY001;"}, {"AI0;", ""}});
+    QFETCH(int, afterAi);
+    auto radio = startScriptedRadio({});
+    radio->withPersonality([&](sim::Personality &p) {
+        auto &script = static_cast<sim::ScriptedPersonality &>(p);
+        script.answer("TY;", "TY001;");
+        script.answer("AI0;", afterAi < 0 ? "" : "TY999;", std::chrono::milliseconds(afterAi));
+    });
     clsBriskHx7730 link;
     QVERIFY(radio && link.CommOpen(com1Settings()) && link.TxtWrite("TY;"));
     QVERIFY(link.waitForInput(QDeadlineTimer(5s)));
@@ -136,6 +153,21 @@ void TestLink::aiWriteDiscardsWaitingInput()
     QCOMPARE(link.TxtRead(), QString());
     QString p1, p2;
     QVERIFY(link.TyRead(p1, p2));
+    QCOMPARE(p1 + p2, "001");
+}
+
+// A port that floods junk is read no further than an answer can hold (and a byte that
+// proves it is more): the answer fails at once, and memory holds no more.
+void TestLink::floodIsReadNoFurtherThanAnAnswer()
+{
+    auto radio = startScriptedRadio({{"TY;", QByteArray(1 << 20, 'x')}});
+    clsBriskHx7730 link;
+    QString p1, p2;
+    const quint64 before = clsBriskHx7730::wireBytes();
+    QVERIFY(radio && link.CommOpen(com1Settings()));
+    QVERIFY(!link.TyRead(p1, p2));
+    QVERIFY2(link.lastError().contains("with something else (TY;: \"xxxxxxx\")"), qPrintable(link.lastError()));
+    QCOMPARE(clsBriskHx7730::wireBytes() - before, quint64(3 + RadioAnswer::Ty.maxLength() + 1));
 }
 
 QTEST_GUILESS_MAIN(TestLink)

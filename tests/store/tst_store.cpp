@@ -127,20 +127,16 @@ void TestStore::runtimeFolderIsPrivate_data()
     QTest::addColumn<QString>("planted"); // at TMPDIR/BriskHx7730-UID
     QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: unset, "private" or "shared"
     QTest::addColumn<bool>("named");      // the folder used is TMPDIR/BriskHx7730-UID
-    QTest::newRow("nothing there") << ""
-                                   << "" << true;
-    QTest::newRow("a folder of another user") << "other's"
-                                              << "" << false;
-    QTest::newRow("a folder of ours anyone may enter") << "open"
-                                                       << "" << false;
-    QTest::newRow("a link to a private folder") << "link"
-                                                << "" << false;
-    QTest::newRow("a file") << "file"
-                            << "" << false;
-    QTest::newRow("XDG_RUNTIME_DIR private") << "link"
-                                             << "private" << false;
-    QTest::newRow("XDG_RUNTIME_DIR anyone may enter") << ""
-                                                      << "shared" << true;
+    const auto row = [](const char *name, const char *planted, const char *runtime, bool named) {
+        QTest::newRow(name) << QString(planted) << QString(runtime) << named;
+    };
+    row("nothing there", "", "", true);
+    row("a folder of another user", "other's", "", false);
+    row("a folder of ours anyone may enter", "open", "", false);
+    row("a link to a private folder", "link", "", false);
+    row("a file", "file", "", false);
+    row("XDG_RUNTIME_DIR private", "link", "private", false);
+    row("XDG_RUNTIME_DIR anyone may enter", "", "shared", true);
 }
 
 void TestStore::runtimeFolderIsPrivate()
