@@ -4,7 +4,8 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format package translations
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-diff run bench clean format package translations \
+        windows test-windows bench-windows
 
 all: build
 
@@ -54,6 +55,19 @@ package: build
 
 bench: build
 	scripts/bench.sh $(BUILD)
+
+# The Windows programs cross-built with MinGW-w64 (Qt built once into the user's cache):
+# build-win/brisk-hx7730-VERSION-win64.zip and ...-setup.exe.
+windows:
+	scripts/windows/build.sh build-win
+
+# The Windows build under Wine against the simulated radio of the Linux build.
+test-windows: build
+	scripts/windows/test.sh $(BUILD) build-win
+
+# A settings read and a firmware write by brisk.exe under Wine at 9600 baud, against the line's bound.
+bench-windows: build
+	scripts/windows/bench.sh $(BUILD) build-win
 
 # Adds new texts of the sources to the Japanese translations (then translate them).
 translations: deps

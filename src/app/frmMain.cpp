@@ -231,9 +231,14 @@ QString frmMain::portInUse() const
     for (const SerialPortEntry &port : m_setup.serialPorts ? m_setup.serialPorts() : SerialPorts::available())
         if (canonical(port.device) == canonical(device))
             description = port.description;
-    const QString where =
-        QDir::toNativeSeparators(device) + (description.isEmpty() ? QString() : QStringLiteral(", ") + description);
-    return tr("%1 — %2").arg(settingsText().left(4), where);
+    const QString comName = settingsText().left(4);
+    QStringList where;
+    // On Windows COM1 is itself the device; elsewhere it stands for one.
+    if (device.compare(comName, Qt::CaseInsensitive) != 0)
+        where << QDir::toNativeSeparators(device);
+    if (!description.isEmpty())
+        where << description;
+    return where.isEmpty() ? comName : tr("%1 — %2").arg(comName, where.join(QStringLiteral(", ")));
 }
 
 void frmMain::showStatus(const QString &file)

@@ -50,10 +50,15 @@ bool statusOfHandle(HANDLE handle, Status &status)
 
 } // namespace
 
+// The lock is given back before the handle goes: a writer waiting for it wakes at once.
 void Handle::close()
 {
-    if (m_native != Closed)
-        ::CloseHandle(reinterpret_cast<HANDLE>(m_native));
+    if (m_native == Closed)
+        return;
+    OVERLAPPED at = {};
+    at.OffsetHigh = LockOffsetHigh;
+    ::UnlockFileEx(reinterpret_cast<HANDLE>(m_native), 0, 1, 0, &at);
+    ::CloseHandle(reinterpret_cast<HANDLE>(m_native));
     m_native = Closed;
 }
 

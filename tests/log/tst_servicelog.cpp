@@ -22,12 +22,22 @@ private slots:
     void rotatesAtTenMegabytesKeepingOneOldLog();
 };
 
+// A log of the test's own: in a folder of its own where the data folder follows
+// XDG_DATA_HOME, else (Windows) the user's log and old log removed.
+QTemporaryDir freshLog()
+{
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    QFile::remove(ServiceLog::path());
+    QFile::remove(ServiceLog::oldPath());
+    return data;
+}
+
 // A log of 10 MB becomes the old log, replacing the one before; the next record starts a
 // new log, and the last records are read across both.
 void TestServiceLog::rotatesAtTenMegabytesKeepingOneOldLog()
 {
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QTemporaryDir data = freshLog();
     const QByteArray full = QByteArray(10 << 20, 'x') + "\n{\"n\":1}\n";
     QFile log(ServiceLog::path()), old(ServiceLog::path() + ".1");
     QVERIFY(QDir().mkpath(QFileInfo(log).path()) && old.open(QIODevice::WriteOnly) && old.write("older\n") == 6);
@@ -45,8 +55,7 @@ void TestServiceLog::rotatesAtTenMegabytesKeepingOneOldLog()
 // Each writer opens the log on its own, as two processes would, and both start together.
 void TestServiceLog::appendsOfTwoWritersAtOnceLoseNothing()
 {
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QTemporaryDir data = freshLog();
     constexpr int PerWriter = 200;
     // Longer than a pipe's atomic write, so that no accident of size keeps lines whole.
     const QString padding(6000, QLatin1Char('x'));
