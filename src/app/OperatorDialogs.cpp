@@ -1,21 +1,17 @@
 #include "OperatorDialogs.h"
 
-#include "frmHelp.h"
+#include "DesktopShell.h"
 #include "frmRadioType.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPointer>
-#include <QProcess>
 #include <QSettings>
 #include <QStringList>
-#include <QUrl>
 
 namespace {
 
@@ -64,9 +60,7 @@ QString chooseFile(QWidget *parent, const QString &title, const QString &filter,
 {
     QFileDialog dialog(parent, title, lastFolder());
     dialog.setObjectName(QStringLiteral("dlgFileSelect"));
-#ifndef Q_OS_WIN
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-#endif
+    DesktopShell::prepareFileDialog(dialog);
     dialog.setAcceptMode(mode);
     dialog.setNameFilters(qtFileFilter(filter).split(QStringLiteral(";;")));
     if (mode == QFileDialog::AcceptSave) {
@@ -120,32 +114,7 @@ void DesktopDialogs::openDocument(QWidget *parent, const QString &path)
     // Like the shell's "open": a missing page gives no message.
     if (!QFileInfo::exists(path))
         return;
-#ifdef Q_OS_LINUX
-    // QDesktopServices only says whether an opener could be started; xdg-open's exit code
-    // says whether anything could show the page (3: no browser, no handler).
-    auto *opener = new QProcess(parent);
-    opener->setObjectName(QStringLiteral("helpOpener"));
-    // A browser that xdg-open starts in its place inherits these; it outlives us.
-    opener->setStandardOutputFile(QProcess::nullDevice());
-    opener->setStandardErrorFile(QProcess::nullDevice());
-    QPointer<QWidget> owner(parent);
-    QObject::connect(opener, &QProcess::finished, opener, [=](int code, QProcess::ExitStatus status) {
-        // A crash exit is our own kill when the window goes before the opener ends.
-        if (status == QProcess::NormalExit && code != 0)
-            showHelpWindow(owner, path);
-        opener->deleteLater();
-    });
-    QObject::connect(opener, &QProcess::errorOccurred, opener, [=](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        showHelpWindow(owner, path);
-        opener->deleteLater();
-    });
-    opener->start(QStringLiteral("xdg-open"), {path});
-#else
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        showHelpWindow(parent, path);
-#endif
+    DesktopShell::openPage(parent, path);
 }
 
 QString qtFileFilter(const QString &pipeFilter)

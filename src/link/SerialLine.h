@@ -51,6 +51,8 @@ public:
     // The name a port is locked and opened by: a link and the device it leads to are
     // one port. Empty when there is no such device.
     static QString canonicalDevice(const QString &device);
+    // The device "COM1" or "COM2" stands for until the user maps it elsewhere.
+    static QString defaultDevice(const QString &comName);
     // The group whose members may open `device`; empty where the system has none.
     static QString accessGroup(const QString &device);
 

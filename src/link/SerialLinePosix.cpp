@@ -203,3 +203,8 @@ QString SerialLine::accessGroup(const QString &device)
     const QString group = QFileInfo(device).group();
     return group.isEmpty() || group == QLatin1String("root") ? QStringLiteral("dialout") : group;
 }
+
+QString SerialLine::defaultDevice(const QString &comName)
+{
+    return comName == QLatin1String("COM2") ? QStringLiteral("/dev/ttyS1") : QStringLiteral("/dev/ttyS0");
+}

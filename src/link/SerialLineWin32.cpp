@@ -254,3 +254,9 @@ QString SerialLine::accessGroup(const QString &)
 {
     return {};
 }
+
+// COM1 and COM2 are the system's own ports.
+QString SerialLine::defaultDevice(const QString &comName)
+{
+    return comName;
+}

@@ -184,11 +184,7 @@ clsBriskHx7730::~clsBriskHx7730()
 
 QString clsBriskHx7730::defaultDevice(const QString &comName)
 {
-#ifdef Q_OS_WIN
-    return comName;
-#else
-    return comName == QLatin1String("COM2") ? QStringLiteral("/dev/ttyS1") : QStringLiteral("/dev/ttyS0");
-#endif
+    return SerialLine::defaultDevice(comName);
 }
 
 void clsBriskHx7730::setPortOverride(const QString &comName, const QString &device)
