@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Brisk needs, only those that are missing.
+# Installs the Debian packages Brisk needs, only those that are missing; packages
+# named as arguments too. With --only, just the packages named.
 set -euo pipefail
-packages=(
+if [ "${1:-}" = --only ]; then
+  shift
+  packages=("$@")
+else
+  packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev cmake g++ make
   libsqlite3-dev                # the import binds rows through SQLite itself
   fonts-ipafont-gothic          # Japanese texts on screen
@@ -15,7 +20,8 @@ packages=(
   desktop-file-utils appstream lintian  # validators of the package and its desktop files
   util-linux                    # setpriv: the package test runs the window as an unprivileged user
   "$@"
-)
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -25,4 +31,6 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Waits for another apt run instead of failing on its lock.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  -o DPkg::Lock::Timeout=600 "${missing[@]}"

@@ -8,5 +8,7 @@
 namespace LockOwner {
 
 bool isLiveCopyOfThisProgram(qint64 pid);
+// Another process that runs this program for this user, as each system can tell.
+bool runsThisProgram(qint64 pid);
 
 } // namespace LockOwner

@@ -29,12 +29,8 @@ QByteArray executableOf(const QByteArray &process)
 
 } // namespace
 
-bool isLiveCopyOfThisProgram(qint64 pid)
+bool runsThisProgram(qint64 pid)
 {
-    if (pid <= 0)
-        return false;
-    if (pid == QCoreApplication::applicationPid())
-        return true;
 #ifdef Q_OS_LINUX
     const QByteArray process = "/proc/" + QByteArray::number(pid);
     struct stat status = {};

@@ -27,12 +27,8 @@ QString executableOf(qint64 pid)
 
 } // namespace
 
-bool isLiveCopyOfThisProgram(qint64 pid)
+bool runsThisProgram(qint64 pid)
 {
-    if (pid <= 0)
-        return false;
-    if (pid == QCoreApplication::applicationPid())
-        return true;
     const QString program = executableOf(pid);
     return !program.isEmpty() &&
            program.compare(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()), Qt::CaseInsensitive) == 0;
