@@ -357,6 +357,7 @@ void ActionController::startRecord()
                                QLatin1String(m_actionMode == UserFirmware ? UserTable : AdjustTable));
     } else if (m_actionMode == SettingsWrite) {
         addInput(*m_record, ServiceFile::Settings, m_preparedInput, m_preparedFile);
+        m_record->noteSettings(m_window.WorkConnection());
     }
     // A radio in firmware-write mode cannot be asked: the type is the one known.
     const KnownType &type = m_actionMode == AdjustFirmware ? m_adjustType : m_typeRead;

@@ -170,6 +170,7 @@ int runWrite(const QStringList &arguments)
         record.addFile(ServiceFile::Settings, file, services.failureReason());
     if (!imported)
         return services.finish(false);
+    record.noteSettings(services.WorkConnection());
     if (line.parser.isSet(QStringLiteral("full")) && !isWhole(services, reason))
         return services.finish(false, reason);
     const SettingsSnapshot loaded = settingsSnapshot(services.WorkConnection());

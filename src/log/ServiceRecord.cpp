@@ -1,6 +1,7 @@
 #include "ServiceRecord.h"
 
 #include "ServiceLog.h"
+#include "clone/SettingsCoverage.h"
 #include "flash/BootTransfer.h"
 #include "flash/FirmwareImage.h"
 #include "link/clsBriskHx7730.h"
@@ -47,7 +48,8 @@ ServiceRecord::ServiceRecord(Program program, const char *action, const QString 
                     program == Program::Window ? QStringLiteral("window") : QStringLiteral("command line"));
     m_record.insert(QStringLiteral("version"), QStringLiteral(BRISK_VERSION));
     m_record.insert(QStringLiteral("action"), QLatin1String(action));
-    m_record.insert(QStringLiteral("port"), settingsText.left(4));
+    // The port as it was given: COM1, or the device --port named.
+    m_record.insert(QStringLiteral("port"), clsBriskHx7730::portGiven(settingsText));
     m_record.insert(QStringLiteral("device"), clsBriskHx7730::deviceFor(settingsText));
 }
 
@@ -82,11 +84,25 @@ void ServiceRecord::setRadioType(const QString &type, TypeSource source)
                     source == TypeSource::Radio ? QStringLiteral("radio") : QStringLiteral("operator"));
 }
 
+void ServiceRecord::noteSettings(QSqlDatabase db)
+{
+    const SettingsCoverage held = settingsCoverage(db);
+    m_record.insert(QStringLiteral("channelEntries"), held.channels);
+    m_record.insert(QStringLiteral("menuEntries"), held.menus);
+}
+
 void ServiceRecord::noteFirmware(QSqlDatabase db, const QString &table)
 {
     QByteArray bytes;
-    if (FirmwareImage::loadWritableImage(db, table, bytes, nullptr))
+    QVector<FirmwareImage::Gap> gaps;
+    if (FirmwareImage::loadWritableImage(db, table, bytes, nullptr, &gaps))
         m_record.insert(QStringLiteral("imageSha256"), sha256Hex(bytes));
+    // Every hole the write fills with 0xFF below the image's last data byte.
+    QJsonArray holes;
+    for (const FirmwareImage::Gap &gap : gaps)
+        holes.append(QJsonObject{{QStringLiteral("address"), gap.address}, {QStringLiteral("bytes"), gap.size}});
+    if (!holes.isEmpty())
+        m_record.insert(QStringLiteral("gaps"), holes);
     if (loadBootProgram(db, bytes, nullptr))
         m_record.insert(QStringLiteral("loaderSha256"), sha256Hex(bytes));
 }

@@ -47,8 +47,10 @@ public:
     void addSavedFile(const char *role, const QString &path);
     void setRadioType(const QString &type, TypeSource source);
     bool hasRadioType() const { return m_record.contains(QStringLiteral("radioType")); }
+    // How many channel and menu entries the settings tables hold, for a write.
+    void noteSettings(QSqlDatabase db);
     // The SHA-256 of the image in `table` and of the boot loader in BootPrg exactly
-    // as the transfers send them; what cannot be sent is left out.
+    // as the transfers send them, and the image's gaps; what cannot be sent is left out.
     void noteFirmware(QSqlDatabase db, const QString &table);
 
     // Ends the record and appends it to the service log. False with a reason when
