@@ -187,6 +187,38 @@
         <source>The window closes when this run has ended. To stop the run now, end the program with SIGTERM or SIGINT (Ctrl+C in the terminal that started it).</source>
         <translation>処理が終わるとｳｨﾝﾄﾞｳを閉じます。今すぐ止めるには、SIGTERM か SIGINT (起動した端末で Ctrl+C) でﾌﾟﾛｸﾞﾗﾑを終了してください。</translation>
     </message>
+    <message>
+        <source>The working database cannot be created.</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽを作成できません。</translation>
+    </message>
+    <message>
+        <source>&amp;Devices…</source>
+        <translation>ﾃﾞﾊﾞｲｽ(&amp;D)…</translation>
+    </message>
+    <message>
+        <source>The working database %1 is in use by process %2.</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 はﾌﾟﾛｾｽ %2 が使用中です。</translation>
+    </message>
+    <message>
+        <source>%1 is already running.</source>
+        <translation>%1 はすでに起動しています。</translation>
+    </message>
+    <message>
+        <source>cannot create the lock file %1: permission denied</source>
+        <translation>ﾛｯｸﾌｧｲﾙ %1 を作成できません: 権限がありません</translation>
+    </message>
+    <message>
+        <source>the lock file %1 is left by a program that has ended, and cannot be removed</source>
+        <translation>ﾛｯｸﾌｧｲﾙ %1 は終了したﾌﾟﾛｸﾞﾗﾑが残したもので、削除できません</translation>
+    </message>
+    <message>
+        <source>cannot create the lock file %1</source>
+        <translation>ﾛｯｸﾌｧｲﾙ %1 を作成できません</translation>
+    </message>
+    <message>
+        <source>The working database cannot be opened.</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽを開けません。</translation>
+    </message>
 </context>
 <context>
     <name>frmPorts</name>
@@ -209,6 +241,34 @@
     <message>
         <source>unusable</source>
         <translation>使用できません</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>ﾃﾞﾊﾞｲｽ</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>説明</translation>
+    </message>
+    <message>
+        <source>Manufacturer</source>
+        <translation>ﾒｰｶｰ</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>ｼﾘｱﾙ番号</translation>
+    </message>
+    <message>
+        <source>Stable name</source>
+        <translation>固定名</translation>
+    </message>
+    <message>
+        <source>Serial Port Devices</source>
+        <translation>ｼﾘｱﾙﾎﾟｰﾄ ﾃﾞﾊﾞｲｽ</translation>
+    </message>
+    <message>
+        <source>Choose the device for COM1 and COM2. A name in /dev/serial/by-id stays the same when the adapter is plugged in again.</source>
+        <translation>COM1 と COM2 のﾃﾞﾊﾞｲｽを選んでください。/dev/serial/by-id の名前はｱﾀﾞﾌﾟﾀを差し直しても変わりません。</translation>
     </message>
 </context>
 <context>
