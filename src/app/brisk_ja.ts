@@ -93,6 +93,17 @@
     </message>
 </context>
 <context>
+    <name>SerialPorts</name>
+    <message>
+        <source>cannot write %1</source>
+        <translation>%1 に書き込めません</translation>
+    </message>
+    <message>
+        <source>no such device</source>
+        <translation>ﾃﾞﾊﾞｲｽがありません</translation>
+    </message>
+</context>
+<context>
     <name>SettingsCoverage</name>
     <message>
         <source>none of the %1 channel entries</source>
@@ -155,6 +166,77 @@
     <message>
         <source>the working database %1 was replaced while it was made</source>
         <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 が作成中に置き換えられました</translation>
+    </message>
+</context>
+<context>
+    <name>clsBriskHx7730</name>
+    <message>
+        <source>there is no device %1: check the cable (or the USB serial adapter) and the port</source>
+        <translation>ﾃﾞﾊﾞｲｽ %1 がありません: ｹｰﾌﾞﾙ (または USB ｼﾘｱﾙ変換器) とﾎﾟｰﾄを確認してください</translation>
+    </message>
+    <message>
+        <source>no permission to open %1: add your user to the group %2 (sudo usermod -aG %2 $USER), then log in again</source>
+        <translation>%1 を開く権限がありません: ﾕｰｻﾞｰをｸﾞﾙｰﾌﾟ %2 に追加し (sudo usermod -aG %2 $USER)、ﾛｸﾞｲﾝし直してください</translation>
+    </message>
+    <message>
+        <source>%1 is in use by another program: close it, or choose another port</source>
+        <translation>%1 は別のﾌﾟﾛｸﾞﾗﾑが使用中です: そのﾌﾟﾛｸﾞﾗﾑを閉じるか、別のﾎﾟｰﾄを選んでください</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>%1 を開けません: %2</translation>
+    </message>
+    <message>
+        <source>the type query</source>
+        <translation>ﾀｲﾌﾟの問い合わせ</translation>
+    </message>
+    <message>
+        <source>a menu read</source>
+        <translation>ﾒﾆｭｰの読み込み</translation>
+    </message>
+    <message>
+        <source>a memory-channel read</source>
+        <translation>ﾒﾓﾘｰﾁｬﾝﾈﾙの読み込み</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>check that the radio is switched on normally (not in firmware-write mode), the cable and the port %1</source>
+        <translation>無線機が通常どおり電源オンになっているか (ﾌｧｰﾑｳｪｱ書き込みﾓｰﾄﾞではないか)、ｹｰﾌﾞﾙとﾎﾟｰﾄ %1 を確認してください</translation>
+    </message>
+    <message>
+        <source>cannot write to the port: %1</source>
+        <translation>ﾎﾟｰﾄに書き込めません: %1</translation>
+    </message>
+    <message>
+        <source>the last bytes did not leave the port: %1</source>
+        <translation>最後のﾃﾞｰﾀがﾎﾟｰﾄから送り出されません: %1</translation>
+    </message>
+    <message>
+        <source>not a hexadecimal byte at character %1 of &quot;%2&quot;</source>
+        <translation>&quot;%2&quot; の %1 文字目が 16 進数のﾊﾞｲﾄではありません</translation>
+    </message>
+    <message>
+        <source>character %1 of &quot;%2&quot; cannot be sent as one byte</source>
+        <translation>&quot;%2&quot; の %1 文字目は 1 ﾊﾞｲﾄで送れません</translation>
+    </message>
+    <message>
+        <source>the line to the radio went away during %1 (%2: %3): check the cable and the port %4</source>
+        <translation>%1の途中で無線機との回線が切れました (%2: %3): ｹｰﾌﾞﾙとﾎﾟｰﾄ %4 を確認してください</translation>
+    </message>
+    <message>
+        <source>the radio did not answer %1 (%2, waited %3): %4</source>
+        <translation>無線機が%1に応答しません (%2、%3 待機): %4</translation>
+    </message>
+    <message>
+        <source>the radio refused %1 (%2: it answered &quot;?;&quot;)</source>
+        <translation>無線機が%1を拒否しました (%2: &quot;?;&quot; と応答)</translation>
+    </message>
+    <message>
+        <source>the radio answered %1 with something else (%2: %3): %4</source>
+        <translation>無線機が%1に想定外の応答をしました (%2: %3): %4</translation>
     </message>
 </context>
 <context>
