@@ -54,6 +54,58 @@
         <source>the radio sent more than an answer holds without ending it (%1): check the cable and the port %2; %3</source>
         <translation>無線機が応答に収まらない量を終わりなしに送ってきました (%1): ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください。%3</translation>
     </message>
+    <message>
+        <source>the %1 were not written: %2</source>
+        <translation>%1を書き込めませんでした: %2</translation>
+    </message>
+    <message>
+        <source>the %1 could not all be sent: %2; %3</source>
+        <translation>%1をすべては送れませんでした: %2。%3</translation>
+    </message>
+    <message>
+        <source>the port is not open</source>
+        <translation>ﾎﾟｰﾄが開いていません</translation>
+    </message>
+    <message>
+        <source>the line to the radio went away while the %1 were sent: check the cable and the port %2; %3</source>
+        <translation>%1の送信中に無線機との回線が切れました: ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください。%3</translation>
+    </message>
+    <message>
+        <source>stopped at the operator&apos;s request after %1 commands of the %2; %3</source>
+        <translation>操作者の指示により、%2のｺﾏﾝﾄﾞを %1 個送ったところで停止しました。%3</translation>
+    </message>
+    <message>
+        <source>cannot read %1 to its end, the radio holds part of it: %2</source>
+        <translation>%1 を最後まで読めません。無線機には一部だけが書き込まれています: %2</translation>
+    </message>
+    <message>
+        <source>the line to the radio went away before it confirmed the %1: check the cable and the port %2; %3</source>
+        <translation>無線機が%1を確認する前に回線が切れました: ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください。%3</translation>
+    </message>
+    <message>
+        <source>the radio did not confirm the %1: no answer to the closing type query (TY;, waited %2 for the %3 bytes still on their way): %4; %5</source>
+        <translation>無線機が%1を確認しません: 最後のﾀｲﾌﾟの問い合わせに応答がありません (TY;、送信途中の %3 ﾊﾞｲﾄを含めて %2 待機): %4。%5</translation>
+    </message>
+    <message>
+        <source>one of the first commands</source>
+        <translation>最初のほうのｺﾏﾝﾄﾞのどれか</translation>
+    </message>
+    <message>
+        <source>%1 or one before it</source>
+        <translation>%1 またはその前のｺﾏﾝﾄﾞ</translation>
+    </message>
+    <message>
+        <source>%1 more</source>
+        <translation>ほか %1 件</translation>
+    </message>
+    <message>
+        <source>the radio refused %1 of the %2 commands of the %3 (it answered &quot;?;&quot;): %4; check those entries of the settings file</source>
+        <translation>無線機が%3のｺﾏﾝﾄﾞ %2 個のうち %1 個を拒否しました (&quot;?;&quot; と応答): %4。設定ﾌｧｲﾙの該当する項目を確認してください</translation>
+    </message>
+    <message>
+        <source>the radio may hold some of the %1 commands sent, and its own settings for the rest</source>
+        <translation>無線機には送った %1 個のｺﾏﾝﾄﾞの一部だけが入り、残りは無線機の設定のままの可能性があります</translation>
+    </message>
 </context>
 <context>
     <name>FileContents</name>
@@ -86,10 +138,68 @@
     </message>
 </context>
 <context>
+    <name>MemoryChannels</name>
+    <message>
+        <source>the answer to MR%1; names entry %2, which is stored already</source>
+        <translation>MR%1; への応答が、保存済みの項目 %2 を示しています</translation>
+    </message>
+    <message>
+        <source>cannot store the answer to MR%1;: %2</source>
+        <translation>MR%1; への応答を保存できません: %2</translation>
+    </message>
+    <message>
+        <source>memory-channel entry %1-%2</source>
+        <translation>ﾒﾓﾘｰﾁｬﾝﾈﾙ %1-%2</translation>
+    </message>
+    <message>
+        <source>cannot read MemoryData: %1</source>
+        <translation>MemoryData を読めません: %1</translation>
+    </message>
+    <message>
+        <source>memory channels</source>
+        <translation>ﾒﾓﾘｰﾁｬﾝﾈﾙ</translation>
+    </message>
+</context>
+<context>
     <name>MenuTransfer</name>
     <message>
         <source>the menus were not read, as they depend on the radio&apos;s type: %1</source>
         <translation>ﾒﾆｭｰは無線機のﾀｲﾌﾟによって異なるため、読み込みませんでした: %1</translation>
+    </message>
+    <message>
+        <source>cannot store menu %1 %2-%3 (%4%5): %6</source>
+        <translation>ﾒﾆｭｰ %1 %2-%3 (%4%5) を保存できません: %6</translation>
+    </message>
+    <message>
+        <source>menu bank %1: %2</source>
+        <translation>ﾒﾆｭｰﾊﾞﾝｸ %1: %2</translation>
+    </message>
+    <message>
+        <source>menu bank %1, menu %2</source>
+        <translation>ﾒﾆｭｰﾊﾞﾝｸ %1 のﾒﾆｭｰ %2</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 ほか %2 件</translation>
+    </message>
+    <message>
+        <source>left out %1 menu settings whose value is empty (an EX command without a value would read the setting, not empty it): %2</source>
+        <translation>値が空のﾒﾆｭｰ設定 %1 件は送りませんでした (値のない EX ｺﾏﾝﾄﾞは設定を空にせず、読み出しになります): %2</translation>
+    </message>
+    <message>
+        <source>cannot read MenuData: %1</source>
+        <translation>MenuData を読めません: %1</translation>
+    </message>
+    <message>
+        <source>menu settings</source>
+        <translation>ﾒﾆｭｰ設定</translation>
+    </message>
+</context>
+<context>
+    <name>RadioSession</name>
+    <message>
+        <source>stopped at the operator&apos;s request at %1; the radio&apos;s settings are unchanged</source>
+        <translation>操作者の指示により %1 で停止しました。無線機の設定は変わっていません</translation>
     </message>
 </context>
 <context>
@@ -140,6 +250,113 @@
     <message>
         <source>%1; the radio keeps its own for the rest</source>
         <translation>%1。残りは無線機の設定のままです</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFile</name>
+    <message>
+        <source>%1 (1 character)</source>
+        <translation>%1 (1 文字)</translation>
+    </message>
+    <message>
+        <source>%1 (%2 characters)</source>
+        <translation>%1 (%2 文字)</translation>
+    </message>
+    <message>
+        <source>&quot;;&quot;, which would end the command sent to the radio</source>
+        <translation>&quot;;&quot; (無線機に送るｺﾏﾝﾄﾞがそこで終わってしまいます)</translation>
+    </message>
+    <message>
+        <source>the control character 0x%1, which a radio command cannot carry</source>
+        <translation>制御文字 0x%1 (無線機のｺﾏﾝﾄﾞでは送れません)</translation>
+    </message>
+    <message>
+        <source>%1 field %2 holds %3</source>
+        <translation>%1 の項目 %2 に使えない文字があります: %3</translation>
+    </message>
+    <message>
+        <source>%1 field %2 is %3, expected %4 characters</source>
+        <translation>%1 の項目 %2 が %3 です。%4 文字でなければなりません</translation>
+    </message>
+    <message>
+        <source>%1 field %2 is %3, at most %4 allowed</source>
+        <translation>%1 の項目 %2 が %3 です。%4 文字までです</translation>
+    </message>
+    <message>
+        <source>%1 field %2 is %3, expected digits only</source>
+        <translation>%1 の項目 %2 が %3 です。数字だけでなければなりません</translation>
+    </message>
+    <message>
+        <source>an MR line needs 16 fields (15 commas after &quot;MR,&quot;)</source>
+        <translation>MR 行には 16 項目が必要です (&quot;MR,&quot; の後にｺﾝﾏが 15 個)</translation>
+    </message>
+    <message>
+        <source>MR field 1 is %1, expected &quot;0&quot; or &quot;1&quot;</source>
+        <translation>MR の項目 1 が %1 です。&quot;0&quot; か &quot;1&quot; でなければなりません</translation>
+    </message>
+    <message>
+        <source>an EX line needs 6 fields (5 commas after &quot;EX,&quot;)</source>
+        <translation>EX 行には 6 項目が必要です (&quot;EX,&quot; の後にｺﾝﾏが 5 個)</translation>
+    </message>
+    <message>
+        <source>EX field 1 (the bank) is %1, expected &quot;A&quot; or &quot;B&quot;</source>
+        <translation>EX の項目 1 (ﾊﾞﾝｸ) が %1 です。&quot;A&quot; か &quot;B&quot; でなければなりません</translation>
+    </message>
+    <message>
+        <source>the line is empty</source>
+        <translation>空行です</translation>
+    </message>
+    <message>
+        <source>it starts with %1, not &quot;MR,&quot; or &quot;EX,&quot;</source>
+        <translation>行頭が &quot;MR,&quot; でも &quot;EX,&quot; でもなく %1 です</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>%1 行目: %2</translation>
+    </message>
+    <message>
+        <source>a character cannot be saved as one byte</source>
+        <translation>1 ﾊﾞｲﾄで保存できない文字があります</translation>
+    </message>
+    <message>
+        <source>a value holds a comma</source>
+        <translation>値にｺﾝﾏが含まれています</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 を読めません: %2</translation>
+    </message>
+    <message>
+        <source>cannot save the %1 row %2: %3</source>
+        <translation>%1 の行 %2 を保存できません: %3</translation>
+    </message>
+    <message>
+        <source>cannot read %1 to its end: %2</source>
+        <translation>%1 を最後まで読めません: %2</translation>
+    </message>
+    <message>
+        <source>cannot empty the tables: %1</source>
+        <translation>ﾃｰﾌﾞﾙを空にできません: %1</translation>
+    </message>
+    <message>
+        <source>line %1: the same entry is on an earlier line</source>
+        <translation>%1 行目: 同じ項目が前の行にあります</translation>
+    </message>
+    <message>
+        <source>the file is empty: it holds no MR or EX line to write</source>
+        <translation>ﾌｧｲﾙが空です: 書き込む MR 行も EX 行もありません</translation>
+    </message>
+    <message>
+        <source>the line has no line end: the file was cut short</source>
+        <translation>行末がありません: ﾌｧｲﾙが途中で切れています</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 に書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>cannot save %1: %2</source>
+        <translation>%1 を保存できません: %2</translation>
     </message>
 </context>
 <context>
