@@ -49,6 +49,57 @@
     </message>
 </context>
 <context>
+    <name>BootTransfer</name>
+    <message>
+        <source>boot loader line %1 is not a valid record</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰの %1 行目は正しいﾚｺｰﾄﾞではありません</translation>
+    </message>
+    <message>
+        <source>boot loader line %1: byte count %2 does not match its %3 data bytes</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰの %1 行目: ﾊﾞｲﾄ数 %2 がﾃﾞｰﾀの %3 ﾊﾞｲﾄと合いません</translation>
+    </message>
+    <message>
+        <source>boot loader line %1: the record at %2 leaves a gap after the one on line %3, which ends at %4</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰの %1 行目: %2 のﾚｺｰﾄﾞと、%4 で終わる %3 行目のﾚｺｰﾄﾞとの間に抜けがあります</translation>
+    </message>
+    <message>
+        <source>boot loader line %1: the record at %2 overlaps the one on line %3, which ends at %4</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰの %1 行目: %2 のﾚｺｰﾄﾞが、%4 で終わる %3 行目のﾚｺｰﾄﾞと重なっています</translation>
+    </message>
+    <message>
+        <source>cannot read BootPrg: %1</source>
+        <translation>BootPrg を読めません: %1</translation>
+    </message>
+    <message>
+        <source>no boot loader: BootPrg is empty</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰがありません: BootPrg が空です</translation>
+    </message>
+    <message>
+        <source>the boot loader is %1 bytes; at most %2 can be announced</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰが %1 ﾊﾞｲﾄあります。送れるのは %2 ﾊﾞｲﾄまでです</translation>
+    </message>
+    <message>
+        <source>the loader length&apos;s high byte</source>
+        <translation>ﾛｰﾀﾞｰ長の上位ﾊﾞｲﾄ</translation>
+    </message>
+    <message>
+        <source>the loader length&apos;s low byte</source>
+        <translation>ﾛｰﾀﾞｰ長の下位ﾊﾞｲﾄ</translation>
+    </message>
+    <message>
+        <source>loader byte %1 of %2 (line %3)</source>
+        <translation>ﾛｰﾀﾞｰの %2 ﾊﾞｲﾄ中 %1 ﾊﾞｲﾄ目 (%3 行目)</translation>
+    </message>
+    <message>
+        <source>the start request 0x55</source>
+        <translation>開始要求 0x55</translation>
+    </message>
+    <message>
+        <source>the whole loader, which should now be running</source>
+        <translation>ﾛｰﾀﾞｰ全体の送信 (ﾛｰﾀﾞｰが動き始めているはずです)</translation>
+    </message>
+</context>
+<context>
     <name>ConfirmedWrite</name>
     <message>
         <source>the radio sent more than an answer holds without ending it (%1): check the cable and the port %2; %3</source>
@@ -136,6 +187,73 @@
         <source>the image has %1 gaps below its last data byte, %2 in all, filled with 0xFF: %3</source>
         <translation>ｲﾒｰｼﾞの最後のﾃﾞｰﾀより前に抜けが %1 か所 (合計 %2) あり、0xFF で埋めます: %3</translation>
     </message>
+    <message>
+        <source>line %1</source>
+        <translation>%1 行目</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 を読めません: %2</translation>
+    </message>
+    <message>
+        <source>%1: S3 records cannot be placed</source>
+        <translation>%1: S3 ﾚｺｰﾄﾞは配置できません</translation>
+    </message>
+    <message>
+        <source>%1: not a valid %2 record</source>
+        <translation>%1: 正しい %2 ﾚｺｰﾄﾞではありません</translation>
+    </message>
+    <message>
+        <source>%1 holds no S1 or S2 record with data</source>
+        <translation>%1 にﾃﾞｰﾀのある S1 / S2 ﾚｺｰﾄﾞがありません</translation>
+    </message>
+    <message>
+        <source>line %1: the image starts at %2, not at address 0</source>
+        <translation>%1 行目: ｲﾒｰｼﾞがｱﾄﾞﾚｽ 0 ではなく %2 から始まっています</translation>
+    </message>
+    <message>
+        <source>line %1: the record at %2 overlaps the one on line %3, which ends at %4</source>
+        <translation>%1 行目: %2 のﾚｺｰﾄﾞが、%4 で終わる %3 行目のﾚｺｰﾄﾞと重なっています</translation>
+    </message>
+    <message>
+        <source>the image is %1 frames (%2 bytes from address 0); a firmware image must be exactly %3 frames (%4 bytes)</source>
+        <translation>ｲﾒｰｼﾞが %1 ﾌﾚｰﾑ (ｱﾄﾞﾚｽ 0 から %2 ﾊﾞｲﾄ) です。ﾌｧｰﾑｳｪｱのｲﾒｰｼﾞはちょうど %3 ﾌﾚｰﾑ (%4 ﾊﾞｲﾄ) でなければなりません</translation>
+    </message>
+</context>
+<context>
+    <name>FlashLink</name>
+    <message>
+        <source>stopped at the operator&apos;s request: the radio holds part of the firmware and must be written again</source>
+        <translation>操作者の指示により停止しました: 無線機にはﾌｧｰﾑｳｪｱが一部しか書き込まれていないため、書き込み直す必要があります</translation>
+    </message>
+    <message>
+        <source>check that the radio is in firmware-write mode, the cable and the port %1</source>
+        <translation>無線機がﾌｧｰﾑｳｪｱ書き込みﾓｰﾄﾞになっているか、ｹｰﾌﾞﾙとﾎﾟｰﾄ %1 を確認してください</translation>
+    </message>
+    <message>
+        <source>the line to the radio went away after %1: check the cable and the port %2</source>
+        <translation>%1 のあと無線機との回線が切れました: ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください</translation>
+    </message>
+    <message>
+        <source>the radio stayed silent after %1 (waited %2 for %3): %4</source>
+        <translation>%1 のあと無線機から応答がありません (%3 を %2 待機): %4</translation>
+    </message>
+    <message>
+        <source>the radio echoed %1 for %2 (%3): check the cable and the port %4</source>
+        <translation>無線機が %2 のｴｺｰとして %1 を返しました (%3): ｹｰﾌﾞﾙとﾎﾟｰﾄ %4 を確認してください</translation>
+    </message>
+    <message>
+        <source>the radio refused %1 (%2)</source>
+        <translation>無線機が拒否しました (%2): %1</translation>
+    </message>
+    <message>
+        <source>the radio answered something else after %1 (%2 where %3 was due): %4</source>
+        <translation>%1 のあと無線機が想定外の応答をしました (%3 のはずが %2): %4</translation>
+    </message>
+    <message>
+        <source>the synchronisation</source>
+        <translation>同期</translation>
+    </message>
 </context>
 <context>
     <name>MemoryChannels</name>
@@ -193,6 +311,37 @@
     <message>
         <source>menu settings</source>
         <translation>ﾒﾆｭｰ設定</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramTransfer</name>
+    <message>
+        <source>block %1 (address 0x%2)</source>
+        <translation>ﾌﾞﾛｯｸ %1 (ｱﾄﾞﾚｽ 0x%2)</translation>
+    </message>
+    <message>
+        <source>the write request for %1</source>
+        <translation>%1 の書き込み要求</translation>
+    </message>
+    <message>
+        <source>the header of %1</source>
+        <translation>%1 のﾍｯﾀﾞｰ</translation>
+    </message>
+    <message>
+        <source>frame %1 of %2</source>
+        <translation>%2 のﾌﾚｰﾑ %1</translation>
+    </message>
+    <message>
+        <source>the block check of %1</source>
+        <translation>%1 のﾌﾞﾛｯｸﾁｪｯｸ</translation>
+    </message>
+    <message>
+        <source>%1: its check did not match</source>
+        <translation>%1: ﾁｪｯｸが一致しません</translation>
+    </message>
+    <message>
+        <source>not a whole image</source>
+        <translation>ｲﾒｰｼﾞが完全ではありません</translation>
     </message>
 </context>
 <context>
