@@ -164,6 +164,33 @@
         <source>cannot use %1: its name is not valid UTF-8, and Brisk keeps a file name as the bytes it is or not at all; rename the file (or its folder)</source>
         <translation>%1 を使えません: 名前が UTF-8 として正しくなく、ﾌｧｲﾙ名をそのまま扱えません。ﾌｧｲﾙ (またはﾌｫﾙﾀﾞ) の名前を変えてください</translation>
     </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 を読めません: %2</translation>
+    </message>
+    <message>
+        <source>cannot read %1: it is a folder</source>
+        <translation>%1 を読めません: ﾌｫﾙﾀﾞです</translation>
+    </message>
+    <message>
+        <source>cannot read %1: it is not a regular file (a device or a pipe)</source>
+        <translation>%1 を読めません: 通常のﾌｧｲﾙではありません (ﾃﾞﾊﾞｲｽまたはﾊﾟｲﾌﾟ)</translation>
+    </message>
+    <message>
+        <source>cannot read %1: it is larger than %2 MB, too large for this kind of file</source>
+        <translation>%1 を読めません: %2 MB を超えていて、この種類のﾌｧｲﾙとしては大きすぎます</translation>
+    </message>
+    <message>
+        <source>cannot use the file&apos;s handle</source>
+        <translation>ﾌｧｲﾙのﾊﾝﾄﾞﾙを使えません</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwareFiles</name>
+    <message>
+        <source>Looked for it in:</source>
+        <translation>探した場所:</translation>
+    </message>
 </context>
 <context>
     <name>FirmwareImage</name>
@@ -256,6 +283,13 @@
     </message>
 </context>
 <context>
+    <name>ImageRowReader</name>
+    <message>
+        <source>the working database is not an SQLite database</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽが SQLite ﾃﾞｰﾀﾍﾞｰｽではありません</translation>
+    </message>
+</context>
+<context>
     <name>MemoryChannels</name>
     <message>
         <source>the answer to MR%1; names entry %2, which is stored already</source>
@@ -314,6 +348,33 @@
     </message>
 </context>
 <context>
+    <name>OutputPath</name>
+    <message>
+        <source>cannot save %1: its links go round in a loop</source>
+        <translation>%1 に保存できません: ﾘﾝｸが循環しています</translation>
+    </message>
+    <message>
+        <source>cannot save %1: it is a folder</source>
+        <translation>%1 に保存できません: ﾌｫﾙﾀﾞです</translation>
+    </message>
+    <message>
+        <source>cannot save %1: it is not a regular file (a device or a pipe), and Brisk replaces only files</source>
+        <translation>%1 に保存できません: 通常のﾌｧｲﾙではありません (ﾃﾞﾊﾞｲｽまたはﾊﾟｲﾌﾟ)。Brisk が置き換えるのはﾌｧｲﾙだけです</translation>
+    </message>
+    <message>
+        <source>cannot save %1: the folder %2 does not exist</source>
+        <translation>%1 に保存できません: ﾌｫﾙﾀﾞ %2 がありません</translation>
+    </message>
+    <message>
+        <source>cannot save %1: the folder %2 cannot be written</source>
+        <translation>%1 に保存できません: ﾌｫﾙﾀﾞ %2 に書き込めません</translation>
+    </message>
+    <message>
+        <source>cannot save %1: the file is read-only</source>
+        <translation>%1 に保存できません: ﾌｧｲﾙが読み取り専用です</translation>
+    </message>
+</context>
+<context>
     <name>ProgramTransfer</name>
     <message>
         <source>block %1 (address 0x%2)</source>
@@ -349,6 +410,100 @@
     <message>
         <source>stopped at the operator&apos;s request at %1; the radio&apos;s settings are unchanged</source>
         <translation>操作者の指示により %1 で停止しました。無線機の設定は変わっていません</translation>
+    </message>
+</context>
+<context>
+    <name>SRecord</name>
+    <message>
+        <source>character %1 is not a hexadecimal digit</source>
+        <translation>%1 文字目が 16 進数の数字ではありません</translation>
+    </message>
+    <message>
+        <source>too short for an S-record</source>
+        <translation>S ﾚｺｰﾄﾞとしては短すぎます</translation>
+    </message>
+    <message>
+        <source>not an S-record: it does not start with &quot;S&quot;</source>
+        <translation>S ﾚｺｰﾄﾞではありません: &quot;S&quot; で始まっていません</translation>
+    </message>
+    <message>
+        <source>unknown record type</source>
+        <translation>不明なﾚｺｰﾄﾞ種別です</translation>
+    </message>
+    <message>
+        <source>S4 is a reserved record type</source>
+        <translation>S4 は予約されたﾚｺｰﾄﾞ種別です</translation>
+    </message>
+    <message>
+        <source>odd number of hexadecimal digits</source>
+        <translation>16 進数の桁数が奇数です</translation>
+    </message>
+    <message>
+        <source>byte count says %1 bytes, the line has %2</source>
+        <translation>ﾊﾞｲﾄ数は %1 ですが、行には %2 ﾊﾞｲﾄあります</translation>
+    </message>
+    <message>
+        <source>byte count %1 is too small for an S%2 record</source>
+        <translation>ﾊﾞｲﾄ数 %1 は S%2 ﾚｺｰﾄﾞには小さすぎます</translation>
+    </message>
+    <message>
+        <source>checksum is %1, the record&apos;s bytes give %2</source>
+        <translation>ﾁｪｯｸｻﾑは %1 ですが、ﾚｺｰﾄﾞのﾊﾞｲﾄから求めると %2 です</translation>
+    </message>
+</context>
+<context>
+    <name>SRecordImport</name>
+    <message>
+        <source>%1 record refused: 32-bit addresses do not fit the image table</source>
+        <translation>%1 ﾚｺｰﾄﾞは受け付けません: 32 ﾋﾞｯﾄのｱﾄﾞﾚｽはｲﾒｰｼﾞのﾃｰﾌﾞﾙに入りません</translation>
+    </message>
+    <message>
+        <source>%1 record refused: a record must start with an upper-case &quot;S&quot;</source>
+        <translation>%1 ﾚｺｰﾄﾞは受け付けません: ﾚｺｰﾄﾞは大文字の &quot;S&quot; で始まらなければなりません</translation>
+    </message>
+    <message>
+        <source>%1 record refused in the boot loader: only S2 records are sent whole</source>
+        <translation>ﾌﾞｰﾄﾛｰﾀﾞｰの %1 ﾚｺｰﾄﾞは受け付けません: 欠けずに送れるのは S2 ﾚｺｰﾄﾞだけです</translation>
+    </message>
+    <message>
+        <source>record too long to store: %1 data bytes, at most %2 fit</source>
+        <translation>ﾚｺｰﾄﾞが長すぎて保存できません: ﾃﾞｰﾀ %1 ﾊﾞｲﾄ (最大 %2 ﾊﾞｲﾄ)</translation>
+    </message>
+    <message>
+        <source>%1 record refused: bytes after its count make it another count to other readers</source>
+        <translation>%1 ﾚｺｰﾄﾞは受け付けません: 件数の後にﾊﾞｲﾄがあり、ほかのﾂｰﾙでは別の件数として読まれます</translation>
+    </message>
+    <message>
+        <source>record count says %1 data records, the file has %2 before it</source>
+        <translation>ﾚｺｰﾄﾞ件数は %1 ですが、その前にあるﾃﾞｰﾀﾚｺｰﾄﾞは %2 件です</translation>
+    </message>
+    <message>
+        <source>cannot empty %1: %2</source>
+        <translation>%1 を空にできません: %2</translation>
+    </message>
+    <message>
+        <source>the working database is not an SQLite database</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽが SQLite ﾃﾞｰﾀﾍﾞｰｽではありません</translation>
+    </message>
+    <message>
+        <source>cannot start storing: %1</source>
+        <translation>保存を開始できません: %1</translation>
+    </message>
+    <message>
+        <source>cannot store into %1: %2</source>
+        <translation>%1 に保存できません: %2</translation>
+    </message>
+    <message>
+        <source>cannot store: %1</source>
+        <translation>保存できません: %1</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>%1 行目: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not an image table</source>
+        <translation>%1 はｲﾒｰｼﾞのﾃｰﾌﾞﾙではありません</translation>
     </message>
 </context>
 <context>
@@ -514,6 +669,10 @@
         <source>cannot make a private folder in %1: %2</source>
         <translation>%1 に専用ﾌｫﾙﾀﾞを作れません: %2</translation>
     </message>
+    <message>
+        <source>cannot use the folder %1: it is not a folder of this user&apos;s</source>
+        <translation>ﾌｫﾙﾀﾞ %1 を使えません: このﾕｰｻﾞｰのﾌｫﾙﾀﾞではありません</translation>
+    </message>
 </context>
 <context>
     <name>WorkDatabase</name>
@@ -532,6 +691,30 @@
     <message>
         <source>the working database %1 was replaced while it was made</source>
         <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 が作成中に置き換えられました</translation>
+    </message>
+    <message>
+        <source>cannot replace the old working database %1</source>
+        <translation>古い作業用ﾃﾞｰﾀﾍﾞｰｽ %1 を置き換えられません</translation>
+    </message>
+    <message>
+        <source>cannot create the working database: %1</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽを作れません: %1</translation>
+    </message>
+    <message>
+        <source>cannot open the working database %1: %2</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 を開けません: %2</translation>
+    </message>
+    <message>
+        <source>cannot use the working database %1: %2</source>
+        <translation>作業用ﾃﾞｰﾀﾍﾞｰｽ %1 を使えません: %2</translation>
+    </message>
+    <message>
+        <source>cannot empty %1: %2</source>
+        <translation>%1 を空にできません: %2</translation>
+    </message>
+    <message>
+        <source>cannot store into %1: %2</source>
+        <translation>%1 に保存できません: %2</translation>
     </message>
 </context>
 <context>

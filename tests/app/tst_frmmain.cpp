@@ -120,7 +120,7 @@ private slots:
                         "ADJ/FPU_SJ.D3T", "Type J(S) - EXT") +
                 "; Idle; AdjustPrg 1");
         row("ADJUST after a read of J(V), Japanese, file nowhere", Adjust, "ja,read:J(V),nowhere",
-            "Idle critical Error!!: 'ADJ/FPU_VJ.D3T' Not Found !! (Looked for it in:\nADJ/FPU_VJ.D3T\n"
+            "Idle critical Error!!: 'ADJ/FPU_VJ.D3T' Not Found !! (探した場所:\nADJ/FPU_VJ.D3T\n"
             "DATA/ADJ/FPU_VJ.D3T); AdjustPrg 1");
         row("ADJUST after a read of J(V) on the other port", Adjust, "read:J(V),com2,type:K,cancel",
             adjustArmed("K", adjustNote, "ADJ/FPU.D3T", "").replace("COM1 — /dev/ttyS0", "COM2 — /dev/ttyS1") +
@@ -377,9 +377,10 @@ private slots:
         }
 
         QCOMPARE(h.dialogs.shown.join("\n"),
-                 (loader == "nowhere" ? "critical Error!!: '7730F.REL' Not Found !! (Looked for it in:\n" + beside +
-                                            "\n" + inData + ")\n"
-                                      : "") +
+                 (loader == "nowhere"
+                      ? QString("critical Error!!: '7730F.REL' Not Found !! (") +
+                            (japanese ? "探した場所" : "Looked for it in") + ":\n" + beside + "\n" + inData + ")\n"
+                      : "") +
                      (japanese ? "ｼﾘｱﾙﾎﾟｰﾄ ﾃﾞﾊﾞｲｽ" : "Serial Port Devices") + QString(": /dev/ttyS0, ") + stable +
                      (japanese ? " [使用中] [見つかりません]\n" : " [] [missing]\n") +
                      "Q41-2290-07 - Version infomation|icon|Q41-2290-07|Version 1.00|DEC 20 2000\ndocument " + page);
