@@ -135,7 +135,7 @@
     </message>
     <message>
         <source>the radio did not confirm the %1: no answer to the closing type query (TY;, waited %2 for the %3 bytes still on their way): %4; %5</source>
-        <translation>無線機が%1を確認しません: 最後のﾀｲﾌﾟの問い合わせに応答がありません (TY;、送信途中の %3 ﾊﾞｲﾄを含めて %2 待機): %4。%5</translation>
+        <translation>無線機が%1を確認しません: 最後のﾀｲﾌﾟの問い合わせに応答がありません (TY;、送信途中の %3 ﾊﾞｲﾄを含めて %2待機): %4。%5</translation>
     </message>
     <message>
         <source>one of the first commands</source>
@@ -259,11 +259,11 @@
     </message>
     <message>
         <source>the line to the radio went away after %1: check the cable and the port %2</source>
-        <translation>%1 のあと無線機との回線が切れました: ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください</translation>
+        <translation>%1のあと無線機との回線が切れました: ｹｰﾌﾞﾙとﾎﾟｰﾄ %2 を確認してください</translation>
     </message>
     <message>
         <source>the radio stayed silent after %1 (waited %2 for %3): %4</source>
-        <translation>%1 のあと無線機から応答がありません (%3 を %2 待機): %4</translation>
+        <translation>%1のあと無線機から応答がありません (%3 を %2待機): %4</translation>
     </message>
     <message>
         <source>the radio echoed %1 for %2 (%3): check the cable and the port %4</source>
@@ -275,7 +275,7 @@
     </message>
     <message>
         <source>the radio answered something else after %1 (%2 where %3 was due): %4</source>
-        <translation>%1 のあと無線機が想定外の応答をしました (%3 のはずが %2): %4</translation>
+        <translation>%1のあと無線機が想定外の応答をしました (%3 のはずが %2): %4</translation>
     </message>
     <message>
         <source>the synchronisation</source>
@@ -777,7 +777,7 @@
     </message>
     <message>
         <source>the radio did not answer %1 (%2, waited %3): %4</source>
-        <translation>無線機が%1に応答しません (%2、%3 待機): %4</translation>
+        <translation>無線機が%1に応答しません (%2、%3待機): %4</translation>
     </message>
     <message>
         <source>the radio refused %1 (%2: it answered &quot;?;&quot;)</source>
