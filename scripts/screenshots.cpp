@@ -7,6 +7,7 @@
 
 #include "app/frmHelp.h"
 #include "app/frmRadioType.h"
+#include "store/FirmwareFiles.h"
 
 #include <QMessageBox>
 #include <QScreen>
@@ -67,10 +68,10 @@ int main(int argc, char *argv[])
     h.window().findChild<frmHelp *>()->close();
     // The box a start-up without the boot loader shows: the places searched as its details.
     shootNextModal("7-not-found-details");
+    const FirmwareFile loader{
+        {}, {"/opt/brisk-hx7730/7730F.REL", QDir::homePath() + "/.local/share/BriskHx7730/7730F.REL"}};
     DesktopDialogs().message(&h.window(), "'7730F.REL' Not Found !!", OperatorDialogs::Icon::Critical, "Error!!",
-                             "Looked for it in:\n/opt/brisk-hx7730/7730F.REL\n" + QDir::homePath() +
-                                 "/.local/share/BriskHx7730/7730F.REL",
-                             {});
+                             loader.searchedText(), {});
     // ADJUST without a type read from the radio: the type dialog, then the screen armed with
     // the type chosen, naming the file and where the type came from.
     frmRadioType types(h.texts(142), &h.window());

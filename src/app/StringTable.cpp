@@ -61,38 +61,7 @@ constexpr Entry Entries[] = {
     {154, "Preparing for menu and memory channel data.", "メニュー／メモリーチャンネル書込準備中"},
 };
 
-struct AddedEntry
-{
-    StringTable::Added id;
-    const char *english;
-    const char *japanese;
-};
-
-// Texts of the port devices dialog, in the numbered table's style: half-width katakana
-// for the words of the window.
-constexpr AddedEntry AddedEntries[] = {
-    {StringTable::Added::MenuDevices, "&Devices…", "ﾃﾞﾊﾞｲｽ(&D)…"},
-    {StringTable::Added::DevicesTitle, "Serial Port Devices", "ｼﾘｱﾙﾎﾟｰﾄ ﾃﾞﾊﾞｲｽ"},
-    {StringTable::Added::DevicesHint,
-     "Choose the device for COM1 and COM2. A name in /dev/serial/by-id stays the same when the adapter is plugged in "
-     "again.",
-     "COM1 と COM2 のﾃﾞﾊﾞｲｽを選んでください。/dev/serial/by-id の名前はｱﾀﾞﾌﾟﾀを差し直しても変わりません。"},
-    {StringTable::Added::Device, "Device", "ﾃﾞﾊﾞｲｽ"},
-    {StringTable::Added::Description, "Description", "説明"},
-    {StringTable::Added::Manufacturer, "Manufacturer", "ﾒｰｶｰ"},
-    {StringTable::Added::SerialNumber, "Serial number", "ｼﾘｱﾙ番号"},
-    {StringTable::Added::StableName, "Stable name", "固定名"},
-};
-
 } // namespace
-
-QString StringTable::text(Added id) const
-{
-    for (const AddedEntry &e : AddedEntries)
-        if (e.id == id)
-            return QString::fromUtf8(m_language == Language::Japanese ? e.japanese : e.english);
-    return QString();
-}
 
 QString StringTable::text(int id) const
 {

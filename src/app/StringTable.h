@@ -13,23 +13,10 @@ public:
     explicit StringTable(Language language = systemLanguage()) : m_language(language) {}
 
     Language language() const { return m_language; }
-    // Texts added beside the numbered table; they have names, not numbers.
-    enum class Added {
-        MenuDevices,
-        DevicesTitle,
-        DevicesHint,
-        Device,
-        Description,
-        Manufacturer,
-        SerialNumber,
-        StableName
-    };
 
     // The text of entry `id`; an empty text for a number the table does not hold.
     QString text(int id) const;
-    QString text(Added id) const;
     QString operator()(int id) const { return text(id); }
-    QString operator()(Added id) const { return text(id); }
 
     static Language languageOf(const QLocale &locale);
     static Language systemLanguage() { return languageOf(QLocale::system()); }

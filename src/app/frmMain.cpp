@@ -32,7 +32,7 @@ namespace {
 
 constexpr auto BootLoaderFile = "7730F.REL";
 constexpr auto ErrorTitle = "Error!!";
-constexpr auto CannotCreateText = "The working database cannot be created.";
+constexpr auto CannotCreateText = QT_TRANSLATE_NOOP("frmMain", "The working database cannot be created.");
 // Operations call fncWaitCursor once per item; this keeps the window painted when
 // the items come slowly.
 constexpr qint64 RepaintInterval = 50;   // ms
@@ -148,7 +148,7 @@ bool frmMain::startUp()
     m_actions->startIdle();
 
     if (!m_setup.workFolderProblem.isEmpty()) {
-        reportStartFailure(QLatin1String(CannotCreateText), m_setup.workFolderProblem);
+        reportStartFailure(tr(CannotCreateText), m_setup.workFolderProblem);
         return false;
     }
     if (!lockWorkDatabase() || !createWorkDatabase())
@@ -181,7 +181,7 @@ void frmMain::setWindowTexts()
     ui.mnuMenu31->setTitle(t(Txt::MenuSerialPort));
     ui.mnuMenu311->setText(t(Txt::MenuCom1));
     ui.mnuMenu312->setText(t(Txt::MenuCom2));
-    ui.mnuMenu313->setText(t(StringTable::Added::MenuDevices));
+    ui.mnuMenu313->setText(tr("&Devices…"));
     ui.mnuMenu4->setText(t(Txt::MenuUsage));
     ui.mnuMenu5->setText(t(Txt::MenuAbout));
 
@@ -279,14 +279,13 @@ bool frmMain::lockWorkDatabase()
     const bool ownerRuns = held && host == QSysInfo::machineHostName() && LockOwner::isLiveCopyOfThisProgram(owner);
     if (held && !ownerRuns && m_lock->removeStaleLockFile() && m_lock->tryLock(0))
         return true;
-    const QString reason = ownerRuns ? QStringLiteral("The working database %1 is in use by process %2.")
+    const QString reason = ownerRuns ? tr("The working database %1 is in use by process %2.")
                                            .arg(QDir::toNativeSeparators(databasePath()))
                                            .arg(owner)
                                      : whyLockFailed();
     m_lock.reset();
-    reportStartFailure(ownerRuns ? m_setup.texts(Txt::IdleAction) + QStringLiteral(" is already running.")
-                                 : QLatin1String(CannotCreateText),
-                       reason);
+    reportStartFailure(
+        ownerRuns ? tr("%1 is already running.").arg(m_setup.texts(Txt::IdleAction)) : tr(CannotCreateText), reason);
     return false;
 }
 
@@ -295,11 +294,11 @@ QString frmMain::whyLockFailed() const
     const QString lock = QDir::toNativeSeparators(databasePath() + QStringLiteral(".lock"));
     switch (m_lock->error()) {
     case QLockFile::PermissionError:
-        return QStringLiteral("cannot create the lock file %1: permission denied").arg(lock);
+        return tr("cannot create the lock file %1: permission denied").arg(lock);
     case QLockFile::LockFailedError:
-        return QStringLiteral("the lock file %1 is left by a program that has ended, and cannot be removed").arg(lock);
+        return tr("the lock file %1 is left by a program that has ended, and cannot be removed").arg(lock);
     default:
-        return QStringLiteral("cannot create the lock file %1").arg(lock);
+        return tr("cannot create the lock file %1").arg(lock);
     }
 }
 
@@ -307,12 +306,12 @@ bool frmMain::createWorkDatabase()
 {
     QString reason;
     if (!WorkDatabase::create(databasePath(), &reason)) {
-        reportStartFailure(QLatin1String(CannotCreateText), reason);
+        reportStartFailure(tr(CannotCreateText), reason);
         return false;
     }
     m_ownsDatabase = true;
     if (!WorkDatabase::open(databasePath(), m_connectionName, &reason).isOpen()) {
-        reportStartFailure(QStringLiteral("The working database cannot be opened."), reason);
+        reportStartFailure(tr("The working database cannot be opened."), reason);
         return false;
     }
     return true;

@@ -15,15 +15,13 @@
 
 namespace {
 
-using Added = StringTable::Added;
-
-QTreeWidget *portList(const StringTable &texts, const QList<SerialPortEntry> &ports, QWidget *parent)
+QTreeWidget *portList(const QList<SerialPortEntry> &ports, QWidget *parent)
 {
     auto *list = new QTreeWidget(parent);
     list->setObjectName(QStringLiteral("lstPorts"));
     list->setRootIsDecorated(false);
-    list->setHeaderLabels({texts(Added::Device), texts(Added::Description), texts(Added::Manufacturer),
-                           texts(Added::SerialNumber), texts(Added::StableName)});
+    list->setHeaderLabels({frmPorts::tr("Device"), frmPorts::tr("Description"), frmPorts::tr("Manufacturer"),
+                           frmPorts::tr("Serial number"), frmPorts::tr("Stable name")});
     for (const SerialPortEntry &port : ports)
         list->addTopLevelItem(
             new QTreeWidgetItem(QStringList{QDir::toNativeSeparators(port.device), port.description, port.manufacturer,
@@ -56,9 +54,12 @@ frmPorts::frmPorts(const StringTable &texts, const QList<SerialPortEntry> &ports
 {
     setObjectName(QStringLiteral("frmPorts"));
     setModal(true);
-    setWindowTitle(texts(Added::DevicesTitle));
+    setWindowTitle(tr("Serial Port Devices"));
 
-    auto *hint = new QLabel(texts(Added::DevicesHint), this);
+    auto *hint = new QLabel(
+        tr("Choose the device for COM1 and COM2. A name in /dev/serial/by-id stays the same when the adapter "
+           "is plugged in again."),
+        this);
     hint->setObjectName(QStringLiteral("lblHint"));
     hint->setWordWrap(true);
     auto *choices = new QFormLayout;
@@ -76,7 +77,7 @@ frmPorts::frmPorts(const StringTable &texts, const QList<SerialPortEntry> &ports
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *page = new QVBoxLayout(this);
-    page->addWidget(portList(texts, ports, this), 1);
+    page->addWidget(portList(ports, this), 1);
     page->addWidget(hint);
     page->addLayout(choices);
     page->addWidget(buttons);

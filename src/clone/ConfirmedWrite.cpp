@@ -23,11 +23,11 @@ bool ConfirmedWrite::begin()
         return !m_failed;
     m_begun = true;
     if (!m_link.CommOpen(m_window.settingsText()))
-        return fail(QStringLiteral("the %1 were not written: %2").arg(m_what, m_link.lastError()));
+        return fail(tr("the %1 were not written: %2").arg(m_what, m_link.lastError()));
     // Whatever the radio had queued is no answer to this write.
     m_link.discardInput();
     if (!m_link.TyRead(m_type.P1, m_type.P2))
-        return fail(QStringLiteral("the %1 were not written: %2").arg(m_what, m_link.lastError()));
+        return fail(tr("the %1 were not written: %2").arg(m_what, m_link.lastError()));
     m_typed = true;
     m_window.noteRadioType(typeLabel(m_type));
     return true;
@@ -36,16 +36,15 @@ bool ConfirmedWrite::begin()
 bool ConfirmedWrite::sent(bool written)
 {
     if (!written)
-        return fail(QStringLiteral("the %1 could not all be sent: %2; %3")
-                        .arg(m_what,
-                             m_link.lastError().isEmpty() ? QStringLiteral("the port is not open") : m_link.lastError(),
+        return fail(tr("the %1 could not all be sent: %2; %3")
+                        .arg(m_what, m_link.lastError().isEmpty() ? tr("the port is not open") : m_link.lastError(),
                              mayHold()));
     m_commands.append({m_link.bytesWritten(), m_link.lastCommand()});
     if (!collect())
         return false;
     if (m_link.portFailed())
-        return fail(QStringLiteral("the line to the radio went away while the %1 were sent: check the cable and the "
-                                   "port %2; %3")
+        return fail(tr("the line to the radio went away while the %1 were sent: check the cable and the "
+                       "port %2; %3")
                         .arg(m_what, m_link.portText(), mayHold()));
     return true;
 }
@@ -54,7 +53,7 @@ bool ConfirmedWrite::stopRequested()
 {
     if (!m_window.cancelRequested())
         return false;
-    fail(QStringLiteral("stopped at the operator's request after %1 commands of the %2; %3")
+    fail(tr("stopped at the operator's request after %1 commands of the %2; %3")
              .arg(m_commands.size())
              .arg(m_what, mayHold()));
     return true;
@@ -71,8 +70,7 @@ bool ConfirmedWrite::tableReadToEnd(const QSqlQuery &rows, const QString &table)
 {
     if (!rows.lastError().isValid())
         return true;
-    return fail(QStringLiteral("cannot read %1 to its end, the radio holds part of it: %2")
-                    .arg(table, rows.lastError().text()));
+    return fail(tr("cannot read %1 to its end, the radio holds part of it: %2").arg(table, rows.lastError().text()));
 }
 
 bool ConfirmedWrite::finish()
@@ -92,14 +90,14 @@ bool ConfirmedWrite::finish()
         if (!fine)
             return false;
         if (m_link.portFailed())
-            return fail(QStringLiteral("the line to the radio went away before it confirmed the %1: check the cable "
-                                       "and the port %2; %3")
+            return fail(tr("the line to the radio went away before it confirmed the %1: check the cable "
+                           "and the port %2; %3")
                             .arg(m_what, m_link.portText(), mayHold()));
         if (stopRequested())
             return false;
         if (deadline.hasExpired())
-            return fail(QStringLiteral("the radio did not confirm the %1: no answer to the closing type query "
-                                       "(TY;, waited %2 for the %3 bytes still on their way): %4; %5")
+            return fail(tr("the radio did not confirm the %1: no answer to the closing type query "
+                           "(TY;, waited %2 for the %3 bytes still on their way): %4; %5")
                             .arg(m_what, secondsText(limit))
                             .arg(onTheirWay)
                             .arg(m_link.normalModeAdvice(), mayHold()));
@@ -157,12 +155,11 @@ QString ConfirmedWrite::refusals() const
 {
     QStringList named;
     for (const QString &command : m_refusedAfter.mid(0, RefusalsNamed))
-        named << (command.isEmpty() ? QStringLiteral("one of the first commands")
-                                    : QStringLiteral("%1 or one before it").arg(command));
+        named << (command.isEmpty() ? tr("one of the first commands") : tr("%1 or one before it").arg(command));
     if (m_refusedAfter.size() > RefusalsNamed)
-        named << QStringLiteral("%1 more").arg(m_refusedAfter.size() - RefusalsNamed);
-    return QStringLiteral("the radio refused %1 of the %2 commands of the %3 (it answered \"?;\"): %4; check those "
-                          "entries of the settings file")
+        named << tr("%1 more").arg(m_refusedAfter.size() - RefusalsNamed);
+    return tr("the radio refused %1 of the %2 commands of the %3 (it answered \"?;\"): %4; check those "
+              "entries of the settings file")
         .arg(m_refusedAfter.size())
         .arg(m_commands.size())
         .arg(m_what, named.join(QStringLiteral(", ")));
@@ -170,7 +167,7 @@ QString ConfirmedWrite::refusals() const
 
 QString ConfirmedWrite::mayHold() const
 {
-    return QStringLiteral("the radio may hold some of the %1 commands sent, and its own settings for the rest")
+    return tr("the radio may hold some of the %1 commands sent, and its own settings for the rest")
         .arg(m_commands.size());
 }
 

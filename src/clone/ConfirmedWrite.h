@@ -5,6 +5,7 @@
 #include "store/Services.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QSqlQuery>
 #include <QString>
@@ -17,6 +18,8 @@
 // it says in between is collected: "?;" means it refused a command.
 class ConfirmedWrite
 {
+    Q_DECLARE_TR_FUNCTIONS(ConfirmedWrite)
+
 public:
     // How often a wait for the closing answer lets the window paint.
     static constexpr std::chrono::milliseconds PollSlice{25};

@@ -4,6 +4,7 @@
 #include "RadioSession.h"
 #include "link/clsBriskHx7730.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -48,10 +49,12 @@ bool storeChannel(WindowServices &window, QSqlQuery &insert, const QString &aske
         return true;
     const QString error = insert.lastError().text();
     if (error.contains(QLatin1String("UNIQUE")))
-        window.setFailure(QStringLiteral("the answer to MR%1; names entry %2, which is stored already")
-                              .arg(asked, channelText(answer)));
+        window.setFailure(
+            QCoreApplication::translate("MemoryChannels", "the answer to MR%1; names entry %2, which is stored already")
+                .arg(asked, channelText(answer)));
     else
-        window.setFailure(QStringLiteral("cannot store the answer to MR%1;: %2").arg(asked, error));
+        window.setFailure(
+            QCoreApplication::translate("MemoryChannels", "cannot store the answer to MR%1;: %2").arg(asked, error));
     return false;
 }
 
@@ -71,7 +74,8 @@ bool readPass(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
             return false;
         window.barMain().step();
         window.fncWaitCursor();
-        if (readStopRequested(window, QStringLiteral("memory-channel entry %1-%2").arg(pass, number)))
+        if (readStopRequested(
+                window, QCoreApplication::translate("MemoryChannels", "memory-channel entry %1-%2").arg(pass, number)))
             return false;
     }
     return true;
@@ -101,10 +105,11 @@ bool fncMemoryChennelWrite(WindowServices &window)
     QSqlQuery rows(window.WorkConnection());
     rows.setForwardOnly(true);
     if (!rows.exec(memoryGroupQuery() + QLatin1String(GroupOrder))) {
-        window.setFailure(QStringLiteral("cannot read MemoryData: %1").arg(rows.lastError().text()));
+        window.setFailure(
+            QCoreApplication::translate("MemoryChannels", "cannot read MemoryData: %1").arg(rows.lastError().text()));
         return false;
     }
-    ConfirmedWrite write(window, QStringLiteral("memory channels"));
+    ConfirmedWrite write(window, QCoreApplication::translate("MemoryChannels", "memory channels"));
     while (rows.next()) {
         ChannelFields fields;
         for (int i = 0; i < FieldCount; ++i)

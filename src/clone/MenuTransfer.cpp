@@ -88,7 +88,7 @@ bool storeMenuRow(QSqlQuery &insert, const QString &bank, const MenuReadStep &ro
     insert.bindValue(5, value.isNull() ? QStringLiteral("") : value); // a null text would bind as NULL
     if (insert.exec())
         return true;
-    reason = QStringLiteral("cannot store menu %1 %2-%3 (%4%5): %6")
+    reason = QCoreApplication::translate("MenuTransfer", "cannot store menu %1 %2-%3 (%4%5): %6")
                  .arg(bank, row.P1, row.P2, row.P3, row.P4, insert.lastError().text());
     return false;
 }
@@ -101,7 +101,8 @@ bool readBank(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
             MenuReadStep answer = asked;
             QString value;
             if (!link.ExRead(answer.P1, answer.P2, answer.P3, answer.P4, value)) {
-                window.setFailure(QStringLiteral("menu bank %1: %2").arg(bank, link.lastError()));
+                window.setFailure(
+                    QCoreApplication::translate("MenuTransfer", "menu bank %1: %2").arg(bank, link.lastError()));
                 return false;
             }
             QString reason;
@@ -112,7 +113,9 @@ bool readBank(WindowServices &window, clsBriskHx7730 &link, QSqlQuery &insert, c
         }
         window.barMain().step();
         window.fncWaitCursor();
-        if (readStopRequested(window, QStringLiteral("menu bank %1, menu %2").arg(bank, reads.value(0).P1)))
+        if (readStopRequested(
+                window,
+                QCoreApplication::translate("MenuTransfer", "menu bank %1, menu %2").arg(bank, reads.value(0).P1)))
             return false;
     }
     return true;
@@ -127,9 +130,10 @@ void noteLeftOut(WindowServices &window, const QStringList &leftOut)
         return;
     QString named = leftOut.mid(0, Named).join(QStringLiteral(", "));
     if (leftOut.size() > Named)
-        named += QStringLiteral(" and %1 more").arg(leftOut.size() - Named);
-    window.addNote(QStringLiteral("left out %1 menu settings whose value is empty (an EX command without a value "
-                                  "would read the setting, not empty it): %2")
+        named = QCoreApplication::translate("MenuTransfer", "%1 and %2 more").arg(named).arg(leftOut.size() - Named);
+    window.addNote(QCoreApplication::translate(
+                       "MenuTransfer", "left out %1 menu settings whose value is empty (an EX command without a value "
+                                       "would read the setting, not empty it): %2")
                        .arg(leftOut.size())
                        .arg(named));
 }
@@ -172,10 +176,11 @@ bool fncMenuWrite(WindowServices &window)
     QSqlQuery rows(window.WorkConnection());
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT * FROM MenuData"))) {
-        window.setFailure(QStringLiteral("cannot read MenuData: %1").arg(rows.lastError().text()));
+        window.setFailure(
+            QCoreApplication::translate("MenuTransfer", "cannot read MenuData: %1").arg(rows.lastError().text()));
         return false;
     }
-    ConfirmedWrite write(window, QStringLiteral("menu settings"));
+    ConfirmedWrite write(window, QCoreApplication::translate("MenuTransfer", "menu settings"));
     QStringList leftOut;
     while (rows.next()) {
         QStringList row;

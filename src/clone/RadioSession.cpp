@@ -2,6 +2,8 @@
 
 #include "store/WorkDatabase.h"
 
+#include <QCoreApplication>
+
 bool startRead(WindowServices &window, const QString &table, int columns, QSqlQuery &insert, clsBriskHx7730 &link)
 {
     QString reason;
@@ -21,7 +23,8 @@ bool readStopRequested(WindowServices &window, const QString &progress)
 {
     if (!window.cancelRequested())
         return false;
-    window.setFailure(
-        QStringLiteral("stopped at the operator's request at %1; the radio's settings are unchanged").arg(progress));
+    window.setFailure(QCoreApplication::translate(
+                          "RadioSession", "stopped at the operator's request at %1; the radio's settings are unchanged")
+                          .arg(progress));
     return true;
 }

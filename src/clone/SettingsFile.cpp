@@ -2,6 +2,7 @@
 #include "store/FileContents.h"
 #include "store/OutputPath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -121,7 +122,9 @@ QString quoted(const QString &text)
 
 QString describe(const QString &value)
 {
-    return QStringLiteral("%1 (%2 character%3)").arg(quoted(value)).arg(value.size()).arg(value.size() == 1 ? "" : "s");
+    if (value.size() == 1)
+        return QCoreApplication::translate("SettingsFile", "%1 (1 character)").arg(quoted(value));
+    return QCoreApplication::translate("SettingsFile", "%1 (%2 characters)").arg(quoted(value)).arg(value.size());
 }
 
 // A field goes into a radio command as it stands: ";" would end the command
@@ -134,9 +137,14 @@ bool checkCharacters(const char *kind, const QStringList &fields, QString &reaso
             continue;
         const QString what =
             *bad == QLatin1Char(Terminator)
-                ? QStringLiteral("\";\", which would end the command sent to the radio")
-                : QStringLiteral("the control character 0x%1, which a radio command cannot carry").arg(hexCode(*bad));
-        reason = QStringLiteral("%1 field %2 holds %3").arg(QLatin1String(kind)).arg(i + 1).arg(what);
+                ? QCoreApplication::translate("SettingsFile", "\";\", which would end the command sent to the radio")
+                : QCoreApplication::translate("SettingsFile",
+                                              "the control character 0x%1, which a radio command cannot carry")
+                      .arg(hexCode(*bad));
+        reason = QCoreApplication::translate("SettingsFile", "%1 field %2 holds %3")
+                     .arg(QLatin1String(kind))
+                     .arg(i + 1)
+                     .arg(what);
         return false;
     }
     return true;
@@ -148,7 +156,7 @@ bool checkWidths(const char *kind, const QStringList &fields, int firstField, st
     for (size_t i = 0; i < widths.size(); ++i) {
         const QString &value = fields.at(qsizetype(i) + firstField);
         if (value.size() != widths[i]) {
-            reason = QStringLiteral("%1 field %2 is %3, expected %4 characters")
+            reason = QCoreApplication::translate("SettingsFile", "%1 field %2 is %3, expected %4 characters")
                          .arg(QLatin1String(kind))
                          .arg(qsizetype(i) + firstField + 1)
                          .arg(describe(value))
@@ -157,7 +165,7 @@ bool checkWidths(const char *kind, const QStringList &fields, int firstField, st
         }
     }
     if (fields.last().size() > lastLimit) {
-        reason = QStringLiteral("%1 field %2 is %3, at most %4 allowed")
+        reason = QCoreApplication::translate("SettingsFile", "%1 field %2 is %3, at most %4 allowed")
                      .arg(QLatin1String(kind))
                      .arg(fields.size())
                      .arg(describe(fields.last()))
@@ -173,7 +181,7 @@ bool checkDigits(const char *kind, const QStringList &fields, std::span<const in
         const QString &value = fields.at(field - 1);
         if (std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
             continue;
-        reason = QStringLiteral("%1 field %2 is %3, expected digits only")
+        reason = QCoreApplication::translate("SettingsFile", "%1 field %2 is %3, expected digits only")
                      .arg(QLatin1String(kind))
                      .arg(field)
                      .arg(describe(value));
@@ -185,14 +193,15 @@ bool checkDigits(const char *kind, const QStringList &fields, std::span<const in
 bool parseMrLine(const QString &line, QStringList &fields, QString &reason)
 {
     if (!cutFields(line, MrFieldCount, fields)) {
-        reason = QStringLiteral("an MR line needs 16 fields (15 commas after \"MR,\")");
+        reason = QCoreApplication::translate("SettingsFile", "an MR line needs 16 fields (15 commas after \"MR,\")");
         return false;
     }
     if (!checkCharacters("MR", fields, reason) || !checkWidths("MR", fields, 0, MrWidths, MrNameLimit, reason))
         return false;
     // The entry of a channel: 0 or 1.
     if (fields.first() != QLatin1String("0") && fields.first() != QLatin1String("1")) {
-        reason = QStringLiteral("MR field 1 is %1, expected \"0\" or \"1\"").arg(describe(fields.first()));
+        reason = QCoreApplication::translate("SettingsFile", "MR field 1 is %1, expected \"0\" or \"1\"")
+                     .arg(describe(fields.first()));
         return false;
     }
     return checkDigits("MR", fields, MrDigitFields, reason);
@@ -201,13 +210,14 @@ bool parseMrLine(const QString &line, QStringList &fields, QString &reason)
 bool parseExLine(const QString &line, QStringList &fields, QString &reason)
 {
     if (!cutFields(line, ExFieldCount, fields)) {
-        reason = QStringLiteral("an EX line needs 6 fields (5 commas after \"EX,\")");
+        reason = QCoreApplication::translate("SettingsFile", "an EX line needs 6 fields (5 commas after \"EX,\")");
         return false;
     }
     if (!checkCharacters("EX", fields, reason))
         return false;
     if (fields.first() != QLatin1String("A") && fields.first() != QLatin1String("B")) {
-        reason = QStringLiteral("EX field 1 (the bank) is %1, expected \"A\" or \"B\"").arg(describe(fields.first()));
+        reason = QCoreApplication::translate("SettingsFile", "EX field 1 (the bank) is %1, expected \"A\" or \"B\"")
+                     .arg(describe(fields.first()));
         return false;
     }
     return checkWidths("EX", fields, 1, ExWidths, ExValueLimit, reason) &&
@@ -223,15 +233,16 @@ LineKind parseLine(const QString &line, QStringList &fields, QString &reason)
     if (line.startsWith(QLatin1String(ExPrefix)))
         return parseExLine(line, fields, reason) ? LineKind::Menu : LineKind::Bad;
     if (line.isEmpty())
-        reason = QStringLiteral("the line is empty");
+        reason = QCoreApplication::translate("SettingsFile", "the line is empty");
     else
-        reason = QStringLiteral("it starts with %1, not \"MR,\" or \"EX,\"").arg(quoted(line.left(3)));
+        reason = QCoreApplication::translate("SettingsFile", "it starts with %1, not \"MR,\" or \"EX,\"")
+                     .arg(quoted(line.left(3)));
     return LineKind::Bad;
 }
 
 QString lineReason(qsizetype number, const QString &reason)
 {
-    return QStringLiteral("line %1: %2").arg(number).arg(reason);
+    return QCoreApplication::translate("SettingsFile", "line %1: %2").arg(number).arg(reason);
 }
 
 // --- export ---
@@ -264,7 +275,7 @@ bool lineLoadsBack(const QString &line, const QStringList &values, QString &reas
 {
     for (QChar c : line) {
         if (c.unicode() > 0xFF) {
-            reason = QStringLiteral("a character cannot be saved as one byte");
+            reason = QCoreApplication::translate("SettingsFile", "a character cannot be saved as one byte");
             return false;
         }
     }
@@ -272,7 +283,7 @@ bool lineLoadsBack(const QString &line, const QStringList &values, QString &reas
     if (parseLine(line, fields, reason) == LineKind::Bad)
         return false;
     if (fields != values) {
-        reason = QStringLiteral("a value holds a comma");
+        reason = QCoreApplication::translate("SettingsFile", "a value holds a comma");
         return false;
     }
     return true;
@@ -284,7 +295,8 @@ bool writeTable(WindowServices &window, QSaveFile &file, const char *table, cons
     QSqlQuery rows(window.WorkConnection());
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)))) {
-        window.setFailure(QStringLiteral("cannot read %1: %2").arg(QLatin1String(table), rows.lastError().text()));
+        window.setFailure(QCoreApplication::translate("SettingsFile", "cannot read %1: %2")
+                              .arg(QLatin1String(table), rows.lastError().text()));
         return false;
     }
     while (rows.next()) {
@@ -292,15 +304,15 @@ bool writeTable(WindowServices &window, QSaveFile &file, const char *table, cons
         const QString line = QLatin1String(prefix) + values.join(Comma);
         QString reason;
         if (!lineLoadsBack(line, values, reason)) {
-            window.setFailure(
-                QStringLiteral("cannot save the %1 row %2: %3").arg(QLatin1String(table), quoted(line), reason));
+            window.setFailure(QCoreApplication::translate("SettingsFile", "cannot save the %1 row %2: %3")
+                                  .arg(QLatin1String(table), quoted(line), reason));
             return false;
         }
         file.write(line.toLatin1() + LineEnd);
     }
     if (rows.lastError().isValid()) {
-        window.setFailure(
-            QStringLiteral("cannot read %1 to its end: %2").arg(QLatin1String(table), rows.lastError().text()));
+        window.setFailure(QCoreApplication::translate("SettingsFile", "cannot read %1 to its end: %2")
+                              .arg(QLatin1String(table), rows.lastError().text()));
         return false;
     }
     return true;
@@ -313,14 +325,16 @@ bool emptyTables(QSqlDatabase db, QString &reason)
     QSqlQuery clear(db);
     for (const char *sql : {"DELETE FROM MemoryData", "DELETE FROM MenuData"}) {
         if (!clear.exec(QLatin1String(sql))) {
-            reason = QStringLiteral("cannot empty the tables: %1").arg(clear.lastError().text());
+            reason = QCoreApplication::translate("SettingsFile", "cannot empty the tables: %1")
+                         .arg(clear.lastError().text());
             return false;
         }
     }
     return true;
 }
 
-bool insertRows(QSqlDatabase db, const char *sql, const QList<SettingsRow> &rows, QString &reason)
+// A row's reason names the file and the line.
+bool insertRows(QSqlDatabase db, const char *sql, const QList<SettingsRow> &rows, const QString &path, QString &reason)
 {
     QSqlQuery insert(db);
     if (!insert.prepare(QLatin1String(sql))) {
@@ -332,9 +346,12 @@ bool insertRows(QSqlDatabase db, const char *sql, const QList<SettingsRow> &rows
             insert.bindValue(i, row.values.at(i).isNull() ? QStringLiteral("") : row.values.at(i));
         if (!insert.exec()) {
             const QString error = insert.lastError().text();
-            reason = error.contains(QLatin1String("UNIQUE"))
-                         ? QStringLiteral("line %1: the same entry is on an earlier line").arg(row.line)
-                         : QStringLiteral("line %1: %2").arg(row.line).arg(error);
+            reason = QStringLiteral("%1, %2").arg(
+                QDir::toNativeSeparators(path),
+                error.contains(QLatin1String("UNIQUE"))
+                    ? QCoreApplication::translate("SettingsFile", "line %1: the same entry is on an earlier line")
+                          .arg(row.line)
+                    : lineReason(row.line, error));
             return false;
         }
     }
@@ -342,17 +359,17 @@ bool insertRows(QSqlDatabase db, const char *sql, const QList<SettingsRow> &rows
 }
 
 // All rows in one transaction: a load either stores the whole file or nothing.
-bool storeRows(QSqlDatabase db, const SettingsRows &rows, QString &reason)
+bool storeRows(QSqlDatabase db, const SettingsRows &rows, const QString &path, QString &reason)
 {
     if (!db.transaction()) {
         reason = db.lastError().text();
         return false;
     }
-    const bool ok =
-        emptyTables(db, reason) &&
-        insertRows(db, "INSERT INTO MemoryData VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", rows.memory,
-                   reason) &&
-        insertRows(db, "INSERT INTO MenuData (AB, P1, P2, P3, P4, P5) VALUES (?, ?, ?, ?, ?, ?)", rows.menu, reason);
+    const bool ok = emptyTables(db, reason) &&
+                    insertRows(db, "INSERT INTO MemoryData VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                               rows.memory, path, reason) &&
+                    insertRows(db, "INSERT INTO MenuData (AB, P1, P2, P3, P4, P5) VALUES (?, ?, ?, ?, ?, ?)", rows.menu,
+                               path, reason);
     if (ok && db.commit())
         return true;
     if (ok)
@@ -372,10 +389,12 @@ bool parseSettingsText(const QByteArray &bytes, SettingsRows &rows, QString *rea
         return false;
     };
     if (bytes.isEmpty())
-        return fail(QStringLiteral("the file is empty: it holds no MR or EX line to write"));
+        return fail(
+            QCoreApplication::translate("SettingsFile", "the file is empty: it holds no MR or EX line to write"));
     const QList<QString> lines = splitLines(bytes);
     if (!lastLineEnds(bytes))
-        return fail(lineReason(lines.size(), QStringLiteral("the line has no line end: the file was cut short")));
+        return fail(lineReason(lines.size(), QCoreApplication::translate(
+                                                 "SettingsFile", "the line has no line end: the file was cut short")));
     for (int i = 0; i < lines.size(); ++i) {
         QStringList fields;
         QString why;
@@ -402,8 +421,8 @@ bool fncExportCsvFile(WindowServices &window, const QString &path)
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        window.setFailure(
-            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        window.setFailure(QCoreApplication::translate("SettingsFile", "cannot write %1: %2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
     if (!writeTable(window, file, "MemoryData", MrPrefix, memoryColumns()) ||
@@ -412,7 +431,8 @@ bool fncExportCsvFile(WindowServices &window, const QString &path)
         return false;
     }
     if (!file.commit()) {
-        window.setFailure(QStringLiteral("cannot save %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        window.setFailure(QCoreApplication::translate("SettingsFile", "cannot save %1: %2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
     return true;
@@ -438,15 +458,13 @@ bool fncImportCsvFile(WindowServices &window, const QString &path)
     SettingsRows rows;
     InputFile read;
     const bool ok =
-        emptyTables(db, reason) && readSettingsFile(path, rows, reason, &read) && storeRows(db, rows, reason);
+        emptyTables(db, reason) && readSettingsFile(path, rows, reason, &read) && storeRows(db, rows, path, reason);
     if (read.isValid())
         window.noteInput(read);
     if (ok)
         return true;
     QString ignored;
     emptyTables(db, ignored);
-    window.setFailure(reason.startsWith(QLatin1String("line "))
-                          ? QStringLiteral("%1, %2").arg(QDir::toNativeSeparators(path), reason)
-                          : reason);
+    window.setFailure(reason);
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "FlashLink.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVector>
@@ -52,12 +53,13 @@ bool readLoaderRow(const QSqlQuery &query, LoaderRow &row, QString &reason)
             .toLongLong(&addressOk, 16);
     const QString digits = query.value(QStringLiteral("DataString")).toString();
     if (!countOk || !addressOk || digits.size() % 2 != 0 || !HexText::toBytes(digits, row.bytes)) {
-        reason = QStringLiteral("boot loader line %1 is not a valid record").arg(row.line);
+        reason = QCoreApplication::translate("BootTransfer", "boot loader line %1 is not a valid record").arg(row.line);
         return false;
     }
     // The announced length must be the number of bytes that follow it.
     if (std::max(0, count - CountedHeaderBytes) != row.bytes.size()) {
-        reason = QStringLiteral("boot loader line %1: byte count %2 does not match its %3 data bytes")
+        reason = QCoreApplication::translate("BootTransfer",
+                                             "boot loader line %1: byte count %2 does not match its %3 data bytes")
                      .arg(row.line)
                      .arg(count)
                      .arg(row.bytes.size());
@@ -88,12 +90,18 @@ bool checkContinuity(const QVector<LoaderRow> &rows, QString &reason)
         const qint64 end = before.address + before.bytes.size();
         if (row.address == end)
             continue;
-        reason = QStringLiteral("boot loader line %1: the record at %2 %3 the one on line %4, which ends at %5")
-                     .arg(row.line)
-                     .arg(hex6(row.address))
-                     .arg(row.address > end ? QStringLiteral("leaves a gap after") : QStringLiteral("overlaps"))
-                     .arg(before.line)
-                     .arg(hex6(end - 1));
+        reason =
+            (row.address > end
+                 ? QCoreApplication::translate(
+                       "BootTransfer",
+                       "boot loader line %1: the record at %2 leaves a gap after the one on line %3, which ends at %4")
+                 : QCoreApplication::translate(
+                       "BootTransfer",
+                       "boot loader line %1: the record at %2 overlaps the one on line %3, which ends at %4"))
+                .arg(row.line)
+                .arg(hex6(row.address))
+                .arg(before.line)
+                .arg(hex6(end - 1));
         return false;
     }
     return true;
@@ -106,7 +114,7 @@ bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(BootQuery)) {
-        reason = QStringLiteral("cannot read BootPrg: %1").arg(query.lastError().text());
+        reason = QCoreApplication::translate("BootTransfer", "cannot read BootPrg: %1").arg(query.lastError().text());
         return false;
     }
     bool any = false;
@@ -122,18 +130,18 @@ bool readLoader(QSqlDatabase db, Loader &loader, QString &reason)
         loader.rows.append(row);
     }
     if (query.lastError().isValid()) {
-        reason = QStringLiteral("cannot read BootPrg: %1").arg(query.lastError().text());
+        reason = QCoreApplication::translate("BootTransfer", "cannot read BootPrg: %1").arg(query.lastError().text());
         return false;
     }
     if (!any) {
-        reason = QStringLiteral("no boot loader: BootPrg is empty");
+        reason = QCoreApplication::translate("BootTransfer", "no boot loader: BootPrg is empty");
         return false;
     }
     sortByAddress(loader.rows);
     if (!checkContinuity(loader.rows, reason))
         return false;
     if (loader.length > MaxLoaderBytes) {
-        reason = QStringLiteral("the boot loader is %1 bytes; at most %2 can be announced")
+        reason = QCoreApplication::translate("BootTransfer", "the boot loader is %1 bytes; at most %2 can be announced")
                      .arg(loader.length)
                      .arg(MaxLoaderBytes);
         return false;
@@ -145,8 +153,10 @@ bool sendLength(FlashLink &link, int length)
 {
     const quint8 high = quint8(length >> 8);
     const quint8 low = quint8(length & 0xFF);
-    return link.exchange(QByteArray(1, char(high)), high, QStringLiteral("the loader length's high byte")) &&
-           link.exchange(QByteArray(1, char(low)), low, QStringLiteral("the loader length's low byte"));
+    return link.exchange(QByteArray(1, char(high)), high,
+                         QCoreApplication::translate("BootTransfer", "the loader length's high byte")) &&
+           link.exchange(QByteArray(1, char(low)), low,
+                         QCoreApplication::translate("BootTransfer", "the loader length's low byte"));
 }
 
 bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &loader)
@@ -155,8 +165,10 @@ bool sendLoaderBytes(WindowServices &window, FlashLink &link, const Loader &load
     for (const LoaderRow &row : loader.rows) {
         for (char byte : row.bytes) {
             ++sent;
-            const QString what =
-                QStringLiteral("loader byte %1 of %2 (line %3)").arg(sent).arg(loader.length).arg(row.line);
+            const QString what = QCoreApplication::translate("BootTransfer", "loader byte %1 of %2 (line %3)")
+                                     .arg(sent)
+                                     .arg(loader.length)
+                                     .arg(row.line);
             if (!link.exchange(QByteArray(1, byte), quint8(byte), what))
                 return false;
         }
@@ -207,9 +219,11 @@ bool fncTransmitBootProgram(WindowServices &window)
     FlashLink link(window);
     const bool done =
         link.open() && !link.stopRequested() && link.synchronise() &&
-        link.exchange(QByteArray(1, char(StartRequest)), StartReply, QStringLiteral("the start request 0x55")) &&
+        link.exchange(QByteArray(1, char(StartRequest)), StartReply,
+                      QCoreApplication::translate("BootTransfer", "the start request 0x55")) &&
         sendLength(link, loader.length) && sendLoaderBytes(window, link, loader) &&
-        link.expect(LoaderRunning, QStringLiteral("the whole loader, which should now be running"));
+        link.expect(LoaderRunning,
+                    QCoreApplication::translate("BootTransfer", "the whole loader, which should now be running"));
     link.close();
     return done;
 }

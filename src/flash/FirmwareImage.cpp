@@ -22,7 +22,7 @@ constexpr int GapsNamed = 10;
 
 QString lineOf(const ImageRowReader &rows)
 {
-    return QStringLiteral("line %1").arg(rows.integer(RecNumber) + 1);
+    return QCoreApplication::translate("FirmwareImage", "line %1").arg(rows.integer(RecNumber) + 1);
 }
 
 QString hex6(qint64 value)
@@ -65,12 +65,15 @@ bool readPieces(QSqlDatabase db, const QString &table, QByteArray &decoded, QVec
     ImageRowReader rows(db);
     decoded.reserve(FullImageBytes);
     if (!rows.exec(programQuery(table)))
-        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
+        return fail(reason,
+                    QCoreApplication::translate("FirmwareImage", "cannot read %1: %2").arg(table, rows.error()));
     while (rows.next()) {
         const QByteArrayView type = rows.text(TypeString);
         // S3 rows keep only four of their eight address digits: their place is unknown.
         if (type == "S3")
-            return fail(reason, QStringLiteral("%1: S3 records cannot be placed").arg(lineOf(rows)));
+            return fail(
+                reason,
+                QCoreApplication::translate("FirmwareImage", "%1: S3 records cannot be placed").arg(lineOf(rows)));
         qint64 address = 0;
         qint64 count = 0;
         const bool addressOk = HexText::toNumber(rows.text(AddressString), address);
@@ -82,12 +85,14 @@ bool readPieces(QSqlDatabase db, const QString &table, QByteArray &decoded, QVec
             (size == 0 || (HexText::appendBytes(rows.text(CheckSum), decoded) &&
                            HexText::appendBytes(rows.text(DataString), decoded) && decoded.size() - offset == size));
         if (!valid)
-            return fail(reason, QStringLiteral("%1: not a valid %2 record").arg(lineOf(rows), type.toByteArray()));
+            return fail(reason, QCoreApplication::translate("FirmwareImage", "%1: not a valid %2 record")
+                                    .arg(lineOf(rows), type.toByteArray()));
         if (size > 0)
             pieces.append({address, offset, size, rows.integer(RecNumber) + 1});
     }
     if (!rows.error().isEmpty())
-        return fail(reason, QStringLiteral("cannot read %1: %2").arg(table, rows.error()));
+        return fail(reason,
+                    QCoreApplication::translate("FirmwareImage", "cannot read %1: %2").arg(table, rows.error()));
     return true;
 }
 
@@ -116,21 +121,24 @@ bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString 
     if (!readPieces(db, table, decoded, pieces, reason))
         return false;
     if (pieces.isEmpty())
-        return fail(reason, QStringLiteral("%1 holds no S1 or S2 record with data").arg(table));
+        return fail(reason,
+                    QCoreApplication::translate("FirmwareImage", "%1 holds no S1 or S2 record with data").arg(table));
     // Placed by address: S1 rows come first in query order even where S2 rows lie below them.
     std::stable_sort(pieces.begin(), pieces.end(),
                      [](const Piece &a, const Piece &b) { return a.address < b.address; });
     if (pieces.first().address != 0)
-        return fail(reason, QStringLiteral("line %1: the image starts at %2, not at address 0")
-                                .arg(pieces.first().line)
-                                .arg(hex6(pieces.first().address)));
+        return fail(reason,
+                    QCoreApplication::translate("FirmwareImage", "line %1: the image starts at %2, not at address 0")
+                        .arg(pieces.first().line)
+                        .arg(hex6(pieces.first().address)));
     int previousLine = 0;
     stream.bytes.reserve(FullImageBytes);
     for (const Piece &piece : pieces) {
         const qint64 end = stream.bytes.size();
         if (piece.address < end)
             return fail(reason,
-                        QStringLiteral("line %1: the record at %2 overlaps the one on line %3, which ends at %4")
+                        QCoreApplication::translate(
+                            "FirmwareImage", "line %1: the record at %2 overlaps the one on line %3, which ends at %4")
                             .arg(piece.line)
                             .arg(hex6(piece.address))
                             .arg(previousLine)
@@ -148,8 +156,9 @@ bool buildStream(QSqlDatabase db, const QString &table, Stream &stream, QString 
 bool isWholeImage(const Stream &stream, QString *reason)
 {
     if (stream.frames != FullImageFrames)
-        return fail(reason, QStringLiteral("the image is %1 frames (%2 bytes from address 0); a firmware image "
-                                           "must be exactly %3 frames (%4 bytes)")
+        return fail(reason, QCoreApplication::translate(
+                                "FirmwareImage", "the image is %1 frames (%2 bytes from address 0); a firmware image "
+                                                 "must be exactly %3 frames (%4 bytes)")
                                 .arg(stream.frames)
                                 .arg(stream.bytes.size())
                                 .arg(FullImageFrames)

@@ -40,8 +40,8 @@ bool FlashLink::stopRequested()
 {
     if (!m_window.cancelRequested())
         return false;
-    m_window.setFailure(QStringLiteral("stopped at the operator's request: the radio holds part of the firmware "
-                                       "and must be written again"));
+    m_window.setFailure(tr("stopped at the operator's request: the radio holds part of the firmware "
+                           "and must be written again"));
     return true;
 }
 
@@ -83,8 +83,7 @@ FlashLink::Outcome FlashLink::await(quint8 reply, QDeadlineTimer deadline)
 
 QString FlashLink::advice() const
 {
-    return QStringLiteral("check that the radio is in firmware-write mode, the cable and the port %1")
-        .arg(m_port.portText());
+    return tr("check that the radio is in firmware-write mode, the cable and the port %1").arg(m_port.portText());
 }
 
 bool FlashLink::report(Outcome outcome, quint8 reply, const QString &what, const QString &refused)
@@ -96,7 +95,7 @@ bool FlashLink::report(Outcome outcome, quint8 reply, const QString &what, const
         stopRequested();
         return false;
     case Outcome::LineLost:
-        m_window.setFailure(QStringLiteral("the line to the radio went away after %1: check the cable and the port %2")
+        m_window.setFailure(tr("the line to the radio went away after %1: check the cable and the port %2")
                                 .arg(what, m_port.portText()));
         return false;
     case Outcome::TimedOut:
@@ -105,15 +104,15 @@ bool FlashLink::report(Outcome outcome, quint8 reply, const QString &what, const
     const bool echo = m_sent.size() == 1 && quint8(m_sent.at(0)) == reply;
     QString text;
     if (m_heard.isEmpty())
-        text = QStringLiteral("the radio stayed silent after %1 (waited %2 for %3): %4")
+        text = tr("the radio stayed silent after %1 (waited %2 for %3): %4")
                    .arg(what, waitedText(), byteText(reply), advice());
     else if (m_heard.size() == 1 && echo)
-        text = QStringLiteral("the radio echoed %1 for %2 (%3): check the cable and the port %4")
+        text = tr("the radio echoed %1 for %2 (%3): check the cable and the port %4")
                    .arg(byteText(quint8(m_heard.at(0))), byteText(reply), what, m_port.portText());
     else if (m_heard.size() == 1 && quint8(m_heard.at(0)) == Refused)
-        text = QStringLiteral("the radio refused %1 (%2)").arg(refused.isEmpty() ? what : refused, byteText(Refused));
+        text = tr("the radio refused %1 (%2)").arg(refused.isEmpty() ? what : refused, byteText(Refused));
     else
-        text = QStringLiteral("the radio answered something else after %1 (%2 where %3 was due): %4")
+        text = tr("the radio answered something else after %1 (%2 where %3 was due): %4")
                    .arg(what, bytesText(m_heard), byteText(reply), advice());
     m_window.setFailure(text);
     return false;
@@ -150,7 +149,7 @@ bool FlashLink::synchronise()
         const Outcome outcome = await(SyncByte, window);
         if (outcome != Outcome::TimedOut || deadline.hasExpired()) {
             m_sent.clear(); // a zero's answer is not its echo
-            return report(outcome, SyncByte, QStringLiteral("the synchronisation"));
+            return report(outcome, SyncByte, tr("the synchronisation"));
         }
     }
 }

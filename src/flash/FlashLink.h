@@ -4,6 +4,7 @@
 #include "store/Services.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
 
@@ -14,6 +15,8 @@
 // least every PollSlice so that the window keeps painting.
 class FlashLink
 {
+    Q_DECLARE_TR_FUNCTIONS(FlashLink)
+
 public:
     static constexpr std::chrono::milliseconds PollSlice{25};
     // How long a synchronisation zero waits for its answer before the next goes out.

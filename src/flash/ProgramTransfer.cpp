@@ -3,6 +3,7 @@
 #include "FirmwareImage.h"
 #include "FlashLink.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 
 using FirmwareImage::Block;
@@ -44,23 +45,27 @@ QByteArray blockCheckMessage(int blockSum)
 
 bool writeBlock(WindowServices &window, FlashLink &link, const QByteArray &image, const Block &block, int blockNumber)
 {
-    const QString where = QStringLiteral("block %1 (address 0x%2)")
+    const QString where = QCoreApplication::translate("ProgramTransfer", "block %1 (address 0x%2)")
                               .arg(blockNumber)
                               .arg(QString::number(block.address, 16).toUpper().rightJustified(6, QLatin1Char('0')));
-    if (!link.exchange(writeRequest(), Ready, QStringLiteral("the write request for ") + where))
+    if (!link.exchange(writeRequest(), Ready,
+                       QCoreApplication::translate("ProgramTransfer", "the write request for %1").arg(where)))
         return false;
-    if (!link.exchange(blockHeader(block), Next, QStringLiteral("the header of ") + where))
+    if (!link.exchange(blockHeader(block), Next,
+                       QCoreApplication::translate("ProgramTransfer", "the header of %1").arg(where)))
         return false;
     int blockSum = 0;
     for (int i = 0; i < block.frameCount(); ++i) {
         const QByteArray message = frame(image, block.firstFrame() + i);
         blockSum += fncFrameSum(HexText::fromBytes(message));
-        if (!link.exchange(message, Next, QStringLiteral("frame %1 of %2").arg(i + 1).arg(where)))
+        if (!link.exchange(message, Next,
+                           QCoreApplication::translate("ProgramTransfer", "frame %1 of %2").arg(i + 1).arg(where)))
             return false;
         window.barMain().step();
     }
-    return link.exchange(blockCheckMessage(blockSum), Ready, QStringLiteral("the block check of ") + where,
-                         where + QStringLiteral(": its check did not match"));
+    return link.exchange(blockCheckMessage(blockSum), Ready,
+                         QCoreApplication::translate("ProgramTransfer", "the block check of %1").arg(where),
+                         QCoreApplication::translate("ProgramTransfer", "%1: its check did not match").arg(where));
 }
 
 bool writeBlocks(WindowServices &window, FlashLink &link, const QByteArray &image, int blockCount)
@@ -109,7 +114,7 @@ bool transmitProgramImage(WindowServices &window, const QByteArray &image, int b
 {
     if (image.size() != FirmwareImage::FullImageBytes || blockCount < 0 ||
         blockCount > int(FirmwareImage::Layout.size())) {
-        window.setFailure(QStringLiteral("not a whole image"));
+        window.setFailure(QCoreApplication::translate("ProgramTransfer", "not a whole image"));
         return false;
     }
     FlashLink link(window);

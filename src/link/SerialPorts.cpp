@@ -3,6 +3,7 @@
 #include "SerialLine.h"
 #include "clsBriskHx7730.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -51,7 +52,8 @@ bool setMappedDevice(const QString &comName, const QString &device, QString *rea
     if (settings.status() == QSettings::NoError)
         return true;
     if (reason)
-        *reason = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(settings.fileName()));
+        *reason = QCoreApplication::translate("SerialPorts", "cannot write %1")
+                      .arg(QDir::toNativeSeparators(settings.fileName()));
     return false;
 }
 
@@ -66,7 +68,7 @@ State probe(const QString &device, QString *reason)
     // canonical name, so a by-id link and its ttyUSB name meet the same lock.
     const QString real = SerialLine::canonicalDevice(device);
     if (real.isEmpty())
-        return answer(State::Missing, QStringLiteral("no such device"));
+        return answer(State::Missing, QCoreApplication::translate("SerialPorts", "no such device"));
     SerialLine port;
     if (port.open(real))
         return answer(State::Free, QString());

@@ -43,7 +43,8 @@ bool isOverridden(const QString &comName)
 
 QString noDevice(const QString &shown)
 {
-    return QStringLiteral("there is no device %1: check the cable (or the USB serial adapter) and the port").arg(shown);
+    return clsBriskHx7730::tr("there is no device %1: check the cable (or the USB serial adapter) and the port")
+        .arg(shown);
 }
 
 QString openFailure(const SerialLine &port, const QString &shown)
@@ -52,13 +53,13 @@ QString openFailure(const SerialLine &port, const QString &shown)
     case SerialLine::Failure::NoDevice:
         return noDevice(shown);
     case SerialLine::Failure::NoPermission:
-        return QStringLiteral("no permission to open %1: add your user to the group %2 "
-                              "(sudo usermod -aG %2 $USER), then log in again")
+        return clsBriskHx7730::tr("no permission to open %1: add your user to the group %2 "
+                                  "(sudo usermod -aG %2 $USER), then log in again")
             .arg(shown, SerialLine::accessGroup(shown));
     case SerialLine::Failure::InUse:
-        return QStringLiteral("%1 is in use by another program: close it, or choose another port").arg(shown);
+        return clsBriskHx7730::tr("%1 is in use by another program: close it, or choose another port").arg(shown);
     default:
-        return QStringLiteral("cannot open %1: %2").arg(shown, port.errorString());
+        return clsBriskHx7730::tr("cannot open %1: %2").arg(shown, port.errorString());
     }
 }
 
@@ -66,17 +67,17 @@ QString openFailure(const SerialLine &port, const QString &shown)
 QString describeQuery(const QString &command)
 {
     if (command.startsWith(QLatin1String("TY")))
-        return QStringLiteral("the type query");
+        return clsBriskHx7730::tr("the type query");
     if (command.startsWith(QLatin1String("EX")))
-        return QStringLiteral("a menu read");
-    return QStringLiteral("a memory-channel read");
+        return clsBriskHx7730::tr("a menu read");
+    return clsBriskHx7730::tr("a memory-channel read");
 }
 
 } // namespace
 
 QString secondsText(std::chrono::milliseconds duration)
 {
-    return QStringLiteral("%1 s").arg(double(duration.count()) / 1000.0);
+    return clsBriskHx7730::tr("%1 s").arg(double(duration.count()) / 1000.0);
 }
 
 QString quotedReceived(QByteArrayView received)
@@ -293,8 +294,8 @@ qint64 clsBriskHx7730::bytesNotOnWire() const
 
 QString clsBriskHx7730::normalModeAdvice() const
 {
-    return QStringLiteral("check that the radio is switched on normally (not in firmware-write mode), the cable "
-                          "and the port %1")
+    return tr("check that the radio is switched on normally (not in firmware-write mode), the cable "
+              "and the port %1")
         .arg(m_portText);
 }
 
@@ -310,7 +311,7 @@ bool clsBriskHx7730::writeBytes(const QByteArray &bytes)
     const bool sent = m_port->write(bytes, QDeadlineTimer(linkTiming().replyLimit), written);
     wireCount += quint64(written);
     if (!sent)
-        m_lastError = QStringLiteral("cannot write to the port: %1").arg(m_port->errorString());
+        m_lastError = tr("cannot write to the port: %1").arg(m_port->errorString());
     return sent;
 }
 
@@ -332,7 +333,7 @@ bool clsBriskHx7730::drain()
         return false;
     const bool drained = m_port->drain(QDeadlineTimer(linkTiming().replyLimit));
     if (!drained)
-        m_lastError = QStringLiteral("the last bytes did not leave the port: %1").arg(m_port->errorString());
+        m_lastError = tr("the last bytes did not leave the port: %1").arg(m_port->errorString());
     return drained;
 }
 
@@ -345,9 +346,8 @@ bool clsBriskHx7730::BinWrite(const QString &WriteStrings)
     if (!writeBytes(bytes))
         return false;
     if (!valid) {
-        m_lastError = QStringLiteral("not a hexadecimal byte at character %1 of \"%2\"")
-                          .arg(bytes.size() * 2 + 1)
-                          .arg(WriteStrings.left(40));
+        m_lastError =
+            tr("not a hexadecimal byte at character %1 of \"%2\"").arg(bytes.size() * 2 + 1).arg(WriteStrings.left(40));
         return false;
     }
     return true;
@@ -372,9 +372,8 @@ bool clsBriskHx7730::TxtWrite(const QString &WriteStrings)
     if (!writeBytes(WriteStrings.left(sendable).toLatin1()))
         return false;
     if (sendable < WriteStrings.size()) {
-        m_lastError = QStringLiteral("character %1 of \"%2\" cannot be sent as one byte")
-                          .arg(sendable + 1)
-                          .arg(WriteStrings.left(60));
+        m_lastError =
+            tr("character %1 of \"%2\" cannot be sent as one byte").arg(sendable + 1).arg(WriteStrings.left(60));
         return false;
     }
     return true;
@@ -409,8 +408,8 @@ bool clsBriskHx7730::readAnswer(const QString &command, const RadioAnswer::Form 
             return false;
         }
         if (portFailed()) {
-            m_lastError = QStringLiteral("the line to the radio went away during %1 (%2: %3): check the cable and "
-                                         "the port %4")
+            m_lastError = tr("the line to the radio went away during %1 (%2: %3): check the cable and "
+                             "the port %4")
                               .arg(describeQuery(command), command, m_port->errorString(), m_portText);
             return false;
         }
@@ -427,11 +426,10 @@ QString clsBriskHx7730::unansweredReason(const QString &command, const QByteArra
     const QString what = describeQuery(command);
     const QString waited = secondsText(linkTiming().replyLimit);
     if (received.isEmpty())
-        return QStringLiteral("the radio did not answer %1 (%2, waited %3): %4")
-            .arg(what, command, waited, normalModeAdvice());
+        return tr("the radio did not answer %1 (%2, waited %3): %4").arg(what, command, waited, normalModeAdvice());
     if (received == "?;")
-        return QStringLiteral("the radio refused %1 (%2: it answered \"?;\")").arg(what, command);
-    return QStringLiteral("the radio answered %1 with something else (%2: %3): %4")
+        return tr("the radio refused %1 (%2: it answered \"?;\")").arg(what, command);
+    return tr("the radio answered %1 with something else (%2: %3): %4")
         .arg(what, command, quotedReceived(received), normalModeAdvice());
 }
 

@@ -4,6 +4,7 @@
 #include "RadioAnswer.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
 
@@ -15,6 +16,8 @@ class SerialLine;
 // its own instance, opens the port, and closes it on every way out.
 class clsBriskHx7730
 {
+    Q_DECLARE_TR_FUNCTIONS(clsBriskHx7730)
+
 public:
     clsBriskHx7730();
     ~clsBriskHx7730();

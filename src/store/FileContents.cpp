@@ -36,18 +36,22 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
     FileOpen::Kind kind = FileOpen::Kind::Other;
     QString systemError;
     if (!FileOpen::forReading(path, file, kind, systemError)) {
-        reason = QStringLiteral("cannot read %1: %2").arg(shown, systemError);
+        reason = QCoreApplication::translate("FileContents", "cannot read %1: %2").arg(shown, systemError);
         return false;
     }
     if (kind != FileOpen::Kind::Regular) {
         reason = kind == FileOpen::Kind::Folder
-                     ? QStringLiteral("cannot read %1: it is a folder").arg(shown)
-                     : QStringLiteral("cannot read %1: it is not a regular file (a device or a pipe)").arg(shown);
+                     ? QCoreApplication::translate("FileContents", "cannot read %1: it is a folder").arg(shown)
+                     : QCoreApplication::translate("FileContents",
+                                                   "cannot read %1: it is not a regular file (a device or a pipe)")
+                           .arg(shown);
         return false;
     }
-    const QString tooLarge = QStringLiteral("cannot read %1: it is larger than %2 MB, too large for this kind of file")
-                                 .arg(shown)
-                                 .arg(limit / BytesPerMegabyte);
+    const QString tooLarge =
+        QCoreApplication::translate("FileContents",
+                                    "cannot read %1: it is larger than %2 MB, too large for this kind of file")
+            .arg(shown)
+            .arg(limit / BytesPerMegabyte);
     if (file.size() > limit) {
         reason = tooLarge;
         return false;
@@ -62,7 +66,7 @@ bool readWholeFile(const QString &path, QByteArray &contents, QString &reason, q
         contents += piece;
     }
     if (file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("cannot read %1: %2").arg(shown, file.errorString());
+        reason = QCoreApplication::translate("FileContents", "cannot read %1: %2").arg(shown, file.errorString());
         contents.clear();
         return false;
     }

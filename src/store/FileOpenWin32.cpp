@@ -1,5 +1,6 @@
 #include "FileOpen.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <fcntl.h>
@@ -46,7 +47,7 @@ bool forReading(const QString &path, QFile &file, Kind &kind, QString &systemErr
     const int fd = ::_open_osfhandle(intptr_t(handle), _O_RDONLY);
     if (fd < 0) {
         ::CloseHandle(handle);
-        systemError = QStringLiteral("cannot use the file's handle");
+        systemError = QCoreApplication::translate("FileContents", "cannot use the file's handle");
         return false;
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -2,12 +2,13 @@
 
 #include "UserFolders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 QString FirmwareFile::searchedText() const
 {
-    QStringList lines{QStringLiteral("Looked for it in:")};
+    QStringList lines{QCoreApplication::translate("FirmwareFiles", "Looked for it in:")};
     for (const QString &place : searched)
         lines << QDir::toNativeSeparators(place);
     return lines.join(QLatin1Char('\n'));

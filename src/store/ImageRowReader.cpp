@@ -1,5 +1,6 @@
 #include "ImageRowReader.h"
 
+#include <QCoreApplication>
 #include <QSqlDriver>
 #include <QVariant>
 
@@ -25,7 +26,7 @@ ImageRowReader::~ImageRowReader()
 bool ImageRowReader::exec(const QString &sql)
 {
     if (!m_handle) {
-        m_error = QStringLiteral("the working database is not an SQLite database");
+        m_error = QCoreApplication::translate("ImageRowReader", "the working database is not an SQLite database");
         return false;
     }
     sqlite3_finalize(m_statement);

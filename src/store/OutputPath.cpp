@@ -1,6 +1,7 @@
 #include "OutputPath.h"
 #include "FileContents.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -21,31 +22,34 @@ bool checkOutputPath(const QString &path, QString &reason)
     for (int depth = 0; target.isSymLink() && depth < MaxLinkDepth; ++depth)
         target.setFile(target.symLinkTarget());
     if (target.isSymLink()) {
-        reason = QStringLiteral("cannot save %1: its links go round in a loop").arg(shown);
+        reason = QCoreApplication::translate("OutputPath", "cannot save %1: its links go round in a loop").arg(shown);
         return false;
     }
     if (target.isDir()) {
-        reason = QStringLiteral("cannot save %1: it is a folder").arg(shown);
+        reason = QCoreApplication::translate("OutputPath", "cannot save %1: it is a folder").arg(shown);
         return false;
     }
     if (target.exists() && !target.isFile()) {
-        reason = QStringLiteral("cannot save %1: it is not a regular file (a device or a pipe), "
-                                "and Brisk replaces only files")
-                     .arg(shown);
+        reason =
+            QCoreApplication::translate("OutputPath", "cannot save %1: it is not a regular file (a device or a pipe), "
+                                                      "and Brisk replaces only files")
+                .arg(shown);
         return false;
     }
     const QFileInfo folder(target.absolutePath());
     const QString folderShown = QDir::toNativeSeparators(folder.filePath());
     if (!folder.isDir()) {
-        reason = QStringLiteral("cannot save %1: the folder %2 does not exist").arg(shown, folderShown);
+        reason = QCoreApplication::translate("OutputPath", "cannot save %1: the folder %2 does not exist")
+                     .arg(shown, folderShown);
         return false;
     }
     if (!folder.isWritable()) {
-        reason = QStringLiteral("cannot save %1: the folder %2 cannot be written").arg(shown, folderShown);
+        reason = QCoreApplication::translate("OutputPath", "cannot save %1: the folder %2 cannot be written")
+                     .arg(shown, folderShown);
         return false;
     }
     if (target.exists() && !target.isWritable()) {
-        reason = QStringLiteral("cannot save %1: the file is read-only").arg(shown);
+        reason = QCoreApplication::translate("OutputPath", "cannot save %1: the file is read-only").arg(shown);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "SRecord.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cstring>
 
@@ -42,7 +43,9 @@ bool notHex(QByteArrayView digits, QString *reason)
     qsizetype i = 0;
     while (i < digits.size() && hexValue(digits[i]) >= 0)
         ++i;
-    return fail(reason, QStringLiteral("character %1 is not a hexadecimal digit").arg(TypeChars + i + 1));
+    return fail(
+        reason,
+        QCoreApplication::translate("SRecord", "character %1 is not a hexadecimal digit").arg(TypeChars + i + 1));
 }
 
 QString hexByte(int value)
@@ -96,14 +99,14 @@ quint8 checksumOf(QByteArrayView bytes)
 bool parse(QByteArrayView line, Record &record, QString *reason)
 {
     if (line.size() < TypeChars + CountChars)
-        return fail(reason, QStringLiteral("too short for an S-record"));
+        return fail(reason, QCoreApplication::translate("SRecord", "too short for an S-record"));
     if (line[0] != UpperS && line[0] != LowerS)
-        return fail(reason, QStringLiteral("not an S-record: it does not start with \"S\""));
+        return fail(reason, QCoreApplication::translate("SRecord", "not an S-record: it does not start with \"S\""));
     const char type = line[1];
     if (type < '0' || type > '9')
-        return fail(reason, QStringLiteral("unknown record type"));
+        return fail(reason, QCoreApplication::translate("SRecord", "unknown record type"));
     if (type == ReservedType)
-        return fail(reason, QStringLiteral("S4 is a reserved record type"));
+        return fail(reason, QCoreApplication::translate("SRecord", "S4 is a reserved record type"));
 
     const QByteArrayView digits = line.sliced(TypeChars);
     const qsizetype byteTotal = digits.size() / 2;
@@ -126,22 +129,25 @@ bool parse(QByteArrayView line, Record &record, QString *reason)
                 return notHex(digits, reason);
     }
     if (digits.size() % 2 != 0)
-        return fail(reason, QStringLiteral("odd number of hexadecimal digits"));
+        return fail(reason, QCoreApplication::translate("SRecord", "odd number of hexadecimal digits"));
 
     const int count = bytes[0];
     const qsizetype onLine = byteTotal - 1;
     if (count != onLine)
-        return fail(reason, QStringLiteral("byte count says %1 bytes, the line has %2").arg(count).arg(onLine));
+        return fail(
+            reason,
+            QCoreApplication::translate("SRecord", "byte count says %1 bytes, the line has %2").arg(count).arg(onLine));
     const int addressSize = addressBytes(type);
     if (count < addressSize + ChecksumBytes)
-        return fail(reason, QStringLiteral("byte count %1 is too small for an S%2 record").arg(count).arg(type));
+        return fail(reason, QCoreApplication::translate("SRecord", "byte count %1 is too small for an S%2 record")
+                                .arg(count)
+                                .arg(type));
 
     const quint8 written = bytes[byteTotal - 1];
     const quint8 expected = quint8(~(sum - written));
     if (written != expected)
-        return fail(
-            reason,
-            QStringLiteral("checksum is %1, the record's bytes give %2").arg(hexByte(written), hexByte(expected)));
+        return fail(reason, QCoreApplication::translate("SRecord", "checksum is %1, the record's bytes give %2")
+                                .arg(hexByte(written), hexByte(expected)));
 
     record.type = type;
     record.lowerCase = line[0] == LowerS;

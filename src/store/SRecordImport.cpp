@@ -5,6 +5,7 @@
 
 #include "SRecord.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlDriver>
@@ -75,15 +76,20 @@ Cutting cuttingFor(QByteArrayView line, ImportMode mode)
 QString refusal(const SRecord::Record &record, ImportMode mode)
 {
     if (record.type == '3' || record.type == '7')
-        return QStringLiteral("%1 record refused: 32-bit addresses do not fit the image table").arg(record.typeText());
+        return QCoreApplication::translate("SRecordImport",
+                                           "%1 record refused: 32-bit addresses do not fit the image table")
+            .arg(record.typeText());
     // Record types are upper case: other readers skip a line typed "s2" as no
     // record at all, and the transfers would place or order it apart.
     if (record.lowerCase)
-        return QStringLiteral("%1 record refused: a record must start with an upper-case \"S\"").arg(record.typeText());
+        return QCoreApplication::translate("SRecordImport",
+                                           "%1 record refused: a record must start with an upper-case \"S\"")
+            .arg(record.typeText());
     // The boot import cuts every line with a four-digit address: an S1 record's
     // first data byte would land in CheckSum, which the boot transfer leaves out.
     if (mode == ImportMode::Boot && record.isData() && record.type != '2')
-        return QStringLiteral("%1 record refused in the boot loader: only S2 records are sent whole")
+        return QCoreApplication::translate("SRecordImport",
+                                           "%1 record refused in the boot loader: only S2 records are sent whole")
             .arg(record.typeText());
     return {};
 }
@@ -111,7 +117,9 @@ QString sizeProblem(const SRecord::Record &record, QByteArrayView line, Cutting 
     const int maxLineChars = at.data + ColumnLimit + FieldChars;
     const int maxByteCount = (maxLineChars - SRecord::TypeChars - SRecord::CountChars) / 2;
     const int fit = maxByteCount - record.addressBytes - SRecord::ChecksumBytes;
-    return QStringLiteral("record too long to store: %1 data bytes, at most %2 fit").arg(record.data.size()).arg(fit);
+    return QCoreApplication::translate("SRecordImport", "record too long to store: %1 data bytes, at most %2 fit")
+        .arg(record.data.size())
+        .arg(fit);
 }
 
 // Empty data records, and end records with bytes after their address field,
@@ -147,11 +155,12 @@ QString recordCountProblem(const SRecord::Record &record, const SRecordSummary &
     if (record.type != '5' && record.type != '6')
         return {};
     if (!record.data.isEmpty())
-        return QStringLiteral("%1 record refused: bytes after its count make it another count to other readers")
+        return QCoreApplication::translate(
+                   "SRecordImport", "%1 record refused: bytes after its count make it another count to other readers")
             .arg(record.typeText());
     if (record.address == quint32(summary.dataRecords))
         return {};
-    return QStringLiteral("record count says %1 data records, the file has %2 before it")
+    return QCoreApplication::translate("SRecordImport", "record count says %1 data records, the file has %2 before it")
         .arg(record.address)
         .arg(summary.dataRecords);
 }
@@ -175,21 +184,27 @@ public:
     {
         QSqlQuery empty(m_db);
         if (!empty.exec(QStringLiteral("DELETE FROM ") + m_table))
-            return fail(reason, QStringLiteral("cannot empty %1: %2").arg(m_table, empty.lastError().text()));
+            return fail(reason, QCoreApplication::translate("SRecordImport", "cannot empty %1: %2")
+                                    .arg(m_table, empty.lastError().text()));
         sqlite3 *handle = sqliteHandle();
         if (!handle)
-            return fail(reason, QStringLiteral("the working database is not an SQLite database"));
+            return fail(reason,
+                        QCoreApplication::translate("SRecordImport", "the working database is not an SQLite database"));
         // Every field is within the column limit by now (cut widths, size check),
         // and the six CHECKs a row would cost a third of the storing time.
         setCheckConstraints(false);
         if (!m_db.transaction())
-            return fail(reason, QStringLiteral("cannot start storing: %1").arg(m_db.lastError().text()));
+            return fail(
+                reason,
+                QCoreApplication::translate("SRecordImport", "cannot start storing: %1").arg(m_db.lastError().text()));
         m_open = true;
         const QByteArray insert = "INSERT INTO " + m_table.toLatin1() +
                                   " (RecNumber, TypeString, BytesCount, AddressString, CheckSum, DataString, "
                                   "CheckSum2) VALUES (?, ?, ?, ?, ?, ?, ?)";
         if (sqlite3_prepare_v2(handle, insert.constData(), int(insert.size()), &m_insert, nullptr) != SQLITE_OK)
-            return fail(reason, QStringLiteral("cannot store into %1: %2").arg(m_table, lastError()));
+            return fail(
+                reason,
+                QCoreApplication::translate("SRecordImport", "cannot store into %1: %2").arg(m_table, lastError()));
         return true;
     }
 
@@ -204,7 +219,7 @@ public:
         const int result = sqlite3_step(m_insert);
         sqlite3_reset(m_insert);
         if (result != SQLITE_DONE)
-            return fail(reason, QStringLiteral("cannot store: %1").arg(lastError()));
+            return fail(reason, QCoreApplication::translate("SRecordImport", "cannot store: %1").arg(lastError()));
         return true;
     }
 
@@ -213,7 +228,8 @@ public:
         sqlite3_finalize(m_insert);
         m_insert = nullptr;
         if (!m_db.commit())
-            return fail(reason, QStringLiteral("cannot store into %1: %2").arg(m_table, m_db.lastError().text()));
+            return fail(reason, QCoreApplication::translate("SRecordImport", "cannot store into %1: %2")
+                                    .arg(m_table, m_db.lastError().text()));
         m_open = false;
         return true;
     }
@@ -275,7 +291,7 @@ private:
 
 QString atLine(int index, const QString &problem)
 {
-    return QStringLiteral("line %1: %2").arg(index + 1).arg(problem);
+    return QCoreApplication::translate("SRecordImport", "line %1: %2").arg(index + 1).arg(problem);
 }
 
 bool importPieces(const QByteArray &contents, int pieces, ImageTableWriter &writer, ImportProgress &progress,
@@ -348,7 +364,7 @@ bool importSRecordFile(WindowServices &window, const QString &path, const QStrin
         return false;
     };
     if (!isImageTable(table))
-        return failed(QStringLiteral("%1 is not an image table").arg(table));
+        return failed(QCoreApplication::translate("SRecordImport", "%1 is not an image table").arg(table));
 
     // The table is emptied before the file is read: a file that cannot be read
     // fails the import like a bad line, and leaves no earlier image behind.

@@ -57,8 +57,9 @@ QString runtime(bool *madeForThisRun, QString *reason)
     if (isPrivate(folder))
         return folder;
     if (reason)
-        *reason = QStringLiteral("cannot use the folder %1: it is not a folder of this user's")
-                      .arg(QDir::toNativeSeparators(folder));
+        *reason =
+            QCoreApplication::translate("UserFolders", "cannot use the folder %1: it is not a folder of this user's")
+                .arg(QDir::toNativeSeparators(folder));
     return QString();
 }
 

@@ -21,7 +21,8 @@ bool makeFreshFile(const QString &path, FreshFile::Identity &made, QString &erro
     case FreshFile::Outcome::Made:
         return true;
     case FreshFile::Outcome::CannotReplace:
-        error = QStringLiteral("cannot replace the old working database %1").arg(QDir::toNativeSeparators(path));
+        error = QCoreApplication::translate("WorkDatabase", "cannot replace the old working database %1")
+                    .arg(QDir::toNativeSeparators(path));
         return false;
     case FreshFile::Outcome::CannotCreate:
         error = QCoreApplication::translate("WorkDatabase", "cannot create the working database %1: %2")
@@ -131,7 +132,8 @@ bool create(const QString &path, QString *reason)
             for (const QString &statement : schema()) {
                 if (ok && !query.exec(statement)) {
                     setReason(reason,
-                              QStringLiteral("cannot create the working database: %1").arg(query.lastError().text()));
+                              QCoreApplication::translate("WorkDatabase", "cannot create the working database: %1")
+                                  .arg(query.lastError().text()));
                     ok = false;
                     break;
                 }
@@ -149,7 +151,7 @@ QSqlDatabase open(const QString &path, const QString &connectionName, QString *r
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     if (!db.open()) {
-        setReason(reason, QStringLiteral("cannot open the working database %1: %2")
+        setReason(reason, QCoreApplication::translate("WorkDatabase", "cannot open the working database %1: %2")
                               .arg(QDir::toNativeSeparators(path), db.lastError().text()));
         return db;
     }
@@ -157,7 +159,7 @@ QSqlDatabase open(const QString &path, const QString &connectionName, QString *r
     QSqlQuery pragma(db);
     if (!pragma.exec(QStringLiteral("PRAGMA synchronous=OFF")) ||
         !pragma.exec(QStringLiteral("PRAGMA journal_mode=MEMORY"))) {
-        setReason(reason, QStringLiteral("cannot use the working database %1: %2")
+        setReason(reason, QCoreApplication::translate("WorkDatabase", "cannot use the working database %1: %2")
                               .arg(QDir::toNativeSeparators(path), pragma.lastError().text()));
         db.close();
     }
@@ -186,13 +188,16 @@ bool prepareRefill(QSqlDatabase db, const QString &table, int columns, QSqlQuery
 {
     QSqlQuery clear(db);
     if (!clear.exec(QStringLiteral("DELETE FROM ") + table)) {
-        setReason(reason, QStringLiteral("cannot empty %1: %2").arg(table, clear.lastError().text()));
+        setReason(
+            reason,
+            QCoreApplication::translate("WorkDatabase", "cannot empty %1: %2").arg(table, clear.lastError().text()));
         return false;
     }
     QStringList marks;
     marks.fill(QStringLiteral("?"), columns);
     if (!insert.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QStringLiteral(", "))))) {
-        setReason(reason, QStringLiteral("cannot store into %1: %2").arg(table, insert.lastError().text()));
+        setReason(reason, QCoreApplication::translate("WorkDatabase", "cannot store into %1: %2")
+                              .arg(table, insert.lastError().text()));
         return false;
     }
     return true;

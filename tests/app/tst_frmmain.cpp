@@ -14,8 +14,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSerialPort>
 #include <QScopeGuard>
+#include <QSerialPort>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTextBrowser>
@@ -120,7 +120,7 @@ private slots:
                         "ADJ/FPU_SJ.D3T", "Type J(S) - EXT") +
                 "; Idle; AdjustPrg 1");
         row("ADJUST after a read of J(V), Japanese, file nowhere", Adjust, "ja,read:J(V),nowhere",
-            "Idle critical Error!!: 'ADJ/FPU_VJ.D3T' Not Found !! (Looked for it in:\nADJ/FPU_VJ.D3T\n"
+            "Idle critical Error!!: 'ADJ/FPU_VJ.D3T' Not Found !! (探した場所:\nADJ/FPU_VJ.D3T\n"
             "DATA/ADJ/FPU_VJ.D3T); AdjustPrg 1");
         row("ADJUST after a read of J(V) on the other port", Adjust, "read:J(V),com2,type:K,cancel",
             adjustArmed("K", adjustNote, "ADJ/FPU.D3T", "").replace("COM1 — /dev/ttyS0", "COM2 — /dev/ttyS1") +
@@ -377,23 +377,27 @@ private slots:
         }
 
         QCOMPARE(h.dialogs.shown.join("\n"),
-                 (loader == "nowhere" ? "critical Error!!: '7730F.REL' Not Found !! (Looked for it in:\n" + beside +
-                                            "\n" + inData + ")\n"
-                                      : "") +
-                     h.texts(StringTable::Added::DevicesTitle) + ": /dev/ttyS0, " + stable +
+                 (loader == "nowhere"
+                      ? QString("critical Error!!: '7730F.REL' Not Found !! (") +
+                            (japanese ? "探した場所" : "Looked for it in") + ":\n" + beside + "\n" + inData + ")\n"
+                      : "") +
+                     (japanese ? "ｼﾘｱﾙﾎﾟｰﾄ ﾃﾞﾊﾞｲｽ" : "Serial Port Devices") + QString(": /dev/ttyS0, ") + stable +
                      (japanese ? " [使用中] [見つかりません]\n" : " [] [missing]\n") +
                      "Q41-2290-07 - Version infomation|icon|Q41-2290-07|Version 1.00|DEC 20 2000\ndocument " + page);
         QCOMPARE(h.state(), QString("Idle"));
         // One window at a time: a second finds the database locked and leaves it alone; a window that
-        // cannot make its database does not start, and does not say another one runs.
+        // cannot make its database does not start, and does not say another one runs (in Japanese
+        // while the first window's translations are installed).
         AppHarness second, blocked;
         second.workFolder = h.folder();
         QVERIFY(QDir().mkpath(blocked.path("tst_frmmain.mdb/inside")) && !second.startScripted() &&
                 !blocked.startScripted());
         QCOMPARE(second.dialogs.shown.value(0).section(" (", 0, 0) + ", " +
                      blocked.dialogs.shown.value(0).section(" (", 0, 0),
-                 "critical Error!!: Brisk for HX-7730 is already running., critical Error!!: The working database "
-                 "cannot be created.");
+                 japanese ? "critical Error!!: Brisk for HX-7730 はすでに起動しています。, critical Error!!: "
+                            "作業用ﾃﾞｰﾀﾍﾞｰｽを作成できません。"
+                          : "critical Error!!: Brisk for HX-7730 is already running., critical Error!!: The working "
+                            "database cannot be created.");
         QVERIFY(second.operations.calls.isEmpty() && blocked.operations.calls.isEmpty());
         second.destroyWindow();
         QVERIFY(QFile::exists(db));
@@ -504,24 +508,22 @@ private slots:
         QCOMPARE(boxResult, state == "real start-up box" ? int(QDialog::Rejected) : -1);
     }
 
-    // Every entry, 101 to 154 and the added texts, as the CRC-16 of its English and
-    // Japanese texts: a changed character in either names its entry.
+    // Every entry, 101 to 154, as the CRC-16 of its English and Japanese texts: a
+    // changed character in either names its entry.
     void textsOfBothLanguages()
     {
         const QString expected = "5ee1e1ef023c4993a9b1090232e7361f13e2be45331d64aa4993499391304993735b17fcaa18a0de4ae3d"
                                  "0ffc34a49934993499349934993c3c84993c0ba7fb2b46e8a88184feed0b4fd2940392f28bb49938ebc49"
-                                 "93a6f8f995b8ab856ff7b59b9414c5d71f2f7a8e60a941cbc19ca091056791ea92eb65c68f4440";
+                                 "93a6f8f995b8ab856ff7b59b9414c5d71f2f7a8e60a941";
         const StringTable en(Language::English), ja(Language::Japanese);
         QStringList changed;
-        for (int i = 0; i < expected.size() / 4; ++i) { // 101 to 154, then the added texts
-            const auto added = StringTable::Added(i - 54);
-            const QString entry = i < 54 ? en(101 + i) + '|' + ja(101 + i) : en(added) + '|' + ja(added);
+        for (int id = 101; id <= 154; ++id) {
+            const QString entry = en(id) + '|' + ja(id);
             const QString crc = QString("%1").arg(qChecksum(entry.toUtf8()), 4, 16, QChar('0'));
-            if (crc != expected.mid(4 * i, 4))
-                changed << (i < 54 ? QString::number(101 + i) : "added " + QString::number(i - 54)) + " now " + crc +
-                               ": " + entry;
+            if (crc != expected.mid(4 * (id - 101), 4))
+                changed << QString::number(id) + " now " + crc + ": " + entry;
         }
-        QVERIFY2(changed.isEmpty(), qPrintable(changed.join('\n')));
+        QVERIFY2(expected.size() == 4 * 54 && changed.isEmpty(), qPrintable(changed.join('\n')));
     }
 };
 
