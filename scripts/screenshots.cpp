@@ -24,12 +24,13 @@ static void shoot(QWidget *window, const QString &name)
             saved;
 }
 
-// Photographs the next modal window when it is up, a box with its details shown, then closes it.
-static void shootNextModal(const QString &name)
+// Photographs the next modal window when it is up, a box with its details shown unless
+// asked otherwise, then closes it.
+static void shootNextModal(const QString &name, bool details = true)
 {
-    QTimer::singleShot(200, [name] {
+    QTimer::singleShot(200, [name, details] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (auto *box = qobject_cast<QMessageBox *>(modal))
+        if (auto *box = qobject_cast<QMessageBox *>(modal); box && details)
             for (QAbstractButton *button : box->buttons())
                 if (box->buttonRole(button) == QMessageBox::ActionRole) // "Show Details..."
                     button->click();
@@ -82,5 +83,13 @@ int main(int argc, char *argv[])
     h.ui().cmdAdjust->click();
     shoot(&h.window(), "9-armed-adjust");
     h.ui().cmdCancel->click();
+    // A settings read with the real operations and no adapter plugged in: the reason in
+    // sight beneath "Failure".
+    h.operations.withoutRadio = false;
+    h.dialogs.files = QStringList{h.path("radio.csv")};
+    h.ui().cmdMRead->click();
+    h.dialogs.realBoxes = true;
+    shootNextModal("10-failure", false);
+    h.ui().cmdExec->click();
     return saved ? 0 : 1;
 }

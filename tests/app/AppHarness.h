@@ -22,12 +22,14 @@
 class ScriptedDialogs : public OperatorDialogs
 {
 public:
-    void message(QWidget *, const QString &text, Icon icon, const QString &title, const QString &reason,
+    void message(QWidget *parent, const QString &text, Icon icon, const QString &title, const QString &reason,
                  const QString &trail) override
     {
         shown << (icon == Icon::Critical ? "critical " : "") + title + ": " + text +
                      (reason.isEmpty() ? "" : " (" + reason + ")");
         trails << trail;
+        if (realBoxes)
+            DesktopDialogs().message(parent, text, icon, title, reason, trail);
         if (onMessage)
             onMessage();
     }
@@ -50,6 +52,7 @@ public:
     QStringList types;                                 // answers to the type dialog in turn; none cancels
     QStringList shown;                                 // "[critical ]title: text[ (reason)]", "document PATH"
     QStringList trails;                                // each box's trail behind "Show Details..."
+    bool realBoxes = false;                            // the boxes shown as the desktop shows them
     std::function<void()> onMessage;                   // while the box would be up
     std::function<void(const QString &)> onFileDialog; // "open|save title filter", while it would be up
 
@@ -220,7 +223,7 @@ public:
     ScriptedOperations operations;
     StringTable texts;
     WindowTranslations translations;
-    QString workFolder;                                  // empty: the program's folder
+    QString workFolder; // empty: the program's folder
     std::function<QList<SerialPortEntry>()> serialPorts = [] { return QList<SerialPortEntry>{}; };
 
 private:
