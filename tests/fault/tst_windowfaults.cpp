@@ -110,6 +110,9 @@ private slots:
         const QString file = h.path(QStringList{"USER.mot", "", "radio.csv", "read.csv"}[int(action)]);
         h.dialogs.files = QStringList{fault == Fault::OutputFolderMissing ? h.path("absent/read.csv") : file};
         h.trigger(action);
+        // Armed, the status line names the file the action will use.
+        QVERIFY(!h.ui().cmdExec->isEnabled() || action == Action::Adjust ||
+                h.ui().lblStatus->text().endsWith("File: " + QDir::toNativeSeparators(file)));
         if (h.ui().cmdExec->isEnabled())
             h.ui().cmdExec->click();
 
@@ -143,7 +146,9 @@ private slots:
         const QStringList name{"USER firmware write", "ADJUST firmware write", "settings write", "settings read"};
         QCOMPARE(run["program"].toString() + ", " + run["action"].toString() + ", " + run["result"].toString(),
                  "window, " + name[int(action)] +
-                     (fault == Fault::Terminated ? ", stopped" : box.startsWith("^Info") ? ", success" : ", failure"));
+                     (fault == Fault::Terminated ? ", stopped"
+                      : box.startsWith("^Info")  ? ", success"
+                                                 : ", failure"));
         QByteArray image = SRecordFiles::randomBytes(256 * 1024, action == Action::User ? 7 : 1);
         if (fault == Fault::Hole)
             image.replace(0x100, 16, QByteArray(16, char(0xFF)));
