@@ -101,7 +101,8 @@ run_terminal() {
     echo "No display: the same demo with brisk in the terminal."
     start_sim "$demo" normal
     echo; echo "== brisk type"
-    "${brisk[@]}" type --port COM1
+    local type
+    type=$("${brisk[@]}" type --port COM1 | tee /dev/stderr | sed -n 's/^Type //p')
     echo; echo "== brisk read $demo/settings.csv"
     "${brisk[@]}" read "$demo/settings.csv" --port COM1
     echo; echo "== brisk write $demo/settings.csv"
@@ -111,8 +112,9 @@ run_terminal() {
     echo; echo "== brisk flash user $demo/USER.mot"
     "${brisk[@]}" flash user "$demo/USER.mot" --boot "$demo/7730F.REL" --port COM1
     start_sim "$demo" firmware
-    echo; echo "== brisk flash adjust"
-    "${brisk[@]}" flash adjust --boot "$demo/7730F.REL" --adj-dir "$demo/ADJ" --port COM1
+    # The ADJUST file follows the type the radio said while it ran normally.
+    echo; echo "== brisk flash adjust --type \"$type\""
+    "${brisk[@]}" flash adjust --type "$type" --boot "$demo/7730F.REL" --adj-dir "$demo/ADJ" --port COM1
     echo; echo "== brisk log"
     "${brisk[@]}" log
     echo; echo "Demo done. Files: $demo"
