@@ -101,8 +101,10 @@ run_terminal() {
     echo "No display: the same demo with brisk in the terminal."
     start_sim "$demo" normal
     echo; echo "== brisk type"
-    local type
-    type=$("${brisk[@]}" type --port COM1 | tee /dev/stderr | sed -n 's/^Type //p')
+    local said type
+    said=$("${brisk[@]}" type --port COM1)
+    echo "$said"
+    type=$(sed -n 's/^Type //p' <<<"$said")
     echo; echo "== brisk read $demo/settings.csv"
     "${brisk[@]}" read "$demo/settings.csv" --port COM1
     echo; echo "== brisk write $demo/settings.csv"
