@@ -119,7 +119,7 @@ void ActionController::resetToIdle()
 void ActionController::setPrepared(const QString &fileLine, const QString &file)
 {
     ui.lblPrepared->setText(
-        fileLine.isEmpty() ? QString() : fileLine + QLatin1Char('\n') + tr("Port: %1").arg(m_window.portInUse()));
+        fileLine.isEmpty() ? QString() : fileLine + QLatin1Char('\n') + m_window.portLine());
     ui.lblPrepared->repaint();
     if (!fileLine.isEmpty())
         m_usedText = ui.lblPrepared->text();
@@ -535,7 +535,7 @@ QString ActionController::trail(const QString &reason) const
     QStringList lines;
     if (!reason.isEmpty())
         lines << reason << QString();
-    lines << (m_usedText.isEmpty() ? tr("Port: %1").arg(m_window.portInUse()) : m_usedText);
+    lines << (m_usedText.isEmpty() ? m_window.portLine() : m_usedText);
     if (m_typeRead.isValid())
         lines << tr("Type %1, %2").arg(m_typeRead.label, m_typeRead.source());
     if (m_recorded)

@@ -20,10 +20,6 @@
         <translation>無線機がﾀｲﾌﾟの問い合わせに応答しません</translation>
     </message>
     <message>
-        <source>Port: %1</source>
-        <translation>ﾎﾟｰﾄ: %1</translation>
-    </message>
-    <message>
         <source>the boot loader %1 could not be imported when the program started: %2</source>
         <translation>ﾌﾞｰﾄﾛｰﾀﾞｰ %1 を起動時に取り込めませんでした: %2</translation>
     </message>

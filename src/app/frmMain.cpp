@@ -241,9 +241,14 @@ QString frmMain::portInUse() const
     return where.isEmpty() ? comName : tr("%1 — %2").arg(comName, where.join(QStringLiteral(", ")));
 }
 
+QString frmMain::portLine() const
+{
+    return tr("Port: %1").arg(portInUse());
+}
+
 void frmMain::showStatus(const QString &file)
 {
-    const QString port = tr("Port: %1").arg(portInUse());
+    const QString port = portLine();
     ui.lblStatus->setText(
         file.isEmpty() ? port : port + QStringLiteral("    ") + tr("File: %1").arg(QDir::toNativeSeparators(file)));
 }

@@ -84,6 +84,8 @@ public:
 
     // The port in use as the operator knows it: "COM1 — /dev/ttyUSB0, FT232R USB UART".
     QString portInUse() const;
+    // "Port: " and the port in use, as the status line and the prepared screens say it.
+    QString portLine() const;
     // The status line: the port in use and the file the prepared action uses, if any.
     void showStatus(const QString &file = {});
 
